@@ -1,0 +1,101 @@
+# Shared compile settings and the helpers every folder uses to declare its
+# libraries, unit tests and fuzz harnesses.
+
+add_library(ryx_options INTERFACE)
+target_compile_options(ryx_options INTERFACE -Wall -Wextra -Wpedantic)
+if(RYX_WERROR)
+  target_compile_options(ryx_options INTERFACE -Werror)
+endif()
+if(RYX_SANITIZE)
+  target_compile_options(ryx_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                               -fno-sanitize-recover=undefined)
+  target_link_options(ryx_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(RYX_FUZZ)
+  target_compile_options(ryx_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(ryx_options INTERFACE -fsanitize=address,undefined)
+endif()
+target_include_directories(ryx_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_link_libraries(ryx_options INTERFACE Threads::Threads)
+
+# ryx_add_library(name SOURCES ... [LIBS ...])
+function(ryx_add_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_link_libraries(${name} PUBLIC ryx_options ${A_LIBS})
+endfunction()
+
+# ryx_add_gtest(name SOURCES ... [LIBS ...] [LABELS ...])
+# Each test case becomes its own CTest test (and its own process), so cases
+# that change the environment or the working directory cannot disturb others.
+function(ryx_add_gtest name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(RYX_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ryx_options ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  if(NOT A_LABELS)
+    set(A_LABELS unit)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${A_LABELS}" TIMEOUT 300)
+endfunction()
+
+# ryx_add_fuzzer(name SOURCES ... [LIBS ...])
+# The harness defines LLVMFuzzerTestOneInput. With RYX_FUZZ (clang) it becomes a
+# libFuzzer binary run for a short time under CTest; in every other build it is
+# linked with a deterministic random-input driver, so the normal and sanitizer
+# builds exercise it as a long randomised test.
+function(ryx_add_fuzzer name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ryx_options ${A_LIBS})
+  if(RYX_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_test(NAME ${name} COMMAND ${name} -max_total_time=20 -seed=1 -rss_limit_mb=2048
+             -timeout=10)
+  else()
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tools/fuzz_driver.cpp)
+    add_test(NAME ${name} COMMAND ${name} 20000)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()
+
+# ryx_folder(<prefix> [LIBS ...] [TEST_LIBS ...] [TEST_LABELS ...])
+# The usual shape of a folder: a library ryx_<prefix> from its *.cpp, one test
+# program <prefix>_tests from tests/*_test.cpp, one fuzz harness per
+# tests/*_fuzz.cpp and one benchmark per bench/*_bench.cpp. Files are found by
+# pattern, so adding a source needs no edit here.
+function(ryx_folder prefix)
+  cmake_parse_arguments(A "" "" "LIBS;TEST_LIBS;TEST_LABELS" ${ARGN})
+  file(GLOB lib_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+  file(GLOB test_support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
+  file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_fuzz.cpp)
+  file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*_bench.cpp)
+  if(lib_sources)
+    ryx_add_library(ryx_${prefix} SOURCES ${lib_sources} LIBS ${A_LIBS})
+    set(self ryx_${prefix})
+  else()
+    add_library(ryx_${prefix} INTERFACE)
+    target_link_libraries(ryx_${prefix} INTERFACE ryx_options ${A_LIBS})
+    set(self ryx_${prefix})
+  endif()
+  if(test_sources)
+    ryx_add_gtest(${prefix}_tests SOURCES ${test_sources} ${test_support}
+                  LIBS ${self} ${A_TEST_LIBS} LABELS ${A_TEST_LABELS})
+  endif()
+  foreach(src IN LISTS fuzz_sources)
+    get_filename_component(fname ${src} NAME_WE)
+    ryx_add_fuzzer(${fname} SOURCES ${src} ${test_support} LIBS ${self} ${A_TEST_LIBS})
+  endforeach()
+  if(NOT RYX_FUZZ AND NOT RYX_SANITIZE)
+    find_package(benchmark QUIET)
+    foreach(src IN LISTS bench_sources)
+      get_filename_component(bname ${src} NAME_WE)
+      add_executable(${bname} ${src} ${test_support})
+      target_link_libraries(${bname} PRIVATE ${self} ${A_TEST_LIBS} benchmark::benchmark)
+    endforeach()
+  endif()
+endfunction()

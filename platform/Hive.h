@@ -1,0 +1,122 @@
+#pragma once
+// The settings hive: one text file in the format of a Windows registry export,
+// so that a key exported from a Windows station reads as it is and a saved
+// file moves back to one.
+//
+// The whole file is kept in memory and re-read when another process has
+// replaced it (every save is a rename, so inode, size and time are compared).
+// Each write takes an flock on a lock file beside the hive, re-reads the file
+// under the lock, applies the one change and saves atomically, so two
+// processes writing in turn never lose each other's values.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Errors.h"
+
+namespace platform {
+
+enum RegType : uint32_t {
+    kRegNone = 0,
+    kRegSz = 1,
+    kRegExpandSz = 2,
+    kRegBinary = 3,
+    kRegDword = 4,
+    kRegMultiSz = 7,
+    kRegQword = 11,
+};
+
+struct RegValue {
+    uint32_t type = kRegNone;
+    // REG_SZ: the text in UTF-8, without its NUL. Every other type: raw bytes
+    // (REG_DWORD as 4 little-endian bytes).
+    std::string data;
+    bool operator==(const RegValue&) const = default;
+};
+
+class Hive {
+public:
+    explicit Hive(std::string path);
+
+    // One shared in-memory copy per file in the process.
+    static std::shared_ptr<Hive> ForPath(const std::string& path);
+    // ConfigDir()/registry.reg
+    static std::string DefaultPath();
+
+    // Where problems with the file are told (once per problem): by default on
+    // standard error. The text names the file and the line.
+    using DiagnosticSink = std::function<void(const std::string&)>;
+    static void SetDiagnosticSink(DiagnosticSink sink);
+
+    const std::string& Path() const { return m_path; }
+
+    // Keys are full paths such as "HKEY_LOCAL_MACHINE\SOFTWARE\TarvokInstrument";
+    // names and keys compare without case, as on Windows.
+    // Creating a key changes memory only; it reaches the file with the next write.
+    ErrorCode CreateKey(const std::string& key);
+    // 0, or kErrorFileNotFound when the key or the value does not exist.
+    ErrorCode QueryValue(const std::string& key, const std::string& name, RegValue& value);
+    // Writes one value and saves the file; on failure memory stays as the file is.
+    ErrorCode SetValue(const std::string& key, const std::string& name, const RegValue& value);
+
+    // For tests and tools.
+    std::vector<std::string> Keys();
+    // Serialises the current content the way a save writes it.
+    std::string ExportText();
+
+private:
+    struct Value {
+        std::string name;  // as first spelt
+        RegValue value;
+    };
+    struct Key {
+        std::string name;                  // as first spelt
+        std::map<std::string, Value> values;  // by upper-cased name
+    };
+    struct FileId {
+        bool exists = false;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t size = 0;
+        int64_t mtimeNs = 0;
+        bool operator==(const FileId&) const = default;
+    };
+
+    void RefreshLocked();  // re-read the file if it changed
+    void LoadLocked(const std::string& bytes);
+    FileId Identify() const;
+    ErrorCode SaveLocked();
+    void Report(const std::string& text);
+
+    std::string m_path;
+    std::recursive_mutex m_mutex;
+    std::map<std::string, Key> m_keys;  // by upper-cased normalised path
+    FileId m_loaded;
+    bool m_damaged = false;      // the file read had unreadable parts
+    bool m_keptAside = false;    // the damaged file has been copied aside
+    std::string m_damagedBytes;  // the damaged file as read, to keep aside
+    std::vector<std::string> m_reported;
+};
+
+// Parses and writes the export format (exposed for the tests and for tools).
+namespace hive_format {
+struct Entry {
+    std::string key;
+    std::string name;  // "" for the default value (@)
+    RegValue value;
+};
+struct ParseResult {
+    std::vector<std::string> keys;  // every section seen, in order
+    std::vector<Entry> entries;
+    std::vector<std::string> problems;  // "line N: what"
+};
+ParseResult Parse(const std::string& bytes);
+}  // namespace hive_format
+
+}  // namespace platform

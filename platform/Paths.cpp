@@ -1,0 +1,222 @@
+#include "platform/Paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+namespace platform {
+
+ErrorCode ErrorFromErrno(int err) {
+    switch (err) {
+        case 0: return kErrorSuccess;
+        case ENOENT: return kErrorFileNotFound;
+        case ENOTDIR: return kErrorPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+        case EBUSY:
+        case EEXIST: return kErrorAccessDenied;
+        case EBADF: return kErrorInvalidHandle;
+        case ENOMEM: return kErrorOutOfMemory;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return kErrorDiskFull;
+        case EWOULDBLOCK: return kErrorSharingViolation;
+        case EINVAL: return kErrorInvalidParameter;
+        case ENXIO:
+        case ENODEV: return kErrorDevNotExist;
+        default: return kErrorGenFailure;
+    }
+}
+
+std::string ConfigDir() {
+    if (const char* d = std::getenv("RYX_CONFIG_DIR"); d && *d) return d;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return JoinPath(x, "TarvokInstrument");
+    const char* home = std::getenv("HOME");
+    return JoinPath(JoinPath(home && *home ? home : ".", ".config"), "TarvokInstrument");
+}
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+    if (dir.empty()) return std::string(name);
+    std::string s(dir);
+    if (s.back() != '/') s += '/';
+    s += name;
+    return s;
+}
+
+std::string BaseName(std::string_view path) {
+    const auto p = path.find_last_of('/');
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+std::string DirName(std::string_view path) {
+    const auto p = path.find_last_of('/');
+    if (p == std::string_view::npos) return {};
+    if (p == 0) return "/";
+    return std::string(path.substr(0, p));
+}
+
+std::string Extension(std::string_view path) {
+    const std::string base = BaseName(path);
+    const auto p = base.find_last_of('.');
+    return p == std::string::npos ? std::string() : base.substr(p);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+ErrorCode EnsureDirectory(const std::string& path) {
+    if (path.empty() || IsDirectory(path)) return kErrorSuccess;
+    const std::string parent = DirName(path);
+    if (!parent.empty() && parent != path) {
+        if (ErrorCode e = EnsureDirectory(parent)) return e;
+    }
+    if (::mkdir(path.c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectory(path)))
+        return ErrorFromErrno(errno);
+    return kErrorSuccess;
+}
+
+ErrorCode ReadWholeFile(const std::string& path, std::string& contents) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ErrorFromErrno(errno);
+    struct stat st{};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return kErrorAccessDenied;
+    }
+    std::string out;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            return ErrorFromErrno(err);
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    contents.swap(out);
+    return kErrorSuccess;
+}
+
+namespace {
+std::mutex g_hookMutex;
+WriteFailureHook g_hook;
+
+int HookError(const std::string& target) {
+    std::lock_guard lock(g_hookMutex);
+    return g_hook ? g_hook(target) : 0;
+}
+}  // namespace
+
+void SetWriteFailureHook(WriteFailureHook hook) {
+    std::lock_guard lock(g_hookMutex);
+    g_hook = std::move(hook);
+}
+
+AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {}
+
+AtomicFile::~AtomicFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_temp.c_str());
+    }
+}
+
+ErrorCode AtomicFile::Open() {
+    if (IsDirectory(m_path)) return m_error = kErrorAccessDenied;
+    std::string dir = DirName(m_path);
+    std::string tmpl = JoinPath(dir.empty() ? "." : dir, "." + BaseName(m_path) + ".tmpXXXXXX");
+    m_fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (m_fd < 0) return m_error = ErrorFromErrno(errno);
+    m_temp = tmpl;
+    // mkostemp makes the file 0600; a saved file gets the usual mode.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(m_fd, 0666 & ~mask);
+    return m_error = kErrorSuccess;
+}
+
+ErrorCode AtomicFile::Write(std::string_view bytes) {
+    if (m_error) return m_error;
+    if (m_fd < 0) return m_error = kErrorInvalidHandle;
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return m_error = ErrorFromErrno(errno);
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return kErrorSuccess;
+}
+
+ErrorCode AtomicFile::Commit() {
+    if (m_error) return m_error;
+    if (m_fd < 0) return m_error = kErrorInvalidHandle;
+    if (const int injected = HookError(m_path)) return m_error = ErrorFromErrno(injected);
+    if (::fsync(m_fd) != 0) return m_error = ErrorFromErrno(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(m_temp.c_str());
+        return m_error = ErrorFromErrno(err);
+    }
+    if (::rename(m_temp.c_str(), m_path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(m_temp.c_str());
+        return m_error = ErrorFromErrno(err);
+    }
+    // Make the rename itself durable.
+    std::string dir = DirName(m_path);
+    const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return kErrorSuccess;
+}
+
+ErrorCode WriteFileAtomic(const std::string& path, std::string_view contents) {
+    AtomicFile f(path);
+    if (ErrorCode e = f.Open()) return e;
+    if (ErrorCode e = f.Write(contents)) return e;
+    return f.Commit();
+}
+
+ErrorCode FreeDiskSpace(const std::string& path, uint64_t& freeBytes) {
+    struct statvfs st{};
+    if (::statvfs(path.c_str(), &st) != 0) return ErrorFromErrno(errno);
+    freeBytes = static_cast<uint64_t>(st.f_bavail) * st.f_frsize;
+    return kErrorSuccess;
+}
+
+}  // namespace platform

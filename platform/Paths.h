@@ -1,0 +1,62 @@
+#pragma once
+// Paths, the configuration folder, and the atomic file write every file that
+// matters goes through.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/Errors.h"
+
+namespace platform {
+
+// The configuration folder (the hive, the port aliases): $RYX_CONFIG_DIR when
+// set, else $XDG_CONFIG_HOME/TarvokInstrument, else ~/.config/TarvokInstrument.
+std::string ConfigDir();
+
+std::string JoinPath(std::string_view dir, std::string_view name);
+std::string BaseName(std::string_view path);   // "a/b/T1.RYX" -> "T1.RYX"
+std::string DirName(std::string_view path);    // "a/b/T1.RYX" -> "a/b", "T1" -> ""
+std::string Extension(std::string_view path);  // "T1.RYX" -> ".RYX", "T1" -> ""
+bool EqualsNoCase(std::string_view a, std::string_view b);  // ASCII letters only
+
+bool FileExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+// Creates the folder and its missing parents; 0 or the error.
+ErrorCode EnsureDirectory(const std::string& path);
+
+ErrorCode ReadWholeFile(const std::string& path, std::string& contents);
+
+// Writes a temporary file beside the target, flushes it to disk and renames it
+// over the target: the target is either the old file or the whole new one.
+ErrorCode WriteFileAtomic(const std::string& path, std::string_view contents);
+
+// Opens a temporary file beside path for an atomic write done in steps.
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string path);
+    ~AtomicFile();  // abandons the temporary file unless committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    ErrorCode Open();
+    ErrorCode Write(std::string_view bytes);
+    ErrorCode Commit();  // flush, fsync, close, rename
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    std::string m_temp;
+    int m_fd = -1;
+    ErrorCode m_error = 0;
+};
+
+// Test hook: called with the target path before each atomic commit; a
+// non-zero errno makes the commit fail with it, as a full disk would.
+using WriteFailureHook = std::function<int(const std::string& target)>;
+void SetWriteFailureHook(WriteFailureHook hook);
+
+// Free bytes available to the caller on the file system holding path.
+ErrorCode FreeDiskSpace(const std::string& path, uint64_t& freeBytes);
+
+}  // namespace platform

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build, the
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and the libFuzzer
+# harnesses for a short time each.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== normal build"
+cmake -S . -B build -G Ninja -DRYX_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build -j"$jobs" --output-on-failure --no-tests=error
+
+echo "== sanitizer build"
+cmake -S . -B build-asan -G Ninja -DRYX_WERROR=ON -DRYX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan -j"$jobs" --output-on-failure --no-tests=error -L 'unit|fuzz'
+
+if command -v clang++ >/dev/null; then
+  echo "== fuzz build"
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DRYX_FUZZ=ON -DRYX_BUILD_UI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build-fuzz -j"$jobs"
+  ctest --test-dir build-fuzz -j"$jobs" --output-on-failure --no-tests=error -L fuzz
+fi

@@ -1,0 +1,66 @@
+#pragma once
+// The framework's exceptions: they carry failures from a file or an archive
+// to the place that reports them (a document's ReportSaveLoadException).
+#include <exception>
+#include <string>
+
+#include "platform/Errors.h"
+#include "platform/WinTypes.h"
+
+namespace fw {
+
+class Exception : public std::exception {
+public:
+    // The exception's own message for the operator; empty when the reporter
+    // should use its default text instead.
+    virtual std::string Message() const { return {}; }
+    const char* what() const noexcept override { return "fw::Exception"; }
+};
+
+class ArchiveException : public Exception {
+public:
+    enum Cause {
+        kGeneric,
+        kEndOfFile,  // the data ends inside an item
+        kBadIndex,   // an object tag that names nothing usable
+        kBadClass,   // a class that is unknown or not the one expected
+        kBadSchema,  // a stored class schema the class cannot read
+        kBadData,    // a value that makes no sense for the item
+    };
+    explicit ArchiveException(Cause cause) : m_cause(cause) {}
+    Cause GetCause() const { return m_cause; }
+    // "Unexpected file format." for every cause: each means the file is not
+    // what its reader expected.
+    std::string Message() const override;
+    const char* what() const noexcept override { return "fw::ArchiveException"; }
+
+private:
+    Cause m_cause;
+};
+
+// A file that cannot be opened, read or written; the reporter's default text
+// (failed to open / save) applies.
+class FileException : public Exception {
+public:
+    explicit FileException(platform::ErrorCode code) : m_code(code) {}
+    platform::ErrorCode GetCode() const { return m_code; }
+    const char* what() const noexcept override { return "fw::FileException"; }
+
+private:
+    platform::ErrorCode m_code;
+};
+
+class MemoryException : public Exception {
+public:
+    std::string Message() const override;  // "Out of memory."
+    const char* what() const noexcept override { return "fw::MemoryException"; }
+};
+
+// Framework string ids.
+inline constexpr UINT kIdsFailedToOpenDoc = 61697;
+inline constexpr UINT kIdsFailedToSaveDoc = 61698;
+inline constexpr UINT kIdsInvalidFormat = 61728;
+inline constexpr UINT kIdsOutOfMemory = 61475;
+inline constexpr UINT kIdsIdleMessage = 57345;
+
+}  // namespace fw

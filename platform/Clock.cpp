@@ -28,7 +28,10 @@ void ManualClock::Sleep(uint32_t ms) {
         return;
     }
     const uint32_t start = m_now;
+    ++m_sleepers;
+    m_cv.notify_all();
     m_cv.wait(lock, [&] { return m_now - start >= ms || m_release; });
+    --m_sleepers;
 }
 
 void ManualClock::Advance(uint32_t ms) {
@@ -61,6 +64,11 @@ void ManualClock::ReleaseSleepers(bool on) {
         m_release = on;
     }
     m_cv.notify_all();
+}
+
+void ManualClock::WaitForSleepers(int n) {
+    std::unique_lock lock(m_mutex);
+    m_cv.wait(lock, [&] { return m_sleepers >= n; });
 }
 
 namespace {

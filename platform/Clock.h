@@ -37,12 +37,16 @@ public:
     // Releases every sleeper, now and until ReleaseSleepers(false): used when a
     // worker that sleeps on this clock is being stopped.
     void ReleaseSleepers(bool on = true);
+    // Blocks until at least n threads are inside Sleep: lets a test advance
+    // time only once a worker has reached its wait.
+    void WaitForSleepers(int n);
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     uint32_t m_now;
     bool m_release = false;
+    int m_sleepers = 0;
     bool m_autoAdvance;
 };
 

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/CodePage.h"
+#include "platform/Hive.h"
+#include "platform/Paths.h"
+#include "platform/tests/TempDir.h"
+
+using namespace platform;
+
+namespace {
+
+const std::string kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvokInstrument\\RYXw\\3.1\\Test";
+
+std::string Utf16(const std::string& utf8) {
+    std::string out = "\xFF\xFE";
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t cp = DecodeUtf8(utf8, pos);
+        out += static_cast<char>(cp & 0xFF);
+        out += static_cast<char>(cp >> 8);
+    }
+    return out;
+}
+
+RegValue Dword(uint32_t v) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(v >> (8 * i));
+    return {kRegDword, b};
+}
+
+class HiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Hive::SetDiagnosticSink([this](const std::string& s) { reports.push_back(s); });
+    }
+    void TearDown() override { Hive::SetDiagnosticSink(nullptr); }
+    std::string Read(const std::string& f) {
+        std::string s;
+        EXPECT_EQ(ReadWholeFile(f, s), 0u);
+        return s;
+    }
+    ryxtest::TempDir dir;
+    std::string path = dir.File("registry.reg");
+    std::vector<std::string> reports;
+};
+
+}  // namespace
+
+TEST_F(HiveTest, ValuesOfEveryTypeSurviveASaveAndAFreshRead) {
+    const std::vector<std::pair<std::string, RegValue>> values = {
+        {"Port", {kRegSz, "COM1"}},
+        {"Quote \"and\" back\\slash", {kRegSz, "C:\\data \"x\""}},
+        {"Unicode", {kRegSz, "\u00B5m \u00B2 \u4E2D"}},
+        {"Two lines", {kRegSz, "a\r\nb"}},
+        {"Load Time", Dword(240)},
+        {"Big", Dword(0xFFFFFFFFu)},
+        {"Double", {kRegBinary, std::string("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8)}},
+        {"Empty", {kRegBinary, ""}},
+        {"Block", {kRegBinary, std::string(528, '\x7F')}},
+        {"Qword", {kRegQword, std::string(8, '\x01')}},
+        {"", {kRegSz, "default value"}},
+    };
+    {
+        Hive h(path);
+        for (const auto& [name, v] : values) ASSERT_EQ(h.SetValue(kKey, name, v), 0u) << name;
+    }
+    Hive fresh(path);
+    for (const auto& [name, v] : values) {
+        RegValue got;
+        ASSERT_EQ(fresh.QueryValue(kKey, name, got), 0u) << name;
+        EXPECT_EQ(got, v) << name;
+    }
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(HiveTest, SavesLookLikeAWindowsExport) {
+    Hive h(path);
+    ASSERT_EQ(h.SetValue(kKey, "Load Time", Dword(240)), 0u);
+    const std::string bytes = Read(path);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    const auto parsed = hive_format::Parse(bytes);
+    EXPECT_TRUE(parsed.problems.empty());
+    // Parents are written as keys of their own, the way an export lists them.
+    std::vector<std::string> expected = {
+        "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE\\SOFTWARE", "HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvokInstrument",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvokInstrument\\RYXw",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvokInstrument\\RYXw\\3.1", kKey};
+    EXPECT_EQ(parsed.keys, expected);
+    std::string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += bytes[i];
+    EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n", 0), 0u);
+    EXPECT_NE(text.find("\"Load Time\"=dword:000000f0\r\n"), std::string::npos);
+    EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
+}
+
+TEST_F(HiveTest, Wow6432NodeStandsForTheKeyWithoutItAndLoses) {
+    const std::string exportText =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvokInstrument\\RYXw\\3.1\\Test]\r\n"
+        "\"Both\"=\"native\"\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\TarvokInstrument\\RYXw\\3.1\\Test]\r\n"
+        "\"Both\"=\"wow\"\r\n"
+        "\"Only Wow\"=\"from wow\"\r\n";
+    ASSERT_EQ(WriteFileAtomic(path, Utf16(exportText)), 0u);
+    Hive h(path);
+    RegValue v;
+    ASSERT_EQ(h.QueryValue(kKey, "Both", v), 0u);
+    EXPECT_EQ(v.data, "native");
+    ASSERT_EQ(h.QueryValue(kKey, "Only Wow", v), 0u);
+    EXPECT_EQ(v.data, "from wow");
+    // A save writes the key without WOW6432Node.
+    ASSERT_EQ(h.SetValue(kKey, "New", {kRegSz, "x"}), 0u);
+    std::string text;
+    const std::string bytes = Read(path);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += bytes[i];
+    EXPECT_EQ(text.find("WOW6432Node"), std::string::npos);
+    EXPECT_NE(text.find("\"Only Wow\"=\"from wow\""), std::string::npos);
+}
+
+TEST_F(HiveTest, ReadsAnAnsiRegedit4File) {
+    ASSERT_EQ(WriteFileAtomic(path, "REGEDIT4\r\n\r\n[" + kKey + "]\r\n\"Operator\"=\"Jos\xE9\"\r\n"), 0u);
+    Hive h(path);
+    RegValue v;
+    ASSERT_EQ(h.QueryValue(kKey, "operator", v), 0u);  // names compare without case
+    EXPECT_EQ(v.data, "Jos\u00E9");
+}
+
+TEST_F(HiveTest, MalformedLinesAreReportedOnceAndKeptAsideBeforeTheFirstWrite) {
+    struct Case {
+        const char* line;
+        const char* what;
+    } cases[] = {
+        {"\"Broken=\"x\"", "missing '='"},
+        {"\"Wrong\"=qword:00", "unknown value type"},
+        {"\"Short\"=hex:01,02,", "truncated"},
+        {"\"Bad hex\"=hex:0g", "hex"},
+        {"\"Dword\"=dword:123456789", "dword"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        reports.clear();
+        const std::string file = "Windows Registry Editor Version 5.00\r\n\r\n[" + kKey +
+                                 "]\r\n\"Good\"=dword:00000007\r\n" + c.line + "\r\n\"After\"=\"ok\"\r\n";
+        const std::string p = dir.File(std::string("r") + std::to_string(&c - cases) + ".reg");
+        ASSERT_EQ(WriteFileAtomic(p, Utf16(file)), 0u);
+        Hive h(p);
+        RegValue v;
+        EXPECT_EQ(h.QueryValue(kKey, "Good", v), 0u);
+        EXPECT_EQ(h.QueryValue(kKey, "After", v), 0u);
+        EXPECT_EQ(h.QueryValue(kKey, "Good", v), 0u);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_NE(reports[0].find(p + ": line 5:"), std::string::npos) << reports[0];
+        EXPECT_NE(reports[0].find(c.what), std::string::npos) << reports[0];
+
+        ASSERT_EQ(h.SetValue(kKey, "Written", {kRegSz, "y"}), 0u);
+        int aside = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind(BaseName(p) + ".bad-", 0) == 0) {
+                ++aside;
+                EXPECT_EQ(Read(e.path().string()), Utf16(file));
+            }
+        }
+        EXPECT_EQ(aside, 1);
+        ASSERT_EQ(h.SetValue(kKey, "Again", {kRegSz, "z"}), 0u);  // kept aside once only
+        Hive fresh(p);
+        EXPECT_EQ(fresh.QueryValue(kKey, "Good", v), 0u);
+        EXPECT_EQ(fresh.QueryValue(kKey, "Written", v), 0u);
+    }
+}
+
+TEST_F(HiveTest, AnotherWritersChangesAreSeen) {
+    Hive a(path), b(path);  // two processes' copies of one file
+    ASSERT_EQ(a.SetValue(kKey, "X", {kRegSz, "1"}), 0u);
+    RegValue v;
+    ASSERT_EQ(b.QueryValue(kKey, "X", v), 0u);
+    ASSERT_EQ(b.SetValue(kKey, "Y", {kRegSz, "2"}), 0u);
+    ASSERT_EQ(a.SetValue(kKey, "X", {kRegSz, "3"}), 0u);  // must not drop b's Y
+    Hive fresh(path);
+    ASSERT_EQ(fresh.QueryValue(kKey, "Y", v), 0u);
+    EXPECT_EQ(v.data, "2");
+    ASSERT_EQ(fresh.QueryValue(kKey, "X", v), 0u);
+    EXPECT_EQ(v.data, "3");
+}
+
+TEST_F(HiveTest, TwoProcessesWritingInTurnLoseNoValue) {
+    constexpr int kEach = 40;
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            Hive h(path);
+            int failures = 0;
+            for (int i = 0; i < kEach; ++i)
+                failures += h.SetValue(kKey, "p" + std::to_string(c) + "-" + std::to_string(i),
+                                       Dword(static_cast<uint32_t>(i))) != 0;
+            _exit(failures);
+        }
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    Hive h(path);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < kEach; ++i) {
+            RegValue v;
+            EXPECT_EQ(h.QueryValue(kKey, "p" + std::to_string(c) + "-" + std::to_string(i), v), 0u);
+            EXPECT_EQ(v, Dword(static_cast<uint32_t>(i)));
+        }
+}
+
+TEST_F(HiveTest, AFailedSaveLeavesFileAndMemoryAsTheyWere) {
+    Hive h(path);
+    ASSERT_EQ(h.SetValue(kKey, "Kept", {kRegSz, "1"}), 0u);
+    const std::string before = Read(path);
+    SetWriteFailureHook([](const std::string&) { return ENOSPC; });
+    EXPECT_EQ(h.SetValue(kKey, "Lost", {kRegSz, "2"}), kErrorDiskFull);
+    SetWriteFailureHook(nullptr);
+    RegValue v;
+    EXPECT_EQ(h.QueryValue(kKey, "Lost", v), kErrorFileNotFound);
+    EXPECT_EQ(h.QueryValue(kKey, "Kept", v), 0u);
+    EXPECT_EQ(Read(path), before);
+}
+
+TEST_F(HiveTest, AFolderWhereTheFileShouldBeIsAnErrorNotACrash) {
+    ASSERT_EQ(EnsureDirectory(path), 0u);
+    Hive h(path);
+    RegValue v;
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+    EXPECT_NE(h.SetValue(kKey, "X", {kRegSz, "1"}), 0u);
+}
+
+TEST_F(HiveTest, KeysCreatedByReadsStayInMemory) {
+    Hive h(path);
+    ASSERT_EQ(h.CreateKey(kKey), 0u);
+    EXPECT_FALSE(FileExists(path));
+    const auto keys = h.Keys();
+    EXPECT_NE(std::find(keys.begin(), keys.end(), kKey), keys.end());
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the station against the
+# simulated instrument, in a configuration folder of its own (.run/config).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j"$(nproc)"
+
+cfg="$PWD/.run/config"
+data="$PWD/.run/data"
+mkdir -p "$cfg" "$data"
+sim=build/simulator/ryx-sim
+station=build/app/ryxw
+
+if [ ! -x "$sim" ]; then
+  echo "Built what exists so far; neither the simulated instrument nor the station is built yet."
+  exit 0
+fi
+if [ ! -f "$cfg/registry.reg" ]; then
+  "$sim" --write-settings "$cfg/registry.reg" --data-dir "$data"
+fi
+
+if [ ! -x "$station" ]; then
+  echo "The station program (ryxw) is not built yet: starting the simulated instrument alone."
+  echo "Type 'help' for its commands; Ctrl-D or Ctrl-C ends it."
+  exec "$sim" --config-dir "$cfg" --alias COM1
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display. Run the station under a virtual one:  xvfb-run -a scripts/run.sh"
+  exit 1
+fi
+"$sim" --config-dir "$cfg" --alias COM1 </dev/null >"$PWD/.run/sim.log" 2>&1 &
+sim_pid=$!
+trap 'kill $sim_pid 2>/dev/null || true; wait $sim_pid 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -e "$cfg/ports/com1" ] && break; sleep 0.1; done
+RYX_CONFIG_DIR="$cfg" "$station" "$@"

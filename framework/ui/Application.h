@@ -1,0 +1,66 @@
+#pragma once
+// The application object and its event loop. Run() is the outermost loop:
+// it handles everything that is waiting, then, while nothing is, gives the
+// application its idle work (OnIdle with a count that starts at 0 after each
+// burst of events, until OnIdle returns false), then sleeps until the next
+// event. Modal dialogs and message boxes run loops of their own inside a
+// handler, so idle work never runs while one is open.
+//
+// The object also installs the Qt window-post service, and catches an
+// exception that escapes any event handler: it is reported in a message box
+// and the program goes on.
+#include <QApplication>
+#include <functional>
+
+#include "framework/ui/Window.h"
+
+namespace fw {
+
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    Application(int& argc, char** argv);
+    ~Application() override;
+
+    static Application* Instance();
+
+    // Start-up and shut-down, around Run() in Main().
+    virtual bool InitInstance() { return true; }
+    virtual int ExitInstance() { return m_exitCode; }
+    // Idle work; true asks for another call before the loop sleeps.
+    virtual bool OnIdle(long count);
+
+    // InitInstance, Run, ExitInstance: the program's whole life. A failed
+    // start-up runs ExitInstance and returns 1.
+    int Main();
+    int Run();
+    // Ends Run() once the current handler returns (also a nested one's).
+    void PostQuitMessage(int exitCode = 0);
+    bool QuitPosted() const { return m_quit; }
+
+    // One pass of the outermost loop: waiting events, then one idle call if
+    // idle work is due; with wait, sleeps until an event when there is
+    // neither. Tests pump with this.
+    void PumpOnce(bool wait);
+    // Pumps until done() holds or the loop quits; gives up, returning false,
+    // after maxWaitMs of real time without done() (a safety net, so a test
+    // that goes wrong fails instead of hanging).
+    bool RunUntil(const std::function<bool()>& done, int maxWaitMs = 10000);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    QtWindowPosts m_posts;
+    WindowPostService* m_previousPosts = nullptr;
+    bool m_quit = false;
+    int m_exitCode = 0;
+    bool m_idleDue = true;
+    long m_idleCount = 0;
+    unsigned long m_events = 0;  // events delivered that restart idle work
+    unsigned long m_seenEvents = 0;
+};
+
+}  // namespace fw

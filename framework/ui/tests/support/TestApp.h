@@ -1,0 +1,19 @@
+#pragma once
+// The test program's application object, made once per process on the
+// offscreen platform. Tests give it idle work of their own.
+#include <functional>
+
+#include "framework/ui/Application.h"
+
+namespace fw::test {
+
+class TestApp : public Application {
+public:
+    using Application::Application;
+    std::function<bool(long)> idle;
+    bool OnIdle(long count) override { return idle ? idle(count) : false; }
+};
+
+TestApp& App();
+
+}  // namespace fw::test

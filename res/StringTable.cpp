@@ -226,6 +226,7 @@ const StringEntry kStringTable[] = {
     {870, "Error - verification results not saved to csv file."},
     {1000, "  Beam Thickness = %.2f mm  "},
     {57345, "For Help, press F1"},
+    {61444, "Save changes to %1?"},  // own wording
     {61475, "Out of memory."},
     {61697, "Failed to open document."},
     {61698, "Failed to save document."},

@@ -1,0 +1,140 @@
+#pragma once
+// Documents and templates without windows. A document has a path, a title, a
+// modified flag and the views attached to it, and follows the framework's
+// new / open / save / close protocol; a template makes documents and asks a
+// frame factory (framework/ui, or a test double) for their windows.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/Command.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/Object.h"
+#include "framework/core/WindowPost.h"
+
+namespace fw {
+
+class Archive;
+class DocTemplate;
+class Document;
+
+// The document side of a view: the window part belongs to framework/ui.
+class View : public CommandTarget {
+public:
+    ~View() override;
+    Document* GetDocument() const { return m_document; }
+    WindowId GetWindow() const { return m_window; }
+    void SetWindow(WindowId window) { m_window = window; }
+
+private:
+    friend class Document;
+    Document* m_document = nullptr;
+    WindowId m_window = kNoWindow;
+};
+
+class Document : public Object, public CommandTarget {
+public:
+    Document() = default;
+    ~Document() override;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    const std::string& GetPathName() const { return m_path; }
+    // Sets the path and takes the title from its file name.
+    virtual void SetPathName(const std::string& path, bool addToRecentFiles = true);
+    const std::string& GetTitle() const { return m_title; }
+    void SetTitle(const std::string& title) { m_title = title; }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    DocTemplate* GetDocTemplate() const { return m_template; }
+
+    void AddView(View* view);
+    void RemoveView(View* view);
+    const std::vector<View*>& GetViews() const { return m_views; }
+
+    virtual bool OnNewDocument();
+    // Reads the file through Serialize; an empty file reads nothing.
+    virtual bool OnOpenDocument(const std::string& path);
+    // Writes the file through Serialize, atomically: a failed save leaves
+    // the previous file as it was.
+    virtual bool OnSaveDocument(const std::string& path);
+    // Closes the document's windows; a document of a template is then deleted.
+    virtual void OnCloseDocument();
+    // Asked before the document closes; false keeps it open.
+    virtual bool SaveModified();
+    // Shows e's own message or, without one, string defaultId with %1 the
+    // title of path, in an exclamation box.
+    virtual void ReportSaveLoadException(const std::string& path, const Exception* e, bool saving,
+                                         UINT defaultId);
+    virtual void DeleteContents() {}
+
+    // The framework's ask-to-save text.
+    static constexpr UINT kIdsAskToSave = 61444;
+
+private:
+    friend class DocTemplate;
+    std::string m_path;
+    std::string m_title;
+    bool m_modified = false;
+    DocTemplate* m_template = nullptr;
+    std::vector<View*> m_views;
+};
+
+// Makes the windows a template opens. framework/ui supplies the real one.
+class FrameFactory {
+public:
+    virtual ~FrameFactory() = default;
+    // Creates a frame with its view on doc and attaches the view; false when
+    // the window cannot be made.
+    virtual bool CreateFrame(DocTemplate& tmpl, Document& doc, bool visible) = 0;
+    // Closes every frame of doc, detaching its views.
+    virtual void CloseFrames(Document& doc) = 0;
+};
+
+class DocTemplate {
+public:
+    enum DocStringIndex {
+        kWindowTitle,
+        kDocName,
+        kFileNewName,
+        kFilterName,
+        kFilterExt,
+        kRegFileTypeId,
+        kRegFileTypeName,
+    };
+
+    // The document strings are the string of resourceId, seven fields
+    // separated by "\n".
+    DocTemplate(UINT resourceId, std::function<std::unique_ptr<Document>()> makeDocument,
+                FrameFactory* frames);
+    ~DocTemplate();
+    DocTemplate(const DocTemplate&) = delete;
+    DocTemplate& operator=(const DocTemplate&) = delete;
+
+    UINT GetResourceId() const { return m_resourceId; }
+    bool GetDocString(std::string& out, DocStringIndex index) const;
+    // Whether path ends with the filter extension; case does not count, so
+    // that "T1.ryx" and "T1.RYX" are one kind of file.
+    bool MatchesExtension(const std::string& path) const;
+
+    // path null: a new document (OnNewDocument), else the file. Frames come
+    // from the factory; null when anything fails (reported by the document).
+    Document* OpenDocumentFile(const char* path, bool visible = true);
+    // A frame with a view on a document already open (a second window).
+    bool CreateFrame(Document& doc, bool visible = true);
+    // An open document of exactly this path, or null.
+    Document* FindDocument(const std::string& path) const;
+    const std::vector<std::unique_ptr<Document>>& GetDocuments() const { return m_documents; }
+    // Closes doc's windows and deletes it.
+    void CloseDocument(Document* doc);
+
+private:
+    UINT m_resourceId;
+    std::vector<std::string> m_docStrings;
+    std::function<std::unique_ptr<Document>()> m_makeDocument;
+    FrameFactory* m_frames;
+    std::vector<std::unique_ptr<Document>> m_documents;
+};
+
+}  // namespace fw

@@ -71,7 +71,7 @@ void Deliver(WindowId id, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!w) return;  // gone since the post: dropped
     GuardHandler([&] {
         if (message == kWmCommand) {
-            w->OnCommand(static_cast<UINT>(wParam & 0xFFFF));
+            w->OnCmdMsg(static_cast<UINT>(wParam & 0xFFFF));
         } else if (message == kWmTimer) {
             w->OnTimer(static_cast<uintptr_t>(wParam));
         } else {
@@ -176,7 +176,7 @@ uintptr_t Window::SetTimer(uintptr_t id, UINT elapse) {
 bool Window::KillTimer(uintptr_t id) { return Timers::Instance().Kill(m_id, id); }
 
 bool Window::OnMessage(UINT, WPARAM, LPARAM) { return false; }
-bool Window::OnCommand(UINT) { return false; }
+bool Window::OnCmdMsg(UINT) { return false; }
 void Window::OnTimer(uintptr_t) {}
 
 void ReportHandlerException(const char* what) {

@@ -28,8 +28,8 @@ public:
 
     // A posted message (other than WM_COMMAND). True when handled.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // A command, posted or chosen. True when handled.
-    virtual bool OnCommand(UINT id);
+    // A command, posted or chosen from a menu. True when handled.
+    virtual bool OnCmdMsg(UINT id);
     virtual void OnTimer(uintptr_t id);
 
 private:

@@ -32,7 +32,7 @@ public:
     std::function<void(UINT)> onCommand;
     std::function<void(uintptr_t)> onTimer;
 
-    bool OnCommand(UINT id) override {
+    bool OnCmdMsg(UINT id) override {
         commands.push_back(id);
         thread = std::this_thread::get_id();
         if (onCommand) onCommand(id);

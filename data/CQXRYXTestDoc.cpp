@@ -115,8 +115,7 @@ bool CQXRYXTestDoc::OnNewDocument() {
         theRegistry.GetTestDirectory(directory))
         return fail(kIdsRegistryMissing);
 
-    if (!directory.empty() && directory.back() != '/') directory += '/';
-    SetPathName(directory + m_testName.m_data + ".ryx", false);
+    SetPathName(MakeTestPath(directory, m_testName.m_data), false);
 
     if (theRegistry.GetTestBath(d)) return fail(kIdsRegistryMissing);
     m_targetTemperature.m_data = static_cast<float>(d);
@@ -200,6 +199,11 @@ void CQXRYXTestDoc::OnExportData() {
 
 void CQXRYXTestDoc::OnUpdateExportData(fw::CmdUI& ui) {
     ui.Enable(IsTestComplete() != FALSE);
+}
+
+std::string CQXRYXTestDoc::MakeTestPath(std::string directory, const std::string& name) {
+    if (!directory.empty() && directory.back() != '/') directory += '/';
+    return directory + name + ".ryx";
 }
 
 bool CQXRYXTestDoc::TestFileExists(const std::string& path) {

@@ -56,6 +56,8 @@ public:
     // for name one file: true when a file of path's name exists in its folder,
     // whatever the case of its extension.
     static bool TestFileExists(const std::string& path);
+    // directory + name + ".ryx", with "/" between them where needed.
+    static std::string MakeTestPath(std::string directory, const std::string& name);
 
     static constexpr int kReportPoints[6] = {16, 30, 60, 120, 240, 480};
     static constexpr float kReportTimes[6] = {8, 15, 30, 60, 120, 240};

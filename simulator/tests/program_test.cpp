@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Hive.h"
 #include "simulator/tests/support/PtyPeer.h"
 
 namespace ryxsim {
@@ -221,6 +222,28 @@ TEST(ProgramTest, LeavesAnAliasInUseAlone) {
     EXPECT_EQ(p.Wait(), 1);
     EXPECT_NE(p.Stderr().find("in use"), std::string::npos);
     EXPECT_EQ(LinkTarget(link), "/dev/null");
+}
+
+}  // namespace
+}  // namespace ryxsim
+
+namespace ryxsim {
+namespace {
+
+TEST(ProgramTest, WritesSettingsAndEnds) {
+    testing::TempDir dir;
+    const std::string file = dir.Path() + "/cfg/registry.reg";
+    Program p({"--write-settings", file, "--alias", "COM2"});
+    EXPECT_EQ(p.Wait(), 0) << p.Stderr();
+    platform::Hive hive(file);
+    platform::RegValue port;
+    ASSERT_EQ(hive.QueryValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvokInstrument\\RYXw\\3.1", "Port", port), 0u);
+    EXPECT_EQ(port, (platform::RegValue{platform::kRegSz, "COM2"}));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/cfg/data"));
+
+    Program bad({"--write-settings", "/dev/null/registry.reg"});
+    EXPECT_EQ(bad.Wait(), 1);
+    EXPECT_NE(bad.Stderr().find("ryx-sim: "), std::string::npos);
 }
 
 }  // namespace

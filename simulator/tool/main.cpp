@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "simulator/Console.h"
 #include "simulator/Protocol.h"
+#include "simulator/SettingsWriter.h"
 #include "simulator/Simulator.h"
 
 namespace {
@@ -173,8 +174,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!a.writeSettings.empty()) {
-        std::fprintf(stderr, "ryx-sim: --write-settings is not available in this build\n");
-        return 1;
+        ryxsim::SettingsPlan plan;
+        plan.port = a.alias;
+        const std::string folder = platform::DirName(a.writeSettings);
+        plan.dataDir = !a.dataDir.empty() ? a.dataDir
+                       : folder.empty()   ? "data"
+                                          : platform::JoinPath(folder, "data");
+        if (const platform::ErrorCode e = ryxsim::WriteSettings(a.writeSettings, plan, &error)) {
+            std::fprintf(stderr, "ryx-sim: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("settings written to %s\n", a.writeSettings.c_str());
+        return 0;
     }
     return RunSimulator(a);
 }

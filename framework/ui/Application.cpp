@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "framework/ui/Frames.h"
+
 namespace fw {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
@@ -17,7 +19,10 @@ Application::~Application() { InstallService(m_previousPosts); }
 
 Application* Application::Instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
 
-bool Application::OnIdle(long) { return false; }
+bool Application::OnIdle(long count) {
+    if (count == 0 && m_mainFrame) m_mainFrame->UpdateCommandUI();
+    return false;
+}
 
 int Application::Main() {
     bool started = false;

@@ -12,11 +12,15 @@
 #include <QApplication>
 #include <functional>
 
+#include "framework/core/Command.h"
 #include "framework/ui/Window.h"
 
 namespace fw {
 
-class Application : public QApplication {
+class MainFrame;
+
+// The application is the last command target of every chain.
+class Application : public QApplication, public CommandTarget {
     Q_OBJECT
 public:
     Application(int& argc, char** argv);
@@ -27,8 +31,13 @@ public:
     // Start-up and shut-down, around Run() in Main().
     virtual bool InitInstance() { return true; }
     virtual int ExitInstance() { return m_exitCode; }
-    // Idle work; true asks for another call before the loop sleeps.
+    // Idle work; true asks for another call before the loop sleeps. The
+    // framework's own, which overrides run first, brings the main frame's
+    // menus, tool bar and panes up to date from their update handlers.
     virtual bool OnIdle(long count);
+
+    void SetMainFrame(MainFrame* frame) { m_mainFrame = frame; }
+    MainFrame* GetMainFrame() const { return m_mainFrame; }
 
     // InitInstance, Run, ExitInstance: the program's whole life. A failed
     // start-up runs ExitInstance and returns 1.
@@ -55,6 +64,7 @@ protected:
 private:
     QtWindowPosts m_posts;
     WindowPostService* m_previousPosts = nullptr;
+    MainFrame* m_mainFrame = nullptr;
     bool m_quit = false;
     int m_exitCode = 0;
     bool m_idleDue = true;

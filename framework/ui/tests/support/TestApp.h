@@ -11,7 +11,7 @@ class TestApp : public Application {
 public:
     using Application::Application;
     std::function<bool(long)> idle;
-    bool OnIdle(long count) override { return idle ? idle(count) : false; }
+    bool OnIdle(long count) override { return idle ? idle(count) : Application::OnIdle(count); }
 };
 
 TestApp& App();

@@ -1,0 +1,127 @@
+#include "framework/ui/FileDialogs.h"
+
+#include <QFileDialog>
+#include <QStringList>
+#include <atomic>
+
+namespace fw {
+
+namespace {
+
+QtFileDialogs g_default;
+std::atomic<FileDialogService*> g_service{nullptr};
+
+void Setup(QFileDialog& d, const FileDialogRequest& r) {
+    // Qt's own dialog: the same on every desktop and under the offscreen platform.
+    d.setOption(QFileDialog::DontUseNativeDialog, true);
+    d.setWindowTitle(QString::fromStdString(r.title));
+    if (!r.directory.empty()) d.setDirectory(QString::fromStdString(r.directory));
+    if (!r.fileName.empty()) d.selectFile(QString::fromStdString(r.fileName));
+    if (!r.filter.empty()) d.setNameFilter(QString::fromStdString(QtFilter(r.filter)));
+    if (!r.defaultExtension.empty()) d.setDefaultSuffix(QString::fromStdString(r.defaultExtension));
+}
+
+}  // namespace
+
+FileDialogService& FileDialogs() {
+    FileDialogService* s = g_service.load();
+    return s ? *s : g_default;
+}
+
+FileDialogService* InstallService(FileDialogService* service) {
+    FileDialogService* prev = g_service.exchange(service);
+    return prev ? prev : &g_default;
+}
+
+std::string QtFilter(const std::string& resourceFilter) {
+    // Pairs of display name and pattern; the display name already shows the
+    // pattern, and Qt reads the pattern out of the parentheses.
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = resourceFilter.find('|', start);
+        parts.push_back(resourceFilter.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    std::string out;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty()) break;
+        std::string pattern = parts[i + 1];
+        for (size_t p; (p = pattern.find(';')) != std::string::npos;) pattern[p] = ' ';
+        if (pattern == "*.*") pattern = "*";
+        std::string name = parts[i];
+        const size_t paren = name.find(" (");
+        if (paren != std::string::npos) name.resize(paren);
+        if (!out.empty()) out += ";;";
+        out += name + " (" + pattern + ")";
+    }
+    return out;
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
+    if (extension.empty()) return path;
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return path;
+    return path + "." + extension;
+}
+
+bool QtFileDialogs::Open(const FileDialogRequest& request, std::vector<std::string>& files) {
+    QFileDialog d(m_parent);
+    Setup(d, request);
+    d.setAcceptMode(QFileDialog::AcceptOpen);
+    d.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (d.exec() != QDialog::Accepted) return false;
+    files.clear();
+    for (const QString& f : d.selectedFiles()) files.push_back(f.toStdString());
+    return !files.empty();
+}
+
+bool QtFileDialogs::Save(const FileDialogRequest& request, std::string& file) {
+    QFileDialog d(m_parent);
+    Setup(d, request);
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setFileMode(QFileDialog::AnyFile);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    file = WithDefaultExtension(d.selectedFiles().front().toStdString(), request.defaultExtension);
+    return true;
+}
+
+bool QtFileDialogs::ChooseFolder(const FileDialogRequest& request, std::string& folder) {
+    QFileDialog d(m_parent);
+    Setup(d, request);
+    d.setFileMode(QFileDialog::Directory);
+    d.setOption(QFileDialog::ShowDirsOnly, true);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    folder = d.selectedFiles().front().toStdString();
+    return true;
+}
+
+bool ScriptedFileDialogs::Next(const FileDialogRequest& request, std::vector<std::string>& out) {
+    m_requests.push_back(request);
+    if (m_script.empty()) return false;
+    out = std::move(m_script.front());
+    m_script.erase(m_script.begin());
+    return !out.empty();
+}
+
+bool ScriptedFileDialogs::Open(const FileDialogRequest& request, std::vector<std::string>& files) {
+    return Next(request, files);
+}
+
+bool ScriptedFileDialogs::Save(const FileDialogRequest& request, std::string& file) {
+    std::vector<std::string> out;
+    if (!Next(request, out)) return false;
+    file = WithDefaultExtension(out.front(), request.defaultExtension);
+    return true;
+}
+
+bool ScriptedFileDialogs::ChooseFolder(const FileDialogRequest& request, std::string& folder) {
+    std::vector<std::string> out;
+    if (!Next(request, out)) return false;
+    folder = out.front();
+    return true;
+}
+
+}  // namespace fw

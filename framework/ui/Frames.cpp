@@ -1,0 +1,395 @@
+#include "framework/ui/Frames.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "framework/core/MessageBox.h"
+#include "framework/core/Strings.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/PainterContext.h"
+
+namespace fw {
+
+namespace {
+
+constexpr UINT kIdsIdleMessage = 57345;  // "For Help, press F1"
+
+std::string IdleText() { return LoadString(kIdsIdleMessage); }
+
+UINT IdOf(const QAction* a) { return a->data().toUInt(); }
+
+}  // namespace
+
+void SplitMenuText(const std::string& text, std::string& label, std::string& accelerator) {
+    const size_t tab = text.find('\t');
+    label = text.substr(0, tab);
+    accelerator = tab == std::string::npos ? std::string() : text.substr(tab + 1);
+}
+
+// ---- ViewWidget
+
+ViewWidget::ViewWidget(QWidget* parent) : QWidget(parent) {
+    // The view paints every pixel itself; nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+ChildFrame* ViewWidget::GetParentFrame() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* f = qobject_cast<ChildFrame*>(w)) return f;
+    }
+    return nullptr;
+}
+
+void ViewWidget::OnDraw(DrawContext&) {}
+
+void ViewWidget::paintEvent(QPaintEvent*) {
+    PainterContext dc(*this);
+    GuardHandler([&] { OnDraw(dc); });
+}
+
+bool ViewWidget::PrintTo(QPrinter& printer) {
+    PainterContext dc(printer);
+    if (!dc.IsActive()) return false;
+    return GuardHandler([&] { OnDraw(dc); });
+}
+
+void ViewWidget::OnFilePrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
+}
+
+void ViewWidget::OnFilePrintDirect() {
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        ShowMessage("No printer is installed.", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    PrintTo(printer);
+}
+
+void ViewWidget::OnFilePrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(*p); });
+    preview.exec();
+}
+
+// ---- ChildFrame
+
+ChildFrame::ChildFrame(QWidget* parent) : QMdiSubWindow(parent) { setAttribute(Qt::WA_DeleteOnClose); }
+
+void ChildFrame::SetView(ViewWidget* view) {
+    m_view = view;
+    setWidget(view);
+}
+
+void ChildFrame::ActivateFrame(int cmdShow) {
+    if (cmdShow == -1) {
+        showMaximized();
+    } else {
+        show();
+    }
+    if (mdiArea()) mdiArea()->setActiveSubWindow(this);
+    setFocus();
+}
+
+bool ChildFrame::OnCmdMsg(UINT id) {
+    if (auto* main = qobject_cast<MainFrame*>(window())) return main->OnCmdMsg(id);
+    return OnCommand(id);
+}
+
+void ChildFrame::closeEvent(QCloseEvent* event) {
+    // Closing the last window of a document closes the document, after it
+    // has been asked to save.
+    Document* doc = m_view ? m_view->GetDocument() : nullptr;
+    if (doc && doc->GetViews().size() == 1) {
+        bool keep = false;
+        GuardHandler([&] { keep = !doc->SaveModified(); });
+        if (keep) {
+            event->ignore();
+            return;
+        }
+        m_view->GetDocument()->RemoveView(m_view);
+        if (DocTemplate* tmpl = doc->GetDocTemplate()) {
+            tmpl->CloseDocument(doc);
+        }
+    } else if (doc) {
+        doc->RemoveView(m_view);
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+// ---- MainFrame
+
+MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+    setCentralWidget(m_mdi);
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("toolbar"));
+    statusBar()->setObjectName(QStringLiteral("statusbar"));
+    SetIndicators({});
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { BuildMenuBar(); });
+    if (auto* app = Application::Instance()) app->SetMainFrame(this);
+}
+
+MainFrame::~MainFrame() {
+    // Child frames going with the MDI area must not rebuild a menu bar that
+    // is half gone.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    if (auto* app = Application::Instance(); app && app->GetMainFrame() == this) app->SetMainFrame(nullptr);
+}
+
+ChildFrame* MainFrame::GetActiveFrame() const { return qobject_cast<ChildFrame*>(m_mdi->activeSubWindow()); }
+
+void MainFrame::AddChildFrame(ChildFrame* frame) { m_mdi->addSubWindow(frame); }
+
+std::vector<ChildFrame*> MainFrame::ChildFrames() const {
+    std::vector<ChildFrame*> out;
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+        if (auto* f = qobject_cast<ChildFrame*>(w)) out.push_back(f);
+    }
+    return out;
+}
+
+void MainFrame::SetDefaultMenu(Menu menu) {
+    m_defaultMenu = std::move(menu);
+    m_shownMenu = nullptr;
+    BuildMenuBar();
+}
+
+void MainFrame::BuildMenuBar() {
+    const ChildFrame* child = GetActiveFrame();
+    const Menu* wanted = child && child->GetMenu() ? child->GetMenu() : &m_defaultMenu;
+    if (wanted == m_shownMenu) return;
+    m_shownMenu = wanted;
+    menuBar()->clear();
+    for (QAction* a : m_menuActions) a->deleteLater();
+    m_menuActions.clear();
+    for (const MenuItem& popup : *wanted) {
+        QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.text));
+        AddItems(menu, popup.items);
+    }
+}
+
+void MainFrame::AddItems(QMenu* menu, const std::vector<MenuItem>& items) {
+    // Update handlers run as a menu opens, so it never shows a stale state.
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        for (QAction* a : menu->actions()) {
+            if (!a->isSeparator() && !a->menu()) UpdateAction(a);
+        }
+    });
+    for (const MenuItem& item : items) {
+        if (!item.items.empty()) {
+            AddItems(menu->addMenu(QString::fromStdString(item.text)), item.items);
+        } else if (item.id == 0 && item.text.empty()) {
+            menu->addSeparator();
+        } else {
+            std::string label, accelerator;
+            SplitMenuText(item.text, label, accelerator);
+            QAction* a = menu->addAction(QString::fromStdString(label));
+            a->setData(item.id);
+            if (!accelerator.empty()) {
+                a->setShortcut(QKeySequence(QString::fromStdString(accelerator)));
+                a->setShortcutContext(Qt::WindowShortcut);
+            }
+            const UINT id = item.id;
+            connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+            m_menuActions.push_back(a);
+            UpdateAction(a);
+        }
+    }
+}
+
+void MainFrame::AddToolButton(UINT id, const std::string& text, const std::string& tip) {
+    QAction* a = m_toolBar->addAction(QString::fromStdString(text));
+    a->setData(id);
+    if (!tip.empty()) a->setToolTip(QString::fromStdString(tip));
+    connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    m_toolActions.push_back(a);
+    UpdateAction(a);
+}
+
+void MainFrame::AddToolSeparator() { m_toolBar->addSeparator(); }
+
+void MainFrame::SetIndicators(const std::vector<UINT>& ids) {
+    for (QLabel* l : m_panes) delete l;
+    m_panes.clear();
+    m_indicators = ids;
+    m_indicators.insert(m_indicators.begin(), 0);
+    m_paneTexts.assign(m_indicators.size(), std::string());
+    m_paneTexts[0] = IdleText();
+    for (size_t i = 0; i < m_indicators.size(); ++i) {
+        auto* label = new QLabel(statusBar());
+        if (i == 0) {
+            statusBar()->addWidget(label, 1);
+        } else {
+            // Sized to the pane's string, as the pane's resource text gives it.
+            const std::string sample = LoadString(m_indicators[i]);
+            label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString::fromStdString(sample)));
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            statusBar()->addPermanentWidget(label);
+        }
+        m_panes.push_back(label);
+    }
+    m_panes[0]->setText(QString::fromStdString(m_paneTexts[0]));
+}
+
+void MainFrame::SetPaneText(int index, const std::string& text) {
+    if (index < 0 || index >= static_cast<int>(m_panes.size())) return;
+    m_paneTexts[static_cast<size_t>(index)] = text;
+    if (index == 0 || m_panes[static_cast<size_t>(index)]->isEnabled())
+        m_panes[static_cast<size_t>(index)]->setText(QString::fromStdString(text));
+}
+
+std::string MainFrame::GetPaneText(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_panes.size())) return {};
+    return m_panes[static_cast<size_t>(index)]->text().toStdString();
+}
+
+void MainFrame::BeginProgress(const std::string& text, int count) {
+    EndProgress();
+    SetPaneText(0, text);
+    m_progress = new QProgressBar(statusBar());
+    m_progress->setRange(1, std::max(1, count));
+    m_progress->setValue(1);
+    m_progress->setTextVisible(false);
+    statusBar()->insertWidget(1, m_progress, 1);
+}
+
+void MainFrame::StepProgress() {
+    if (m_progress) m_progress->setValue(std::min(m_progress->maximum(), m_progress->value() + 1));
+}
+
+void MainFrame::EndProgress() {
+    if (!m_progress) return;
+    delete m_progress;
+    m_progress = nullptr;
+    SetPaneText(0, IdleText());
+}
+
+std::vector<CommandTarget*> MainFrame::CommandChain() const {
+    std::vector<CommandTarget*> chain;
+    ChildFrame* child = GetActiveFrame();
+    ViewWidget* view = child ? child->GetActiveView() : nullptr;
+    chain.push_back(view);
+    chain.push_back(view ? view->GetDocument() : nullptr);
+    chain.push_back(child);
+    chain.push_back(const_cast<MainFrame*>(this));
+    chain.push_back(Application::Instance());
+    return chain;
+}
+
+bool MainFrame::OnCmdMsg(UINT id) {
+    bool handled = false;
+    GuardHandler([&] { handled = RouteCommand(CommandChain(), id); });
+    return handled;
+}
+
+void MainFrame::RunCommand(UINT id) {
+    // An accelerator may come before the idle update saw a change: ask the
+    // update handler again, and run only an enabled command.
+    CmdUI ui(id);
+    if (!RouteUpdate(CommandChain(), ui) || !ui.IsEnabled()) return;
+    OnCmdMsg(id);
+}
+
+void MainFrame::UpdateAction(QAction* action) {
+    CmdUI ui(IdOf(action));
+    bool handled = false;
+    GuardHandler([&] { handled = RouteUpdate(CommandChain(), ui); });
+    action->setEnabled(handled && ui.IsEnabled());
+    action->setCheckable(ui.GetCheck() != 0 || action->isCheckable());
+    action->setChecked(ui.GetCheck() != 0);
+}
+
+void MainFrame::UpdateCommandUI() {
+    BuildMenuBar();
+    for (QAction* a : m_menuActions) UpdateAction(a);
+    for (QAction* a : m_toolActions) UpdateAction(a);
+    for (size_t i = 1; i < m_panes.size(); ++i) {
+        CmdUI ui(m_indicators[i]);
+        GuardHandler([&] { RouteUpdate(CommandChain(), ui); });
+        const bool on = ui.IsEnabled();
+        m_panes[i]->setEnabled(on);
+        m_panes[i]->setText(on ? QString::fromStdString(m_paneTexts[i]) : QString());
+    }
+}
+
+QAction* MainFrame::FindAction(UINT id) const {
+    for (QAction* a : m_menuActions)
+        if (IdOf(a) == id) return a;
+    return nullptr;
+}
+
+QAction* MainFrame::FindToolAction(UINT id) const {
+    for (QAction* a : m_toolActions)
+        if (IdOf(a) == id) return a;
+    return nullptr;
+}
+
+bool MainFrame::OnClose() {
+    for (ChildFrame* f : ChildFrames()) {
+        if (!f->close()) return false;
+    }
+    return true;
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    bool ok = false;
+    GuardHandler([&] { ok = OnClose(); });
+    if (!ok) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (auto* app = Application::Instance()) app->PostQuitMessage(0);
+}
+
+// ---- MdiFrameFactory
+
+bool MdiFrameFactory::CreateFrame(DocTemplate& tmpl, Document& doc, bool visible) {
+    auto it = m_kinds.find(tmpl.GetResourceId());
+    if (it == m_kinds.end() || !it->second.makeView) return false;
+    ChildFrame* frame = it->second.makeFrame ? it->second.makeFrame() : new ChildFrame;
+    ViewWidget* view = it->second.makeView();
+    if (!frame || !view) {
+        delete frame;
+        delete view;
+        return false;
+    }
+    frame->SetView(view);
+    frame->SetMenu(it->second.menu);
+    doc.AddView(view);
+    m_main.AddChildFrame(frame);
+    view->OnInitialUpdate();
+    if (visible) frame->ActivateFrame(-1);
+    return true;
+}
+
+void MdiFrameFactory::CloseFrames(Document& doc) {
+    const std::vector<View*> views = doc.GetViews();
+    for (View* v : views) {
+        auto* view = dynamic_cast<ViewWidget*>(v);
+        doc.RemoveView(v);
+        if (!view) continue;
+        if (ChildFrame* frame = view->GetParentFrame()) {
+            frame->setAttribute(Qt::WA_DeleteOnClose, false);
+            frame->hide();
+            frame->deleteLater();
+        }
+    }
+}
+
+}  // namespace fw

@@ -1,0 +1,170 @@
+#pragma once
+// The MDI windows: the main frame (menu bar, tool bar, status bar with
+// panes and a progress control, the MDI area), child frames that open
+// maximised, views that draw on a device context, and the factory that the
+// document templates ask for their windows. Menus, accelerators and tool bar
+// buttons carry command ids, routed through the command chain (active view,
+// its document, the child frame, the main frame, the application), and
+// their enable and check states come from the update handlers.
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/core/Command.h"
+#include "framework/core/Document.h"
+#include "framework/ui/Window.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QPrinter;
+class QProgressBar;
+class QToolBar;
+
+namespace fw {
+
+class DrawContext;
+class ChildFrame;
+
+// A menu as the resources describe it: a popup has items; an item has an id
+// and a text whose "\t" part is its accelerator ("&Report\tCtrl+R"); an
+// item with neither id nor text is a separator.
+struct MenuItem {
+    UINT id = 0;
+    std::string text;
+    std::vector<MenuItem> items;
+};
+using Menu = std::vector<MenuItem>;  // the popups of a menu bar
+
+// Splits "&Graph\tCtrl+G" into the label and the key sequence text.
+void SplitMenuText(const std::string& text, std::string& label, std::string& accelerator);
+
+class ViewWidget : public QWidget, public Window, public View {
+    Q_OBJECT
+public:
+    explicit ViewWidget(QWidget* parent = nullptr);
+    ChildFrame* GetParentFrame() const;
+    // Draws the view; the default draws nothing.
+    virtual void OnDraw(DrawContext& dc);
+    virtual void OnInitialUpdate() {}
+    // Prints one page through OnDraw on a printing context.
+    bool PrintTo(QPrinter& printer);
+    // The print commands: with the dialog, straight to the default printer,
+    // and the preview.
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class ChildFrame : public QMdiSubWindow, public Window, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit ChildFrame(QWidget* parent = nullptr);
+    ViewWidget* GetActiveView() const { return m_view; }
+    void SetView(ViewWidget* view);
+    // The template's menu, shown while this frame is active.
+    void SetMenu(const Menu* menu) { m_menu = menu; }
+    const Menu* GetMenu() const { return m_menu; }
+    // Shows and activates the frame; -1, the usual value, opens it maximised.
+    virtual void ActivateFrame(int cmdShow = -1);
+    bool OnCmdMsg(UINT id) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ViewWidget* m_view = nullptr;
+    const Menu* m_menu = nullptr;
+};
+
+class MainFrame : public QMainWindow, public Window, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit MainFrame(QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    QMdiArea* MdiArea() const { return m_mdi; }
+    ChildFrame* GetActiveFrame() const;
+    void AddChildFrame(ChildFrame* frame);
+    std::vector<ChildFrame*> ChildFrames() const;
+
+    // The menu while no child frame is active; a child frame's own menu
+    // replaces it while that frame is active.
+    void SetDefaultMenu(Menu menu);
+    void AddToolButton(UINT id, const std::string& text, const std::string& tip = {});
+    void AddToolSeparator();
+    // Pane 0 is the message pane; the others are indicator panes with ids
+    // (their text shows only while their update handler enables them).
+    void SetIndicators(const std::vector<UINT>& ids);
+    void SetPaneText(int index, const std::string& text);
+    std::string GetPaneText(int index) const;  // what the pane shows now
+    // A progress control in the status bar after the text, steps 1..count.
+    void BeginProgress(const std::string& text, int count);
+    void StepProgress();
+    void EndProgress();
+    QProgressBar* Progress() const { return m_progress; }
+
+    // The command chain from the active view to the application.
+    std::vector<CommandTarget*> CommandChain() const;
+    bool OnCmdMsg(UINT id) override;
+    // Runs the update handlers of every menu item, tool button and pane.
+    void UpdateCommandUI();
+    QAction* FindAction(UINT id) const;   // the menu bar's action for id
+    QAction* FindToolAction(UINT id) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+
+    // Asked when the user closes the main window; false keeps it open. The
+    // default closes every child frame's document first.
+    virtual bool OnClose();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenuBar();
+    void AddItems(QMenu* menu, const std::vector<MenuItem>& items);
+    void UpdateAction(QAction* action);
+    void RunCommand(UINT id);
+
+    QMdiArea* m_mdi;
+    QToolBar* m_toolBar;
+    QProgressBar* m_progress = nullptr;
+    Menu m_defaultMenu;
+    const Menu* m_shownMenu = nullptr;
+    std::vector<QAction*> m_menuActions;
+    std::vector<QAction*> m_toolActions;
+    std::vector<UINT> m_indicators;
+    std::vector<QLabel*> m_panes;
+    std::vector<std::string> m_paneTexts;
+};
+
+// The windows of the document templates: per template id, how to make the
+// view (and, if not a plain ChildFrame, the frame) and which menu the frame
+// shows.
+class MdiFrameFactory : public FrameFactory {
+public:
+    struct Kind {
+        std::function<ViewWidget*()> makeView;
+        std::function<ChildFrame*()> makeFrame;  // empty: a ChildFrame
+        const Menu* menu = nullptr;
+    };
+    explicit MdiFrameFactory(MainFrame& main) : m_main(main) {}
+    void Register(UINT templateId, Kind kind) { m_kinds[templateId] = std::move(kind); }
+
+    bool CreateFrame(DocTemplate& tmpl, Document& doc, bool visible) override;
+    void CloseFrames(Document& doc) override;
+
+private:
+    MainFrame& m_main;
+    std::map<UINT, Kind> m_kinds;
+};
+
+}  // namespace fw

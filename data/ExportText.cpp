@@ -1,0 +1,67 @@
+#include "data/ExportText.h"
+
+#include "framework/core/Strings.h"
+#include "platform/Numbers.h"
+
+namespace exporttext {
+
+namespace {
+constexpr UINT kIdsUnknown = 145;
+
+// Hours 1 to 12 with AM or PM, as the English (United States) time format.
+std::string UsTime(const std::tm& tm) {
+    int hour = tm.tm_hour % 12;
+    if (hour == 0) hour = 12;
+    return platform::FormatC("%d:%02d:%02d %s", hour, tm.tm_min, tm.tm_sec, tm.tm_hour < 12 ? "AM" : "PM");
+}
+
+std::string UsDate(const std::tm& tm) {
+    return platform::FormatC("%d/%d/%d", tm.tm_mon + 1, tm.tm_mday, tm.tm_year + 1900);
+}
+}  // namespace
+
+bool ToLocalTime(Time64 t, std::tm& out) {
+    const std::time_t tt = static_cast<std::time_t>(t);
+    if (static_cast<Time64>(tt) != t) return false;
+    if (!localtime_r(&tt, &out)) return false;
+    return out.tm_year + 1900 >= 1972;
+}
+
+std::string UnknownTime() {
+    return fw::LoadString(kIdsUnknown);
+}
+
+std::string FormatDateTime(Time64 t) {
+    std::tm tm{};
+    if (!ToLocalTime(t, tm)) return UnknownTime();
+    return UsDate(tm) + " " + UsTime(tm);
+}
+
+std::string FormatDate(Time64 t, std::string_view prefix) {
+    std::tm tm{};
+    if (!ToLocalTime(t, tm)) return UnknownTime();
+    return std::string(prefix) + UsDate(tm);
+}
+
+std::string FormatTime(Time64 t, std::string_view prefix) {
+    std::tm tm{};
+    if (!ToLocalTime(t, tm)) return UnknownTime();
+    return std::string(prefix) + UsTime(tm);
+}
+
+std::string StreamNumber(float value) {
+    return platform::FormatC("%g", static_cast<double>(value));
+}
+
+std::string CsvText(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string out = "\"";
+    for (char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    out += '"';
+    return out;
+}
+
+}  // namespace exporttext

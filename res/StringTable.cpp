@@ -224,12 +224,14 @@ const StringEntry kStringTable[] = {
     {868, "Saving results to .csv file."},
     {869, "Saved results in \r\n%s"},
     {870, "Error - verification results not saved to csv file."},
+    {890, "%1 cannot be shown yet: this kind of window is not part of this version of the station."},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording
     {61475, "Out of memory."},
     {61697, "Failed to open document."},
     {61698, "Failed to save document."},
+    {61703, "The help is not installed: %1 was not found."},  // own wording
     {61728, "Unexpected file format."},
 };
 

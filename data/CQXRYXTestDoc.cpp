@@ -186,13 +186,6 @@ void CQXRYXTestDoc::ReportSaveLoadException(const std::string& path, const fw::E
     if (m_bReportErrors) fw::Document::ReportSaveLoadException(path, e, saving, defaultId);
 }
 
-BOOL CQXRYXTestDoc::ImportLegacy(const std::string& path) {
-    std::string ext = platform::Extension(path);
-    std::string dat = path.substr(0, path.size() - ext.size()) + ".DAT";
-    ReportSaveLoadException(dat, nullptr, false, kIdsOldDataNotOpened);
-    return FALSE;
-}
-
 void CQXRYXTestDoc::OnExportData() {
     // The export dialog and formats come with the exports.
 }

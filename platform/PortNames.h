@@ -1,0 +1,20 @@
+#pragma once
+// Serial port names. The station names its port "COM1" to "COM4" (or
+// "NONE"), as on its first platform. A COMn name resolves through the alias
+// folder <config>/ports: com<n> there is a symbolic link to the real device
+// (/dev/serial/by-id/..., /dev/ttyUSB0, a pseudo-terminal); without a link
+// COMn means /dev/ttyS<n-1>. Any other name is a path, used as it is.
+#include <string>
+
+namespace platform {
+
+// <ConfigDir()>/ports
+std::string PortAliasDir();
+// <ConfigDir()>/ports/com<n>, the link that names port COMn.
+std::string PortAliasPath(int n);
+// n for "COMn" (any case, also "\\.\COMn"), 1 to 255; 0 for any other name.
+int ComPortNumber(const std::string& name);
+// The device path a port name opens.
+std::string ResolvePortName(const std::string& name);
+
+}  // namespace platform

@@ -56,6 +56,12 @@ public:
     const char* what() const noexcept override { return "fw::MemoryException"; }
 };
 
+// An argument outside what the callee accepts (an index out of range).
+class InvalidArgException : public Exception {
+public:
+    const char* what() const noexcept override { return "fw::InvalidArgException"; }
+};
+
 // Framework string ids.
 inline constexpr UINT kIdsFailedToOpenDoc = 61697;
 inline constexpr UINT kIdsFailedToSaveDoc = 61698;

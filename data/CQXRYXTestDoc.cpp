@@ -186,10 +186,6 @@ void CQXRYXTestDoc::ReportSaveLoadException(const std::string& path, const fw::E
     if (m_bReportErrors) fw::Document::ReportSaveLoadException(path, e, saving, defaultId);
 }
 
-void CQXRYXTestDoc::OnExportData() {
-    // The export dialog and formats come with the exports.
-}
-
 void CQXRYXTestDoc::OnUpdateExportData(fw::CmdUI& ui) {
     ui.Enable(IsTestComplete() != FALSE);
 }

@@ -45,10 +45,14 @@ public:
     BOOL CalcEstimatedStiffness();
     BOOL CalcRSquared();
 
-    // DOS-version files: the import comes with the exports; until then the
-    // pair cannot be opened.
+    // DOS-version files (data/LegacyImport.cpp).
     BOOL ImportLegacy(const std::string& path);
 
+    // Exports (data/ExportFormats.cpp). ExportCsv and ExportAsciiDat leave the
+    // report to their caller; ExportLimsCsv reports its own failure.
+    BOOL ExportCsv(const std::string& path);
+    BOOL ExportAsciiDat(const std::string& path);
+    BOOL ExportLimsCsv();
     void OnExportData();
     void OnUpdateExportData(fw::CmdUI& ui);
 

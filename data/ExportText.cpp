@@ -56,8 +56,15 @@ std::string StreamNumber(float value) {
 std::string CsvText(std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
     std::string out = "\"";
-    for (char ch : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
         if (ch == '"') out += '"';
+        // Every line break becomes "\n", which the file writes as CR LF.
+        if (ch == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += '\n';
+            continue;
+        }
         out += ch;
     }
     out += '"';

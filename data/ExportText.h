@@ -29,7 +29,8 @@ std::string UnknownTime();
 std::string StreamNumber(float value);
 
 // A text field of a CSV line: quoted as RFC 4180 says when it holds a comma,
-// a double quote or a line break, else as it is.
+// a double quote or a line break, else as it is. Line breaks come out as
+// "\n", for the file writer's CR LF.
 std::string CsvText(std::string_view text);
 
 }  // namespace exporttext

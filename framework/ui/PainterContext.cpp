@@ -65,15 +65,6 @@ int PixelSizeForCell(const QFont& base, int cellPx, QPaintDevice* device) {
 
 }  // namespace
 
-int MulDiv(int a, int b, int c) {
-    if (c == 0) return 0;
-    const long long num = static_cast<long long>(a) * b;
-    const long long half = (c > 0 ? c : -c) / 2;
-    const long long q = (num >= 0) == (c > 0) ? (std::llabs(num) + half) / std::llabs(c)
-                                               : -((std::llabs(num) + half) / std::llabs(c));
-    return static_cast<int>(q);
-}
-
 PainterContext::PainterContext() = default;
 
 PainterContext::PainterContext(QPaintDevice& device) : m_ownPainter(std::make_unique<QPainter>(&device)) {

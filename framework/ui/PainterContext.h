@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/ui/DrawContext.h"
+#include "framework/core/DrawContext.h"
 
 class QPaintDevice;
 

@@ -22,7 +22,7 @@
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "framework/ui/Dialogs.h"
-#include "framework/ui/DrawContext.h"
+#include "framework/core/DrawContext.h"
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/tests/support/TestApp.h"

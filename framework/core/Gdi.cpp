@@ -1,6 +1,7 @@
-#include <array>
+#include "framework/core/Gdi.h"
 
-#include "framework/ui/Gdi.h"
+#include <array>
+#include <cstdlib>
 
 namespace fw {
 
@@ -35,6 +36,15 @@ COLORREF GetSysColor(int index) {
     };
     if (index < 0 || index >= static_cast<int>(kColours.size())) return RGB(0, 0, 0);
     return kColours[static_cast<size_t>(index)];
+}
+
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return 0;
+    const long long num = static_cast<long long>(a) * b;
+    const long long half = (c > 0 ? c : -c) / 2;
+    const long long q = (num >= 0) == (c > 0) ? (std::llabs(num) + half) / std::llabs(c)
+                                               : -((std::llabs(num) + half) / std::llabs(c));
+    return static_cast<int>(q);
 }
 
 }  // namespace fw

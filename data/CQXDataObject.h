@@ -1,12 +1,15 @@
 #pragma once
-// Value cells: one value that writes itself into an archive and into a
-// window's text. Header-only, so that the instrument layer's readings record
+// Value cells: one value that writes itself into an archive, into a
+// window's text and into a rectangle of a report page. Header-only, so that the instrument layer's readings record
 // can hold cells without depending on the rest of data/.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <type_traits>
 
 #include "framework/core/Archive.h"
+#include "framework/core/DrawContext.h"
+#include "framework/core/Exceptions.h"
 #include "framework/core/Object.h"
 #include "framework/core/TextWindow.h"
 #include "platform/WinTypes.h"
@@ -41,6 +44,10 @@ public:
     // Puts the value into the window's text; format's string is the printf
     // format of number cells.
     virtual void SetText(fw::TextWindow* wnd, const CQXDataObject<std::string>& format) const = 0;
+    // Draws the value as a report cell: the rectangle filled with the
+    // style's background, the edge if the style asks for one, then the text
+    // laid out by the style's DrawText flags (inside the edge with BF_ADJUST).
+    virtual void Draw(fw::DrawContext* dc, fw::Rect rect, const CellStyle* style) const = 0;
 
     T m_data{};
 };
@@ -58,6 +65,7 @@ public:
     void SetText(fw::TextWindow* wnd, const CQXDataObject<std::string>& format) const override {
         if (wnd) wnd->SetWindowText(Format(format.m_data));
     }
+    void Draw(fw::DrawContext* dc, fw::Rect rect, const CellStyle* style) const override;
 };
 
 class CQXStringData : public CQXDataObject<std::string> {
@@ -75,6 +83,7 @@ public:
     void SetText(fw::TextWindow* wnd, const CQXDataObject<std::string>&) const override {
         if (wnd) wnd->SetWindowText(m_data);
     }
+    void Draw(fw::DrawContext* dc, fw::Rect rect, const CellStyle* style) const override;
 };
 
 namespace cellformat {
@@ -99,6 +108,19 @@ inline bool IsSingleFloatFormat(const std::string& fmt) {
     }
     return conversions == 1;
 }
+
+// The drawing both kinds of cell share; rect is the caller's copy, which
+// DrawEdge may shrink for the text.
+inline void DrawCell(fw::DrawContext& dc, fw::Rect rect, const CellStyle& style, const std::string& text) {
+    try {
+        dc.FillRect(rect, style.crBack);
+    } catch (const std::bad_alloc&) {
+        // No brush: the cell stays unfilled, but its edge and text still show.
+    } catch (const fw::MemoryException&) {
+    }
+    if (style.bDrawEdge) dc.DrawEdge(rect, style.nEdge, style.nBorderFlags);
+    dc.DrawText(text, rect, style.nFormat);
+}
 }  // namespace cellformat
 
 inline std::string CQXFloatData::Format(const std::string& fmt) const {
@@ -111,4 +133,14 @@ inline std::string CQXFloatData::Format(const std::string& fmt) const {
     if (n < 0) return {};
     return std::string(buffer,
                        static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
+}
+
+inline void CQXFloatData::Draw(fw::DrawContext* dc, fw::Rect rect, const CellStyle* style) const {
+    if (!dc || !style) return;
+    cellformat::DrawCell(*dc, rect, *style, Format(style->strFormat));
+}
+
+inline void CQXStringData::Draw(fw::DrawContext* dc, fw::Rect rect, const CellStyle* style) const {
+    if (!dc || !style) return;
+    cellformat::DrawCell(*dc, rect, *style, m_data);
 }

@@ -49,7 +49,9 @@ std::string QtFilter(const std::string& resourceFilter) {
         if (parts[i].empty()) break;
         std::string pattern = parts[i + 1];
         for (size_t p; (p = pattern.find(';')) != std::string::npos;) pattern[p] = ' ';
-        if (pattern == "*.*") pattern = "*";
+        // A new string rather than assigning the literal: g++ 12 warns falsely
+        // (-Wrestrict) on the in-place replace in optimised sanitizer builds.
+        if (pattern == "*.*") pattern = std::string(1, '*');
         std::string name = parts[i];
         const size_t paren = name.find(" (");
         if (paren != std::string::npos) name.resize(paren);

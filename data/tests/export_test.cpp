@@ -13,11 +13,13 @@
 
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportFormats.h"
+#include "data/ExportText.h"
 #include "framework/core/FileDialog.h"
 #include "framework/core/TestDoubles.h"
 #include "platform/Paths.h"
 #include "res/Resource.h"
 #include "support/DocFixture.h"
+#include "support/GermanLocale.h"
 
 namespace {
 
@@ -456,32 +458,50 @@ TEST_F(ExportTest, ExportDataCommandFollowsTheChosenEntry) {
     EXPECT_FALSE(platform::FileExists(dir + "/T5.xls"));
 }
 
+TEST(ExportText, UsEnglishTimesAndUnknownOnes) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    struct Case {
+        Time64 t;
+        const char* dateTime;
+        const char* date;
+        const char* time;
+    };
+    const Case cases[] = {
+        {0, " Unknown", " Unknown", " Unknown"},
+        {63071999, " Unknown", " Unknown", " Unknown"},  // 1971-12-31 23:59:59
+        {63072000, "1/1/1972 12:00:00 AM", "1/1/1972", "12:00:00 AM"},
+        {1709640000, "3/5/2024 12:00:00 PM", "3/5/2024", "12:00:00 PM"},
+        {1735689599, "12/31/2024 11:59:59 PM", "12/31/2024", "11:59:59 PM"},
+        {-100, " Unknown", " Unknown", " Unknown"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(exporttext::FormatDateTime(c.t), c.dateTime) << c.t;
+        EXPECT_EQ(exporttext::FormatDate(c.t), c.date) << c.t;
+        EXPECT_EQ(exporttext::FormatTime(c.t), c.time) << c.t;
+    }
+    EXPECT_EQ(exporttext::FormatDate(63072000, " "), " 1/1/1972");
+}
+
+TEST(ExportText, StreamNumbersAndCsvTexts) {
+    const std::pair<float, const char*> numbers[] = {
+        {0.5f, "0.5"},       {250.0f, "250"}, {12.345678f, "12.3457"},
+        {0.00001f, "1e-05"}, {-18.0f, "-18"}, {1234567.0f, "1.23457e+06"},
+        {0.0f, "0"}};
+    for (const auto& [value, text] : numbers) EXPECT_EQ(exporttext::StreamNumber(value), text);
+    const std::pair<const char*, const char*> texts[] = {
+        {"plain text", "plain text"},         {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"l1\nl2", "\"l1\nl2\""},
+        {"l1\r\nl2\rl3", "\"l1\nl2\nl3\""},   {"", ""}};
+    for (const auto& [in, out] : texts) EXPECT_EQ(exporttext::CsvText(in), out) << in;
+}
+
 TEST(ExportPaths, WithExtension) {
     EXPECT_EQ(exportformat::WithExtension("T1.CSV", ".csv"), "T1.CSV");
     EXPECT_EQ(exportformat::WithExtension("T1", ".csv"), "T1.csv");
     EXPECT_EQ(exportformat::WithExtension("T1.txt", ".csv"), "T1.txt.csv");
     EXPECT_EQ(exportformat::WithExtension("", ".csv"), ".csv");
     EXPECT_EQ(exportformat::WithExtension("a/b.Dat", ".dat"), "a/b.Dat");
-}
-
-// A German locale for this process, built with localedef into the build
-// folder once and shared by the runs after it (renamed into place whole, so
-// parallel tests never see half of it).
-std::string GermanLocaleDir() {
-    const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    const std::string root = platform::DirName(exe) + "/locale";
-    const std::string target = root + "/de_DE.UTF-8";
-    if (platform::FileExists(target + "/LC_NUMERIC")) return root;
-    fs::create_directories(root);
-    std::string tmpl = root + "/.build-XXXXXX";
-    if (!mkdtemp(tmpl.data())) return {};
-    const std::string built = tmpl + "/de_DE.UTF-8";
-    const std::string cmd = "localedef -i de_DE -f UTF-8 '" + built + "' >/dev/null 2>&1";
-    (void)std::system(cmd.c_str());
-    std::error_code ec;
-    if (platform::FileExists(built + "/LC_NUMERIC")) fs::rename(built, target, ec);  // a rival may have won
-    fs::remove_all(tmpl, ec);
-    return platform::FileExists(target + "/LC_NUMERIC") ? root : std::string();
 }
 
 TEST_F(ExportTest, GermanProcessLocaleGivesTheSameBytes) {
@@ -491,13 +511,7 @@ TEST_F(ExportTest, GermanProcessLocaleGivesTheSameBytes) {
     const std::string lims = exportformat::LimsFile(doc);
     const std::string rec = exportformat::AsciiRecord(doc);
 
-    const std::string locales = GermanLocaleDir();
-    ASSERT_FALSE(locales.empty()) << "localedef could not build de_DE.UTF-8";
-    setenv("LOCPATH", locales.c_str(), 1);
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%.1f", 0.5);
-    ASSERT_STREQ(buf, "0,5");  // the process really formats with a comma now
+    ASSERT_TRUE(ryxtest::UseGermanLocale()) << "localedef could not build de_DE.UTF-8";
 
     doc.SetPathName(dir + "/T1.ryx", false);
     ASSERT_TRUE(doc.ExportCsv(dir + "/T1.csv"));

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "data/CQXRYXTestDoc.h"
+#include "data/ExportFormats.h"
 #include "data/LegacyImport.h"
 #include "framework/core/Strings.h"
 #include "support/DocFixture.h"
+#include "support/GermanLocale.h"
 
 namespace {
 
@@ -286,6 +288,28 @@ TEST_F(LegacyImportTest, PreviewOpensThePairWithoutATemplateAndSilently) {
     CQXRYXTestDoc broken;
     EXPECT_FALSE(broken.OnOpenDocument(dir + "/T1.BDT"));
     EXPECT_EQ(box.Count(), 0u);
+}
+
+TEST_F(LegacyImportTest, ImportedTestExportsAndReadsAlikeInAGermanLocale) {
+    WritePair(DatFile(Version::k42).Realistic());
+    CQXRYXTestDoc doc;
+    ASSERT_TRUE(doc.ImportLegacy(dir + "/T1.BDT"));
+    ASSERT_TRUE(doc.ExportAsciiDat(dir + "/out.dat"));
+    std::string rec;
+    ASSERT_EQ(platform::ReadWholeFile(dir + "/out.dat", rec), 0u);
+    EXPECT_EQ(rec.substr(0, 27), "V 4.2B1                    ");
+    EXPECT_EQ(rec.size(), 442u);
+    ASSERT_TRUE(doc.ExportCsv(dir + "/out.csv"));
+
+    // The header's numbers have decimal points whatever the process locale.
+    ASSERT_TRUE(ryxtest::UseGermanLocale());
+    CQXRYXTestDoc german;
+    ASSERT_TRUE(german.ImportLegacy(dir + "/T1.BDT"));
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(german.m_beamThickness.m_data, 6.35f);
+    EXPECT_EQ(german.m_minTemperature.m_data, -18.05f);
+    EXPECT_EQ(german.m_deflectionConstant.m_data, 0.000125f);
+    EXPECT_EQ(exportformat::AsciiRecord(german), rec);
 }
 
 TEST(LegacyParse, DataArraysInOrder) {

@@ -30,3 +30,17 @@ DeltaTcResultTexts FormatDeltaTc(const DeltaTcResults& results) {
     return {results.tcStiffness.Format(kDeltaTcResultFormat), results.tcMValue.Format(kDeltaTcResultFormat),
             results.deltaTc.Format(kDeltaTcResultFormat)};
 }
+
+std::array<std::string, 11> FormatDeltaTcRows(const DeltaTcData& t) {
+    return {t.m_strOperator.m_data,
+            t.m_strSpecimen.m_data,
+            t.m_strTestTime.m_data,
+            t.m_strTestDate.m_data,
+            t.m_strProject.m_data,
+            t.m_strInstrumentId.m_data,
+            t.m_fTargetTemp.Format(kDeltaTcTemperatureFormat),
+            t.m_fMinTemp.Format(kDeltaTcTemperatureFormat),
+            t.m_fMaxTemp.Format(kDeltaTcTemperatureFormat),
+            t.m_fMValue60.Format(kDeltaTcMValueFormat),
+            t.m_fStiffness60.Format(kDeltaTcStiffnessFormat)};
+}

@@ -4,6 +4,7 @@
 // and the m-value at 60 s falls to 0.300, and their difference, Delta Tc.
 // Test 1 is the base of both interpolations. Equal stiffness or m-values give
 // the infinities or NaN of the division: the pair check prevents them.
+#include <array>
 #include <string>
 
 #include "data/DeltaTcData.h"
@@ -31,3 +32,8 @@ struct DeltaTcResultTexts {
     std::string deltaTc;
 };
 DeltaTcResultTexts FormatDeltaTc(const DeltaTcResults& results);
+
+// The report's eleven value texts of one test, in its row order: operator,
+// specimen, test time, test date, project, instrument id, target, minimum and
+// maximum temperature, m-value and stiffness at 60 s.
+std::array<std::string, 11> FormatDeltaTcRows(const DeltaTcData& test);

@@ -1,6 +1,7 @@
 #include "data/ExportFormats.h"
 
 #include <ctime>
+#include <iterator>
 
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportText.h"

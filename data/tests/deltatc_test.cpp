@@ -102,6 +102,15 @@ TEST(DeltaTcCompute, SwappedPairAndExtrapolation) {
     EXPECT_FALSE(std::isfinite(same.tcMValue.m_data));
 }
 
+TEST(DeltaTcCompute, RowTextsInReportOrder) {
+    DeltaTcData d = Filled();
+    d.m_fStiffness60.m_data = 273.6f;
+    const std::array<std::string, 11> expected = {"Op",     "B1",     " 2:30:05 PM", " 3/5/2024",
+                                                  "Proj",   "RYX-7",  " -12.0",      " -12.1",
+                                                  " -11.9", " 0.350", "274   "};
+    EXPECT_EQ(FormatDeltaTcRows(d), expected);
+}
+
 TEST(DeltaTcData, EmptyRecordIs29Bytes) {
     DeltaTcData d;
     const std::string expected = Bytes(

@@ -29,7 +29,11 @@ FileDialogService& FileDialogs() {
 }
 
 FileDialogService* InstallService(FileDialogService* service) {
+    if (service == &g_default) service = nullptr;
     FileDialogService* prev = g_service.exchange(service);
+    // The same dialogs answer core's save requests; without one installed
+    // they are cancelled there, so that nothing below the windows blocks.
+    InstallService(static_cast<SaveDialogService*>(service));
     return prev ? prev : &g_default;
 }
 
@@ -80,13 +84,16 @@ bool QtFileDialogs::Open(const FileDialogRequest& request, std::vector<std::stri
     return !files.empty();
 }
 
-bool QtFileDialogs::Save(const FileDialogRequest& request, std::string& file) {
+bool QtFileDialogs::ShowSave(const SaveDialogRequest& request, SaveDialogResult& result) {
     QFileDialog d(m_parent);
-    Setup(d, request);
+    Setup(d, FileDialogRequest{{}, {}, request.fileName, request.filter, request.defaultExtension, false});
     d.setAcceptMode(QFileDialog::AcceptSave);
     d.setFileMode(QFileDialog::AnyFile);
+    d.setOption(QFileDialog::DontConfirmOverwrite, (request.flags & OFN_OVERWRITEPROMPT) == 0);
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
-    file = WithDefaultExtension(d.selectedFiles().front().toStdString(), request.defaultExtension);
+    result.path = WithDefaultExtension(d.selectedFiles().front().toStdString(), request.defaultExtension);
+    result.filterIndex = static_cast<int>(d.nameFilters().indexOf(d.selectedNameFilter())) + 1;
+    if (result.filterIndex < 1) result.filterIndex = 1;
     return true;
 }
 
@@ -100,29 +107,35 @@ bool QtFileDialogs::ChooseFolder(const FileDialogRequest& request, std::string& 
     return true;
 }
 
-bool ScriptedFileDialogs::Next(const FileDialogRequest& request, std::vector<std::string>& out) {
-    m_requests.push_back(request);
+bool ScriptedFileDialogs::Next(Scripted& out) {
     if (m_script.empty()) return false;
     out = std::move(m_script.front());
     m_script.erase(m_script.begin());
-    return !out.empty();
+    return !out.paths.empty();
 }
 
 bool ScriptedFileDialogs::Open(const FileDialogRequest& request, std::vector<std::string>& files) {
-    return Next(request, files);
+    m_requests.push_back(request);
+    Scripted answer;
+    if (!Next(answer)) return false;
+    files = std::move(answer.paths);
+    return true;
 }
 
-bool ScriptedFileDialogs::Save(const FileDialogRequest& request, std::string& file) {
-    std::vector<std::string> out;
-    if (!Next(request, out)) return false;
-    file = WithDefaultExtension(out.front(), request.defaultExtension);
+bool ScriptedFileDialogs::ShowSave(const SaveDialogRequest& request, SaveDialogResult& result) {
+    m_saveRequests.push_back(request);
+    Scripted answer;
+    if (!Next(answer)) return false;
+    result.path = WithDefaultExtension(answer.paths.front(), request.defaultExtension);
+    result.filterIndex = answer.filterIndex;
     return true;
 }
 
 bool ScriptedFileDialogs::ChooseFolder(const FileDialogRequest& request, std::string& folder) {
-    std::vector<std::string> out;
-    if (!Next(request, out)) return false;
-    folder = out.front();
+    m_requests.push_back(request);
+    Scripted answer;
+    if (!Next(answer)) return false;
+    folder = answer.paths.front();
     return true;
 }
 

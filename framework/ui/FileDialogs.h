@@ -1,14 +1,18 @@
 #pragma once
 // The file-dialog service: choose files to open, a name to save under, or a
 // folder. Windows choose through it so that tests answer from a script; the
-// Qt one shows QFileDialog.
+// Qt one shows QFileDialog. Saving is framework/core's save-dialog service,
+// so that code without Qt (the exports) asks the same dialog.
 #include <string>
 #include <vector>
+
+#include "framework/core/FileDialog.h"
 
 class QWidget;
 
 namespace fw {
 
+// What Open and ChooseFolder are asked with.
 struct FileDialogRequest {
     std::string title;
     std::string directory;
@@ -19,16 +23,20 @@ struct FileDialogRequest {
     bool multiple = false;         // open: several files
 };
 
-class FileDialogService {
+// The save dialog of framework/core, and the open and folder dialogs that
+// only windows use.
+class FileDialogService : public SaveDialogService {
 public:
-    virtual ~FileDialogService() = default;
     // False when the user cancelled; files holds the chosen paths.
     virtual bool Open(const FileDialogRequest& request, std::vector<std::string>& files) = 0;
-    virtual bool Save(const FileDialogRequest& request, std::string& file) = 0;
     virtual bool ChooseFolder(const FileDialogRequest& request, std::string& folder) = 0;
 };
 
+// The current service: the Qt dialogs unless one was installed.
 FileDialogService& FileDialogs();
+// Installs service, also as framework/core's save dialog (nullptr: the Qt
+// dialogs here, and core's cancelling save dialog again); returns the
+// previous one.
 FileDialogService* InstallService(FileDialogService* service);
 
 // "Name (*.ryx)|*.ryx|All Files (*.*)|*.*||" as Qt's "Name (*.ryx);;All Files (*)".
@@ -40,7 +48,8 @@ class QtFileDialogs : public FileDialogService {
 public:
     explicit QtFileDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
     bool Open(const FileDialogRequest& request, std::vector<std::string>& files) override;
-    bool Save(const FileDialogRequest& request, std::string& file) override;
+    // The chosen filter entry comes back as its number, from 1.
+    bool ShowSave(const SaveDialogRequest& request, SaveDialogResult& result) override;
     bool ChooseFolder(const FileDialogRequest& request, std::string& folder) override;
 
 private:
@@ -50,17 +59,28 @@ private:
 // A test double: answers from a script, records the requests.
 class ScriptedFileDialogs : public FileDialogService {
 public:
-    // Each answer is the chosen paths; an empty answer is Cancel.
-    void Answer(std::vector<std::string> paths) { m_script.push_back(std::move(paths)); }
+    // Each answer is the chosen paths (and, for a save, the filter entry
+    // chosen); an empty answer is Cancel. Once the script has run out every
+    // dialog is cancelled.
+    void Answer(std::vector<std::string> paths, int filterIndex = 1) {
+        m_script.push_back({std::move(paths), filterIndex});
+    }
     bool Open(const FileDialogRequest& request, std::vector<std::string>& files) override;
-    bool Save(const FileDialogRequest& request, std::string& file) override;
+    bool ShowSave(const SaveDialogRequest& request, SaveDialogResult& result) override;
     bool ChooseFolder(const FileDialogRequest& request, std::string& folder) override;
+    // Open and folder requests, and save requests, in order.
     const std::vector<FileDialogRequest>& Requests() const { return m_requests; }
+    const std::vector<SaveDialogRequest>& SaveRequests() const { return m_saveRequests; }
 
 private:
-    bool Next(const FileDialogRequest& request, std::vector<std::string>& out);
-    std::vector<std::vector<std::string>> m_script;
+    struct Scripted {
+        std::vector<std::string> paths;
+        int filterIndex;
+    };
+    bool Next(Scripted& out);
+    std::vector<Scripted> m_script;
     std::vector<FileDialogRequest> m_requests;
+    std::vector<SaveDialogRequest> m_saveRequests;
 };
 
 }  // namespace fw

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -359,18 +360,35 @@ TEST(FileDialogTest, ResourceFiltersAndDefaultExtensions) {
     EXPECT_EQ(WithDefaultExtension("/data/T1.RYX", "ryx"), "/data/T1.RYX");
     EXPECT_EQ(WithDefaultExtension("/data.v2/T1", "ryx"), "/data.v2/T1.ryx");
 
+}
+
+TEST(FileDialogTest, TheScriptedDialogsAnswerWindowsAndCoreAlike) {
     ScriptedFileDialogs scripted;
-    FileDialogService* previous = InstallService(&scripted);
-    scripted.Answer({"/data/T1"});
-    scripted.Answer({});
-    std::string file;
-    FileDialogRequest save{"Save As", "/data", "T1", "RYXw Test Data (*.ryx)|*.ryx||", "ryx", false};
-    EXPECT_TRUE(FileDialogs().Save(save, file));
-    EXPECT_EQ(file, "/data/T1.ryx");
-    std::vector<std::string> files;
-    EXPECT_FALSE(FileDialogs().Open(save, files));  // cancelled
-    EXPECT_EQ(scripted.Requests().size(), 2u);
-    InstallService(previous);
+    SaveDialogResult saved;
+    {
+        ServiceScope<FileDialogService> scope(scripted);
+        scripted.Answer({"/data/T1"}, 2);
+        scripted.Answer({});
+        scripted.Answer({"/data"});
+        // The exports ask framework/core's service, which is the same one now.
+        const SaveDialogRequest save{"CSV (*.csv)|*.csv|LIMS (*.csv)|*.csv||", "T1", "csv", OFN_OVERWRITEPROMPT};
+        EXPECT_TRUE(SaveDialogs().ShowSave(save, saved));
+        std::vector<std::string> files;
+        EXPECT_FALSE(FileDialogs().Open(FileDialogRequest{"Open", "/data", "", "All Files (*.*)|*.*||", "", true},
+                                        files));  // cancelled
+        std::string folder;
+        EXPECT_TRUE(FileDialogs().ChooseFolder(FileDialogRequest{"Data directory", "/", "", "", "", false}, folder));
+        EXPECT_EQ(folder, "/data");
+        EXPECT_FALSE(FileDialogs().ChooseFolder(FileDialogRequest{}, folder));  // the script has run out
+    }
+    EXPECT_EQ(saved.path, "/data/T1.csv");
+    EXPECT_EQ(saved.filterIndex, 2);
+    ASSERT_EQ(scripted.SaveRequests().size(), 1u);
+    EXPECT_EQ(scripted.SaveRequests()[0].fileName, "T1");
+    EXPECT_EQ(scripted.Requests().size(), 3u);
+    // Gone with its scope: core cancels again rather than showing a dialog.
+    EXPECT_FALSE(SaveDialogs().ShowSave(SaveDialogRequest{}, saved));
+    EXPECT_NE(&FileDialogs(), static_cast<FileDialogService*>(&scripted));
 }
 
 TEST(FileDialogTest, TheQtDialogOpensAndCancels) {
@@ -380,6 +398,34 @@ TEST(FileDialogTest, TheQtDialogOpensAndCancels) {
     });
     std::vector<std::string> files;
     EXPECT_FALSE(dialogs.Open(FileDialogRequest{"Open", "/", "", "All Files (*.*)|*.*||", "", false}, files));
+}
+
+TEST(FileDialogTest, TheQtSaveDialogGivesThePathAndTheChosenFilterEntry) {
+    QTemporaryDir dir;
+    QtFileDialogs dialogs;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d) return;
+        seen = true;
+        EXPECT_EQ(d->nameFilters(), (QStringList{"Comma Separated (*.csv)", "ASCII (*.dat)"}));
+        d->setDirectory(dir.path());
+        d->selectNameFilter(d->nameFilters()[1]);
+        d->selectFile(QStringLiteral("T1"));
+        static_cast<QDialog*>(d)->accept();  // QFileDialog hides it
+    });
+    const SaveDialogRequest request{"Comma Separated (*.csv)|*.csv|ASCII (*.dat)|*.dat||", "T1", "dat",
+                                    OFN_OVERWRITEPROMPT};
+    SaveDialogResult result;
+    ASSERT_TRUE(dialogs.ShowSave(request, result));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(result.path, dir.filePath("T1.dat").toStdString());
+    EXPECT_EQ(result.filterIndex, 2);
+
+    QTimer::singleShot(0, [] {
+        if (QWidget* w = QApplication::activeModalWidget()) static_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(dialogs.ShowSave(request, result));
 }
 
 }  // namespace

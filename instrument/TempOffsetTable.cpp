@@ -6,6 +6,7 @@
 #include <new>
 
 #include "framework/core/Exceptions.h"
+#include "instrument/CQXBendingBeam.h"
 #include "instrument/Rounding.h"
 #include "settings/CQXRegistry.h"
 
@@ -109,4 +110,8 @@ BOOL TempOffsetTable::SetOffset(double bath, double reference, const Uncorrected
     return theRegistry.SetTemperatureOffsets(offsets.data(), static_cast<unsigned>(offsets.size())) == 0
                ? TRUE
                : FALSE;
+}
+
+BOOL TempOffsetTable::SetOffset(double bath, double reference, CQXBendingBeam& beam) {
+    return SetOffset(bath, reference, [&beam](double& u) { return beam.GetUncorrectedTemperature(u); });
 }

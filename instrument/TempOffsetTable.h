@@ -9,6 +9,8 @@
 
 #include "platform/WinTypes.h"
 
+class CQXBendingBeam;
+
 class TempOffsetTable {
 public:
     static constexpr int kFirstDegree = -40;
@@ -38,6 +40,8 @@ public:
     // for GetOffset (the dates must be loaded too).
     using UncorrectedSource = std::function<BOOL(double&)>;
     BOOL SetOffset(double bath, double reference, const UncorrectedSource& uncorrected);
+    // The same with the instrument's uncorrected bath reading.
+    BOOL SetOffset(double bath, double reference, CQXBendingBeam& beam);
 
     // The entries as loaded (for the calibration dialog and the tests).
     const std::vector<int16_t>& Offsets() const { return m_offsets; }

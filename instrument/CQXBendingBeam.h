@@ -1,0 +1,130 @@
+#pragma once
+// The instrument object: the one owner of the serial link. A worker thread
+// runs the wire protocol; windows call the short operations below, which
+// queue a command or copy a record under the object's lock and never wait
+// for the instrument, and they hear of news from the posted message
+// WM_INSTRUMENT_UPDATE, which carries no data.
+//
+// Lock order: this object's lock, then the settings store's, always (the
+// worker reads calibration settings while it converts a frame).
+#include <atomic>
+#include <functional>
+#include <list>
+#include <string>
+#include <thread>
+
+#include "data/CQXDataObject.h"
+#include "framework/core/WindowPost.h"
+#include "instrument/BeamState.h"
+#include "instrument/CQXBeamProtocol.h"
+#include "instrument/CQXRS485Port.h"
+#include "instrument/RYXTempEquation.h"
+#include "instrument/ReadingConversion.h"
+#include "platform/Clock.h"
+#include "platform/RecursiveLock.h"
+#include "platform/WinTypes.h"
+
+// Posted with wParam 0 and lParam 0 after every data frame and at every
+// status change; receivers ask for readings, state and status.
+inline constexpr UINT WM_INSTRUMENT_UPDATE = fw::kWmApp + 0x1501;
+
+// One set of converted readings, as GetReadings copies it out.
+struct BeamReadings {
+    int count = 0;             // the frame count of the frame these came from
+    CQXFloatData deflection;   // mm
+    CQXFloatData force;        // mN
+    CQXFloatData temperature;  // degC
+    int mode = 0;              // temperature control, as in BeamState
+    BOOL remote = FALSE;
+    BOOL zero = FALSE;
+    BOOL test = FALSE;  // a test load is applied
+};
+
+class CQXBendingBeam {
+public:
+    // Starts a worker thread running body; throws std::system_error when it
+    // cannot (replaceable, so that a refusal can be tested).
+    using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+
+    CQXBendingBeam();
+    // The clock the protocol's times and the worker's sleep use.
+    explicit CQXBendingBeam(platform::Clock& clock);
+    virtual ~CQXBendingBeam();
+    CQXBendingBeam(const CQXBendingBeam&) = delete;
+    CQXBendingBeam& operator=(const CQXBendingBeam&) = delete;
+
+    // Resets the protocol, loads the temperature equation and starts the
+    // worker (the port stays as it is, normally closed). FALSE, status 1225
+    // and the message box when the thread cannot start.
+    BOOL Open();
+    // Stops the worker and waits for it to end, then closes the port; status
+    // 1117, nothing posted for it. Safe to call twice.
+    void Close();
+    // Opens the port by name (COMn, or a device path) and returns the
+    // resulting status: 0 when it opened, 1117 when not. The name the port is
+    // already open under returns 0 and changes nothing.
+    unsigned SetPort(const std::string& name);
+    // A message box with the status's message, a blank line and detail;
+    // nothing at status 0. On the user-interface thread only.
+    void ReportError(const std::string& detail);
+
+    unsigned GetStatus();
+    std::string GetFirmwareVersion();     // "?" until the version frame
+    BOOL GetReadings(BeamReadings& out);  // TRUE only at status 0; copies always
+    BOOL GetState(BeamState& out);        // TRUE at status 0 or 1015
+    BOOL GetUncorrectedTemperature(double& out);
+    BOOL ReloadTemperatureEquation();
+
+    // Each queues one command and returns TRUE, or FALSE while another is
+    // pending (the caller asks again at its next opportunity).
+    BOOL SendZero();
+    BOOL StartLoad(WORD loadValue);
+    BOOL EndLoad();
+    BOOL SetTemperatureControl(BOOL heating, BOOL cooling);
+    // FALSE also while the firmware version is not known yet (the equation
+    // would take the wrong path) and when the set-point cannot be converted.
+    BOOL SetTemperature(double setPoint);
+    BOOL SendCommandR();
+
+    // The most recently added window is posted to first; a window is listed once.
+    void AddNotifyWindow(fw::WindowId window);
+    void RemoveNotifyWindow(fw::WindowId window);
+
+    // For tests and diagnostics.
+    bool IsWorkerRunning() const { return m_workerAlive.load(); }
+    void SetThreadStarter(ThreadStarter starter) { m_startThread = std::move(starter); }
+    WORD GetLoadValue();
+
+private:
+    class Hooks : public CQXBeamProtocol::Hooks {
+    public:
+        explicit Hooks(CQXBendingBeam& beam) : m_beam(beam) {}
+        void SetStatus(unsigned code) override { m_beam.SetStatus(code); }
+        void DataFrameProcessed() override { m_beam.PublishFrame(); }
+        void ProtocolReset() override { m_beam.ResetReadings(); }
+
+    private:
+        CQXBendingBeam& m_beam;
+    };
+
+    void SetStatus(unsigned code);
+    void NotifyWindows();
+    void PublishFrame();
+    void ResetReadings();
+    void ThreadProc();
+
+    std::atomic<bool> m_run{false};
+    platform::RecursiveLock m_lock;
+    std::list<fw::WindowId> m_notify;
+    CQXRS485Port m_port;
+    unsigned m_status;
+    std::atomic<bool> m_workerAlive{false};
+    platform::Clock& m_clock;
+    Hooks m_hooks{*this};
+    CQXBeamProtocol m_protocol;
+    BeamReadings m_readings;
+    ConversionValues m_conversion;
+    RYXTempEquation m_equation;
+    ThreadStarter m_startThread;
+    std::thread m_thread;
+};

@@ -30,7 +30,22 @@ std::string IdleText() { return LoadString(kIdsIdleMessage); }
 
 UINT IdOf(const QAction* a) { return a->data().toUInt(); }
 
+PrinterSetup& CurrentPrinterSetup() {
+    static PrinterSetup setup;
+    return setup;
+}
+
+void ApplyPrinterSetup(QPrinter& printer) {
+    if (const PrinterSetup& setup = CurrentPrinterSetup()) setup(printer);
+}
+
 }  // namespace
+
+PrinterSetup SetPrinterSetup(PrinterSetup setup) {
+    PrinterSetup previous = std::move(CurrentPrinterSetup());
+    CurrentPrinterSetup() = std::move(setup);
+    return previous;
+}
 
 void SplitMenuText(const std::string& text, std::string& label, std::string& accelerator) {
     const size_t tab = text.find('\t');
@@ -43,6 +58,9 @@ void SplitMenuText(const std::string& text, std::string& label, std::string& acc
 ViewWidget::ViewWidget(QWidget* parent) : QWidget(parent) {
     // The view paints every pixel itself; nothing is erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    MapCommand(ID_FILE_PRINT, [this] { OnFilePrint(); });
+    MapCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrintDirect(); });
+    MapCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
 }
 
 ChildFrame* ViewWidget::GetParentFrame() const {
@@ -67,24 +85,38 @@ bool ViewWidget::PrintTo(QPrinter& printer) {
 
 void ViewWidget::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
+    ApplyPrinterSetup(printer);
     QPrintDialog dialog(&printer, this);
+    // The views print one page: there is no range to choose.
+    dialog.setMinMax(1, 1);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
 }
 
 void ViewWidget::OnFilePrintDirect() {
-    if (QPrinterInfo::defaultPrinter().isNull()) {
+    QPrinter printer(QPrinter::HighResolution);
+    ApplyPrinterSetup(printer);
+    const bool toFile = !printer.outputFileName().isEmpty();
+    if (!toFile && QPrinterInfo::defaultPrinter().isNull()) {
         ShowMessage("No printer is installed.", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    QPrinter printer(QPrinter::HighResolution);
     PrintTo(printer);
 }
 
 void ViewWidget::OnFilePrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
+    ApplyPrinterSetup(printer);
     QPrintPreviewDialog preview(&printer, this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(*p); });
     preview.exec();
+}
+
+// ---- DockBar
+
+DockBar::DockBar(const std::string& title, QWidget* parent) : QDockWidget(QString::fromStdString(title), parent) {
+    // Saved window layouts find the bar by its title.
+    setObjectName(QString::fromStdString(title));
 }
 
 // ---- ChildFrame
@@ -277,6 +309,18 @@ void MainFrame::EndProgress() {
     delete m_progress;
     m_progress = nullptr;
     SetPaneText(0, IdleText());
+}
+
+void MainFrame::AddDockBar(DockBar* bar, UINT toggleId, Qt::DockWidgetArea area) {
+    addDockWidget(area, bar);
+    MapCommand(toggleId, [this, bar] { ShowControlBar(bar, bar->isHidden()); });
+    // isHidden, not isVisible: the bar's own state, also while the frame is
+    // minimised or not shown yet.
+    MapUpdate(toggleId, [bar](CmdUI& ui) { ui.SetCheck(bar->isHidden() ? 0 : 1); });
+}
+
+void MainFrame::ShowControlBar(DockBar* bar, bool show) {
+    if (bar) bar->setVisible(show);
 }
 
 std::vector<CommandTarget*> MainFrame::CommandChain() const {

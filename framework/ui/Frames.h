@@ -6,6 +6,7 @@
 // buttons carry command ids, routed through the command chain (active view,
 // its document, the child frame, the main frame, the application), and
 // their enable and check states come from the update handlers.
+#include <QDockWidget>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QWidget>
@@ -31,6 +32,18 @@ namespace fw {
 class DrawContext;
 class ChildFrame;
 
+// The framework's print commands; every view routes them to its print
+// handlers.
+inline constexpr UINT ID_FILE_PRINT = 0xE107;          // 57607
+inline constexpr UINT ID_FILE_PRINT_DIRECT = 0xE108;   // 57608
+inline constexpr UINT ID_FILE_PRINT_PREVIEW = 0xE109;  // 57609
+
+// The station's print setup, applied to every printer the print commands
+// make before any dialog shows it (the printer, paper, or a PDF file to
+// print to). Returns the previous setup; an empty one leaves Qt's defaults.
+using PrinterSetup = std::function<void(QPrinter&)>;
+PrinterSetup SetPrinterSetup(PrinterSetup setup);
+
 // A menu as the resources describe it: a popup has items; an item has an id
 // and a text whose "\t" part is its accelerator ("&Report\tCtrl+R"); an
 // item with neither id nor text is a separator.
@@ -40,6 +53,14 @@ struct MenuItem {
     std::vector<MenuItem> items;
 };
 using Menu = std::vector<MenuItem>;  // the popups of a menu bar
+
+// A dockable bar of the main frame (the live readings, say), shown and
+// hidden by a command whose menu item carries a check mark while it shows.
+class DockBar : public QDockWidget, public Window {
+    Q_OBJECT
+public:
+    explicit DockBar(const std::string& title, QWidget* parent = nullptr);
+};
 
 // Splits "&Graph\tCtrl+G" into the label and the key sequence text.
 void SplitMenuText(const std::string& text, std::string& label, std::string& accelerator);
@@ -54,8 +75,9 @@ public:
     virtual void OnInitialUpdate() {}
     // Prints one page through OnDraw on a printing context.
     bool PrintTo(QPrinter& printer);
-    // The print commands: with the dialog, straight to the default printer,
-    // and the preview.
+    // The print commands (ID_FILE_PRINT, ID_FILE_PRINT_DIRECT and
+    // ID_FILE_PRINT_PREVIEW): after the standard print dialog, straight to
+    // the set-up or default printer, and the preview. Each prints one page.
     void OnFilePrint();
     void OnFilePrintDirect();
     void OnFilePrintPreview();
@@ -111,6 +133,13 @@ public:
     void StepProgress();
     void EndProgress();
     QProgressBar* Progress() const { return m_progress; }
+
+    // Docks bar (the frame takes it) on the given side. The command toggleId
+    // shows it when hidden and hides it when shown; its update handler
+    // checks the command while the bar is shown.
+    void AddDockBar(DockBar* bar, UINT toggleId, Qt::DockWidgetArea area = Qt::RightDockWidgetArea);
+    // Shows or hides a bar at once, as the toggle command does.
+    void ShowControlBar(DockBar* bar, bool show);
 
     // The command chain from the active view to the application.
     std::vector<CommandTarget*> CommandChain() const;

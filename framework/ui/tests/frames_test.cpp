@@ -7,10 +7,16 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -238,6 +244,122 @@ TEST_F(FramesTest, ViewsPaintOnScreenAndPrintToAFile) {
     QFile pdf(dir.filePath("report.pdf"));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5).startsWith("%PDF-"));
+}
+
+// Answers the print dialogs as they open, as a user would: the print
+// dialog is accepted as it stands, the preview is looked at and closed.
+class PrintDialogAnswerer {
+public:
+    std::vector<std::string> seen;
+    int previewPages = -1;
+    PrintDialogAnswerer() {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* print = qobject_cast<QPrintDialog*>(w)) {
+                seen.push_back("print dialog");
+                static_cast<QDialog*>(print)->accept();
+            } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(w)) {
+                seen.push_back("preview");
+                if (auto* pages = preview->findChild<QPrintPreviewWidget*>()) previewPages = pages->pageCount();
+                preview->reject();
+            } else if (auto* other = qobject_cast<QDialog*>(w)) {
+                seen.push_back("other");
+                other->reject();
+            }
+        });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+};
+
+int PdfPages(const QString& path) {
+    QFile pdf(path);
+    if (!pdf.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray data = pdf.readAll();
+    if (!data.startsWith("%PDF-")) return -1;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    return static_cast<int>(QString::fromLatin1(data).count(page));
+}
+
+TEST_F(FramesTest, ThePrintCommandsReachTheViewAndPrintOnePage) {
+    QTemporaryDir dir;
+    QString target;
+    const PrinterSetup previous = SetPrinterSetup([&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(target);
+    });
+    // Without a view no target handles them, so their menu items are off.
+    for (UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
+        CmdUI ui(id);
+        EXPECT_FALSE(RouteUpdate(main->CommandChain(), ui)) << id;
+    }
+    tmpl->OpenDocumentFile(nullptr);
+    Pump();
+    ASSERT_EQ(main->GetActiveFrame()->GetActiveView(), lastView);
+    PrintDialogAnswerer answerer;
+
+    target = dir.filePath("print.pdf");
+    EXPECT_TRUE(main->OnCmdMsg(ID_FILE_PRINT));
+    EXPECT_EQ(answerer.seen, (std::vector<std::string>{"print dialog"}));
+    EXPECT_EQ(PdfPages(target), 1);
+
+    target = dir.filePath("direct.pdf");
+    EXPECT_TRUE(main->OnCmdMsg(ID_FILE_PRINT_DIRECT));
+    EXPECT_EQ(answerer.seen.size(), 1u);  // no dialog
+    EXPECT_EQ(PdfPages(target), 1);
+
+    target = dir.filePath("preview.pdf");
+    EXPECT_TRUE(main->OnCmdMsg(ID_FILE_PRINT_PREVIEW));
+    EXPECT_EQ(answerer.seen, (std::vector<std::string>{"print dialog", "preview"}));
+    EXPECT_EQ(answerer.previewPages, 1);
+    EXPECT_FALSE(QFile::exists(target));  // a preview prints nothing
+    EXPECT_EQ(boxes.Count(), 0u);
+    SetPrinterSetup(previous);
+}
+
+TEST_F(FramesTest, PrintDirectWithoutAnyPrinterSaysSo) {
+    if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "this machine has a printer";
+    tmpl->OpenDocumentFile(nullptr);
+    Pump();
+    EXPECT_TRUE(main->OnCmdMsg(ID_FILE_PRINT_DIRECT));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].type & MB_ICONMASK, MB_ICONEXCLAMATION);
+}
+
+TEST_F(FramesTest, ADockBarSitsOnTheRightAndItsViewCommandTogglesItWithACheckMark) {
+    constexpr UINT kViewStatus = 32771;
+    auto* bar = new DockBar("Instrument Status");
+    bar->setWidget(new QLabel("  Force = 0.0 mN"));
+    main->AddDockBar(bar, kViewStatus);
+    main->SetDefaultMenu({{0, "&View", {{kViewStatus, "&Instrument Status", {}}}}});
+    EventThenIdle();
+    EXPECT_EQ(main->dockWidgetArea(bar), Qt::RightDockWidgetArea);
+    QAction* toggle = main->FindAction(kViewStatus);
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(toggle->isChecked());
+
+    toggle->trigger();
+    EventThenIdle();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->trigger();
+    EventThenIdle();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(toggle->isChecked());
+    // Closed by its own button: the check mark follows.
+    bar->close();
+    EventThenIdle();
+    EXPECT_FALSE(toggle->isChecked());
+    // The state is the bar's, not whether the frame shows just now.
+    main->hide();
+    CmdUI ui(kViewStatus);
+    main->ShowControlBar(bar, true);
+    ASSERT_TRUE(RouteUpdate(main->CommandChain(), ui));
+    EXPECT_EQ(ui.GetCheck(), 1);
 }
 
 TEST_F(FramesTest, ClosingTheMainFrameAsksItsRuleAndEndsTheLoop) {

@@ -229,6 +229,7 @@ const StringEntry kStringTable[] = {
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording
     {61475, "Out of memory."},
+    {61480, "An unexpected error occurred; the operation was abandoned."},  // own wording
     {61697, "Failed to open document."},
     {61698, "Failed to save document."},
     {61703, "The help is not installed: %1 was not found."},  // own wording

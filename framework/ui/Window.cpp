@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framework/core/MessageBox.h"
+#include "framework/core/Strings.h"
 #include "platform/Clock.h"
 
 namespace fw {
@@ -180,7 +181,7 @@ bool Window::OnCmdMsg(UINT) { return false; }
 void Window::OnTimer(uintptr_t) {}
 
 void ReportHandlerException(const char* what) {
-    std::string text = "An unexpected error occurred; the operation was abandoned.";
+    std::string text = LoadString(kIdsHandlerFailed);
     if (what && *what) text += std::string("\n\n") + what;
     ShowMessage(text, MB_OK | MB_ICONSTOP);
 }

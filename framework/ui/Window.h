@@ -41,7 +41,9 @@ private:
 // handler threw.
 template <class F>
 bool GuardHandler(F&& handler);
+// The box says string kIdsHandlerFailed, then the exception's own text.
 void ReportHandlerException(const char* what);
+inline constexpr UINT kIdsHandlerFailed = 61480;
 
 // The window-post service on Qt: posts from any thread become queued events
 // on the window thread and reach the window only if it still exists then.

@@ -109,6 +109,27 @@ void CQXBeamProtocol::Poll() {
         SendCommand(kCmdG);
 }
 
+uint32_t CQXBeamProtocol::MillisecondsUntilDue() const {
+    const uint32_t now = m_clock.Now();
+    // Time left until more than limit ms have passed since `since`.
+    auto left = [now](uint32_t since, uint32_t limit) -> uint32_t {
+        const uint32_t elapsed = now - since;
+        return elapsed > limit ? 0u : limit + 1 - elapsed;
+    };
+    uint32_t wait = kMaxIdleWait;
+    if (m_pendingCommand != kCmdNone) {
+        wait = std::min(wait, left(m_sendTime, m_replyTimeout));
+    } else if (m_firmwareVersion == "?") {
+        wait = 0;
+    } else if (!m_state.test) {
+        // A poll needs both the start delay and the interval behind it.
+        wait = std::min(
+            wait, std::max(left(m_linkStartTime, kPollStartDelay), left(m_lastFrameTime, kPollInterval)));
+    }
+    if (m_state.test) wait = std::min(wait, left(m_lastFrameTime, kTestFrameGap));
+    return wait;
+}
+
 void CQXBeamProtocol::ResetProtocol() {
     const uint32_t now = m_clock.Now();
     m_lastFrameTime = now;

@@ -97,6 +97,11 @@ public:
     // Queues "V" while the version is unknown, else "G" when due.
     void Poll();
     void ResetProtocol();
+    // Milliseconds until a time-out check or a poll next has something to
+    // do (0: now), at most kMaxIdleWait: how long a worker may wait when no
+    // byte arrives and no command is queued meanwhile.
+    uint32_t MillisecondsUntilDue() const;
+    static constexpr uint32_t kMaxIdleWait = 1000;
 
     // One received byte through the state machine.
     void HandleByte(char c);

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <system_error>
 
 #include "framework/core/MessageBox.h"
@@ -36,12 +37,16 @@ std::thread StartStdThread(std::function<void()> body) {
 
 }  // namespace
 
-CQXBendingBeam::CQXBendingBeam() : CQXBendingBeam(platform::DefaultClock()) {}
+CQXBendingBeam::CQXBendingBeam() : CQXBendingBeam(platform::DefaultClock(), std::make_unique<EventWait>()) {}
 
 CQXBendingBeam::CQXBendingBeam(platform::Clock& clock)
+    : CQXBendingBeam(clock, std::make_unique<ClockWait>(clock, kPassSleep)) {}
+
+CQXBendingBeam::CQXBendingBeam(platform::Clock& clock, std::unique_ptr<WorkerWait> wait)
     : m_status(platform::kErrorIoDevice),
       m_clock(clock),
       m_protocol(m_port, clock, m_hooks),
+      m_wait(std::move(wait)),
       m_startThread(StartStdThread) {
     // The equation reads the version as it is at each conversion, under
     // this object's lock.
@@ -78,6 +83,7 @@ void CQXBendingBeam::Close() {
     // The worker ends first, so it cannot write, set 1117 or post once the
     // port is gone; the lock is not held while it is awaited.
     m_run = false;
+    m_wait->Wake();
     if (m_thread.joinable()) m_thread.join();
     platform::LockGuard lock(m_lock);
     m_port.Close();
@@ -98,11 +104,16 @@ void CQXBendingBeam::ThreadProc() {
             platform::LockGuard lock(m_lock);
             m_protocol.CheckTimeouts();
         }
+        uint32_t due = 0;
+        int fd = -1;
         {
             platform::LockGuard lock(m_lock);
             m_protocol.Poll();
+            due = m_protocol.MillisecondsUntilDue();
+            if (m_port.IsOpen()) fd = m_port.Line().Descriptor();
         }
-        m_clock.Sleep(kPassSleep);
+        // At least the pass interval; a byte or a queued command ends it early.
+        m_wait->Wait(std::max(due, kPassSleep), fd);
     }
     {
         platform::LockGuard lock(m_lock);
@@ -128,6 +139,7 @@ unsigned CQXBendingBeam::SetPort(const std::string& name) {
     } else {
         SetStatus(platform::kErrorIoDevice);
     }
+    m_wait->Wake();  // the worker watches the new line from its next wait
     return m_status;
 }
 
@@ -181,13 +193,13 @@ BOOL CQXBendingBeam::ReloadTemperatureEquation() {
 
 BOOL CQXBendingBeam::SendZero() {
     platform::LockGuard lock(m_lock);
-    return m_protocol.SendCommand(CQXBeamProtocol::kCmdZ);
+    return Queued(m_protocol.SendCommand(CQXBeamProtocol::kCmdZ));
 }
 
 BOOL CQXBendingBeam::StartLoad(WORD loadValue) {
     platform::LockGuard lock(m_lock);
     if (!m_protocol.IsCommandPending()) m_protocol.SetLoadValue(loadValue);
-    return m_protocol.SendCommand(CQXBeamProtocol::kCmdL);
+    return Queued(m_protocol.SendCommand(CQXBeamProtocol::kCmdL));
 }
 
 WORD CQXBendingBeam::GetLoadValue() {
@@ -197,7 +209,7 @@ WORD CQXBendingBeam::GetLoadValue() {
 
 BOOL CQXBendingBeam::EndLoad() {
     platform::LockGuard lock(m_lock);
-    return m_protocol.SendCommand(CQXBeamProtocol::kCmdD);
+    return Queued(m_protocol.SendCommand(CQXBeamProtocol::kCmdD));
 }
 
 BOOL CQXBendingBeam::SetTemperatureControl(BOOL heating, BOOL cooling) {
@@ -206,7 +218,7 @@ BOOL CQXBendingBeam::SetTemperatureControl(BOOL heating, BOOL cooling) {
                         : heating          ? CQXBeamProtocol::kCmdH
                         : cooling          ? CQXBeamProtocol::kCmdC
                                            : CQXBeamProtocol::kCmdN;
-    return m_protocol.SendCommand(command);
+    return Queued(m_protocol.SendCommand(command));
 }
 
 BOOL CQXBendingBeam::SetTemperature(double setPoint) {
@@ -223,12 +235,12 @@ BOOL CQXBendingBeam::SetTemperature(double setPoint) {
     } catch (...) {
         return FALSE;  // a failed root search or a set-point no word carries
     }
-    return m_protocol.SendCommand(CQXBeamProtocol::kCmdT);
+    return Queued(m_protocol.SendCommand(CQXBeamProtocol::kCmdT));
 }
 
 BOOL CQXBendingBeam::SendCommandR() {
     platform::LockGuard lock(m_lock);
-    return m_protocol.SendCommand(CQXBeamProtocol::kCmdR);
+    return Queued(m_protocol.SendCommand(CQXBeamProtocol::kCmdR));
 }
 
 void CQXBendingBeam::AddNotifyWindow(fw::WindowId window) {
@@ -241,6 +253,13 @@ void CQXBendingBeam::AddNotifyWindow(fw::WindowId window) {
 void CQXBendingBeam::RemoveNotifyWindow(fw::WindowId window) {
     platform::LockGuard lock(m_lock);
     m_notify.remove(window);
+}
+
+BOOL CQXBendingBeam::Queued(BOOL queued) {
+    // The worker writes it on its next pass; wake it rather than let the
+    // command wait for the next deadline.
+    if (queued) m_wait->Wake();
+    return queued;
 }
 
 void CQXBendingBeam::SetStatus(unsigned code) {

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <list>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -20,6 +21,7 @@
 #include "instrument/CQXRS485Port.h"
 #include "instrument/RYXTempEquation.h"
 #include "instrument/ReadingConversion.h"
+#include "instrument/WorkerWait.h"
 #include "platform/Clock.h"
 #include "platform/RecursiveLock.h"
 #include "platform/WinTypes.h"
@@ -46,9 +48,13 @@ public:
     // cannot (replaceable, so that a refusal can be tested).
     using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
 
+    // The real clock; the worker sleeps until a byte, a queued command or the
+    // next deadline.
     CQXBendingBeam();
-    // The clock the protocol's times and the worker's sleep use.
+    // The clock the protocol's times use; the worker runs a fixed pass every
+    // 10 ms on it (the tests step it one pass at a time).
     explicit CQXBendingBeam(platform::Clock& clock);
+    CQXBendingBeam(platform::Clock& clock, std::unique_ptr<WorkerWait> wait);
     virtual ~CQXBendingBeam();
     CQXBendingBeam(const CQXBendingBeam&) = delete;
     CQXBendingBeam& operator=(const CQXBendingBeam&) = delete;
@@ -108,6 +114,7 @@ private:
     };
 
     void SetStatus(unsigned code);
+    BOOL Queued(BOOL queued);
     void NotifyWindows();
     void PublishFrame();
     void ResetReadings();
@@ -125,6 +132,7 @@ private:
     BeamReadings m_readings;
     ConversionValues m_conversion;
     RYXTempEquation m_equation;
+    std::unique_ptr<WorkerWait> m_wait;
     ThreadStarter m_startThread;
     std::thread m_thread;
 };

@@ -118,6 +118,8 @@ public:
     ErrorCode Close();
     bool IsOpen() const { return m_fd >= 0; }
     const std::string& Path() const { return m_path; }
+    // The descriptor, for waiting on input (poll); -1 while closed.
+    int Descriptor() const { return m_fd; }
 
     ErrorCode GetCommState(LineSettings& settings);
     // A record from GetCommState is put back as it was read; any other is

@@ -377,3 +377,45 @@ TEST_F(BeamTest, ASilentInstrumentIs55UntilTheNextFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+// The worker as the station runs it: the real clock, sleeping until a byte,
+// a queued command or a deadline. Only the order of events is checked.
+TEST(BeamOnTheRealClock, QueuedCommandsAndArrivingFramesWakeTheWorker) {
+    ryxtest::TempDir config;
+    ::setenv("RYX_CONFIG_DIR", config.Path().c_str(), 1);
+    fw::RecordingPostService posts;
+    fw::ServiceScope postScope(posts);
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    CQXBendingBeam beam;
+    const fw::WindowId window = posts.CreateWindow();
+    beam.AddNotifyWindow(window);
+    ASSERT_TRUE(beam.Open());
+    ASSERT_EQ(beam.SetPort(pty.SlaveName()), 0u);
+    EXPECT_EQ(pty.Receive(2), "V\r");
+    ASSERT_TRUE(pty.Send("V2.000\r"));
+    // The load goes out as soon as the version request is answered.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!beam.StartLoad(480)) {
+        ASSERT_LT(std::chrono::steady_clock::now(), until);
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(pty.Receive(6), "01E0L\r");
+    ASSERT_TRUE(pty.Send(kAck + Frame(20037, 36750, 0xF830)));
+    ASSERT_TRUE(posts.WaitForPosts(2, std::chrono::seconds(10)));  // 0 at SetPort, then the frame
+    BeamReadings r;
+    beam.GetReadings(r);
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.test);
+    EXPECT_EQ(r.deflection.m_data, 0.0f);
+    ASSERT_TRUE(beam.EndLoad());
+    EXPECT_EQ(pty.Receive(2), "D\r");
+    beam.Close();
+    EXPECT_FALSE(beam.IsWorkerRunning());
+    EXPECT_EQ(beam.GetStatus(), 1117u);
+    ::unsetenv("RYX_CONFIG_DIR");
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -435,6 +436,80 @@ TEST_F(ProtocolTest, AResetPutsEverythingBack) {
     EXPECT_EQ(protocol.GetReceiveState(), CQXBeamProtocol::kWaitData);
     EXPECT_EQ(protocol.GetLastFrameTime(), clock.Now());
     EXPECT_EQ(protocol.GetLinkStartTime(), clock.Now());
+}
+
+TEST_F(ProtocolTest, TheNextDeadlineIsWhenACheckOrAPollHasWork) {
+    // Version unknown and nothing queued: the poll has work now.
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 0u);
+    protocol.Poll();  // queues "V", dated one time-out back
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 1u);
+    clock.Advance(1);
+    protocol.CheckTimeouts();
+    ASSERT_EQ(port.writes.size(), 1u);
+    // The reply's time-out is 1001 ms away; waits are capped at a second.
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), CQXBeamProtocol::kMaxIdleWait);
+    clock.Advance(400);
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 601u);
+    port.Feed("V2.000\r");
+    protocol.ReceiveBytes();
+    // The first "G": more than 1000 ms after the reset.
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 1001u - 401u);
+    clock.Advance(600);
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 0u);
+    protocol.Poll();
+    clock.Advance(1);
+    protocol.CheckTimeouts();
+    port.Feed(Frame(1, 2, 3));
+    clock.Advance(20);
+    protocol.ReceiveBytes();
+    // The next "G": more than 700 ms after that frame.
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 701u);
+    // Under load: the gap limit of the instrument's own frames.
+    port.Feed(Frame(1, 2, 3));
+    protocol.ReceiveBytes();
+    ASSERT_TRUE(protocol.GetState().test);
+    clock.Advance(300);
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 701u);
+    protocol.ResetProtocol();
+    EXPECT_EQ(protocol.MillisecondsUntilDue(), 0u);
+}
+
+TEST_F(ProtocolTest, WaitingOnlyUntilEachDeadlineSendsWhatFixedPassesSend) {
+    // The same silent-then-answering instrument, once with a pass every
+    // 10 ms and once with passes only when due: the same commands go out.
+    auto run = [](bool onDeadlines) {
+        platform::ManualClock clock(1000);
+        FakePort port(clock);
+        RecordingHooks hooks;
+        CQXBeamProtocol protocol(port, clock, hooks);
+        hooks.protocol = &protocol;
+        protocol.ResetProtocol();
+        std::vector<std::string> texts;
+        const uint32_t end = clock.Now() + 8000;
+        while (static_cast<int32_t>(end - clock.Now()) > 0) {
+            const size_t before = port.writes.size();
+            protocol.ReceiveBytes();
+            protocol.CheckTimeouts();
+            protocol.Poll();
+            // The instrument answers every poll at once, and the version
+            // only after its first request was lost.
+            for (size_t i = before; i < port.writes.size(); ++i) {
+                const std::string& text = port.writes[i].text;
+                texts.push_back(text);
+                if (text == "G\r") port.Feed(Frame(5, 6, 7));
+                if (text == "V\r" && hooks.resets > 1) port.Feed("V2.000\r");
+            }
+            // A waiting byte wakes the worker after the pass interval.
+            const bool input = !port.input.empty();
+            clock.Advance(onDeadlines && !input ? std::max(protocol.MillisecondsUntilDue(), 10u) : 10u);
+        }
+        return std::make_pair(texts, hooks.frames.size());
+    };
+    const auto fixed = run(false);
+    const auto due = run(true);
+    EXPECT_EQ(due.first, fixed.first);
+    EXPECT_EQ(due.second, fixed.second);
+    EXPECT_GE(fixed.second, 5u);
 }
 
 TEST_F(ProtocolTest, TimesAreComparedAcrossTheTickCounterWrap) {

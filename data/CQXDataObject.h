@@ -1,7 +1,8 @@
 #pragma once
 // Value cells: one value that writes itself into an archive, into a
-// window's text and into a rectangle of a report page. Header-only, so that the instrument layer's readings record
-// can hold cells without depending on the rest of data/.
+// window's text and into a rectangle of a report page. Header-only, so that
+// the instrument layer's readings record can hold cells without depending on
+// the rest of data/.
 #include <cstdio>
 #include <new>
 #include <string>

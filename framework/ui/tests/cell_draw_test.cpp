@@ -78,8 +78,8 @@ public:
     bool BitBlt(int, int, int, int, DrawContext&, int, int, unsigned) override { return true; }
 
     static std::string Str(const Rect& r) {
-        return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom) + ")";
+        return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+               "," + std::to_string(r.bottom) + ")";
     }
 };
 
@@ -105,20 +105,36 @@ struct CallCase {
 TEST(CellDraw, FillThenEdgeThenTextInTheRectangleTheEdgeLeaves) {
     const std::string fill = "fill (10,20,110,40) 197121";
     const CallCase cases[] = {
-        {"text without edge", nullptr, std::make_shared<CQXStringData>("Operator"), Style(FALSE, BF_RECT | BF_ADJUST),
+        {"text without edge",
+         nullptr,
+         std::make_shared<CQXStringData>("Operator"),
+         Style(FALSE, BF_RECT | BF_ADJUST),
          {fill, "text 'Operator' (10,20,110,40) 36"}},
-        {"text with edge, not adjusted", nullptr, std::make_shared<CQXStringData>("T1"), Style(TRUE, BF_RECT),
+        {"text with edge, not adjusted",
+         nullptr,
+         std::make_shared<CQXStringData>("T1"),
+         Style(TRUE, BF_RECT),
          {fill, "edge (10,20,110,40) 10 15", "text 'T1' (10,20,110,40) 36"}},
-        {"number inside an adjusted edge", std::make_shared<CQXFloatData>(-12.34f), nullptr,
+        {"number inside an adjusted edge",
+         std::make_shared<CQXFloatData>(-12.34f),
+         nullptr,
          Style(TRUE, BF_RECT | BF_ADJUST, " %-.1f", 0x26),
          {fill, "edge (10,20,110,40) 10 8207", "text ' -12.3' (12,22,108,38) 38"}},
-        {"number, left-justified g format", std::make_shared<CQXFloatData>(273.6f), nullptr,
-         Style(FALSE, BF_RECT, "%-6.3g"), {fill, "text '274   ' (10,20,110,40) 36"}},
-        {"number with a format that is not one float conversion", std::make_shared<CQXFloatData>(1.5f), nullptr,
+        {"number, left-justified g format",
+         std::make_shared<CQXFloatData>(273.6f),
+         nullptr,
+         Style(FALSE, BF_RECT, "%-6.3g"),
+         {fill, "text '274   ' (10,20,110,40) 36"}},
+        {"number with a format that is not one float conversion",
+         std::make_shared<CQXFloatData>(1.5f),
+         nullptr,
          Style(TRUE, BF_RECT | BF_ADJUST | BF_MONO, "%d"),
          {fill, "edge (10,20,110,40) 10 40975", "text '' (12,22,108,38) 36"}},
-        {"text cells ignore the printf format", nullptr, std::make_shared<CQXStringData>("%s %d"),
-         Style(FALSE, 0, "%.1f"), {fill, "text '%s %d' (10,20,110,40) 36"}},
+        {"text cells ignore the printf format",
+         nullptr,
+         std::make_shared<CQXStringData>("%s %d"),
+         Style(FALSE, 0, "%.1f"),
+         {fill, "text '%s %d' (10,20,110,40) 36"}},
     };
     for (const CallCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,8 +153,9 @@ TEST(CellDraw, AFillThatFailsStillLeavesTheEdgeAndTheText) {
         const CellStyle style = Style(TRUE, BF_RECT | BF_ADJUST, "%.1f");
         CQXFloatData(0.0f).Draw(&dc, Rect{0, 0, 50, 20}, &style);
         CQXStringData("abc").Draw(&dc, Rect{0, 0, 50, 20}, &style);
-        EXPECT_EQ(dc.calls, (std::vector<std::string>{"edge (0,0,50,20) 10 8207", "text '0.0' (2,2,48,18) 36",
-                                                        "edge (0,0,50,20) 10 8207", "text 'abc' (2,2,48,18) 36"}));
+        EXPECT_EQ(dc.calls,
+                  (std::vector<std::string>{"edge (0,0,50,20) 10 8207", "text '0.0' (2,2,48,18) 36",
+                                            "edge (0,0,50,20) 10 8207", "text 'abc' (2,2,48,18) 36"}));
     }
 }
 

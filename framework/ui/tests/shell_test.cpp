@@ -1,13 +1,13 @@
 // The services around the windows: help topics from the installed help
 // folder, and the box that reports a handler's exception.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "framework/core/Strings.h"
@@ -98,7 +98,8 @@ TEST(HandlerExceptionTest, TheBoxTextComesFromTheStringTableThenTheException) {
     EXPECT_FALSE(GuardHandler([] { throw std::runtime_error("disk on fire"); }));
     EXPECT_FALSE(GuardHandler([] { throw 42; }));
     EXPECT_TRUE(GuardHandler([] {}));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Something went wrong.\n\ndisk on fire", "Something went wrong."}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Something went wrong.\n\ndisk on fire", "Something went wrong."}));
     for (const auto& box : boxes.Boxes()) EXPECT_EQ(box.type & MB_ICONMASK, MB_ICONSTOP);
 }
 

@@ -44,7 +44,6 @@ CQXBendingBeam::CQXBendingBeam(platform::Clock& clock)
 
 CQXBendingBeam::CQXBendingBeam(platform::Clock& clock, std::unique_ptr<WorkerWait> wait)
     : m_status(platform::kErrorIoDevice),
-      m_clock(clock),
       m_protocol(m_port, clock, m_hooks),
       m_wait(std::move(wait)),
       m_startThread(StartStdThread) {

@@ -126,7 +126,6 @@ private:
     CQXRS485Port m_port;
     unsigned m_status;
     std::atomic<bool> m_workerAlive{false};
-    platform::Clock& m_clock;
     Hooks m_hooks{*this};
     CQXBeamProtocol m_protocol;
     BeamReadings m_readings;

@@ -136,6 +136,13 @@ BOOL CQXRYXTestDoc::CalcEstimatedStiffness() {
 }
 
 BOOL CQXRYXTestDoc::CalcRSquared() {
+    // Six equal stiffness values leave R² undefined. Tested on the values
+    // themselves: their rounded mean need not equal them, which would leave a
+    // tiny spread and a meaningless R².
+    bool allEqual = true;
+    for (int k = 1; k < 6; ++k)
+        allEqual = allEqual && m_measuredStiffness[k].m_data == m_measuredStiffness[0].m_data;
+    if (allEqual) return FALSE;
     // The mean of the logarithms, summed rather than taken of a product that can overflow.
     double mean = 0;
     for (int k = 0; k < 6; ++k) mean += std::log10(static_cast<double>(m_measuredStiffness[k].m_data));
@@ -148,7 +155,6 @@ BOOL CQXRYXTestDoc::CalcRSquared() {
         ssRes += (y - fitted) * (y - fitted);
         ssTot += (y - mean) * (y - mean);
     }
-    // Six equal stiffness values leave R² undefined.
     if (!Finite(ssRes) || !Finite(ssTot) || ssTot <= 0) return FALSE;
     double r2 = 1 - ssRes / ssTot;
     m_rSquared.m_data = static_cast<float>(RoundTo(r2, 0.000001f));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "framework/core/Strings.h"
 #include "instrument/Rounding.h"
 #include "support/DocFixture.h"
@@ -77,6 +79,13 @@ TEST_F(ResultsTest, ZeroDeflectionGivesLargeFiniteStiffness) {
     EXPECT_NEAR(doc.m_measuredStiffness[2].m_data, expected, expected * 1e-6);
 }
 
+// The same deflection at every report point: six equal stiffness values.
+std::function<void(CQXRYXTestDoc&)> EqualDeflections(float d) {
+    return [d](CQXRYXTestDoc& doc) {
+        for (int p : CQXRYXTestDoc::kReportPoints) doc.GetDeflection(p)->m_data = d;
+    };
+}
+
 TEST_F(ResultsTest, UnusableInputsGive402AndLeaveResultsInvalid) {
     struct Case {
         const char* what;
@@ -90,10 +99,13 @@ TEST_F(ResultsTest, UnusableInputsGive402AndLeaveResultsInvalid) {
         {"NaN deflection", [](CQXRYXTestDoc& d) { d.GetDeflection(240)->m_data = NAN; }},
         {"point 480 missing", [](CQXRYXTestDoc& d) { d.m_points.resize(480); }},
         {"no points", [](CQXRYXTestDoc& d) { d.m_points.clear(); }},
-        {"six equal stiffnesses",
-         [](CQXRYXTestDoc& d) {
-             for (int p : CQXRYXTestDoc::kReportPoints) d.GetDeflection(p)->m_data = 0.3f;
-         }},
+        // Equal values whose mean of logarithms is exact in double and ones whose mean is not.
+        {"six equal stiffnesses at 0.3", EqualDeflections(0.3f)},
+        {"six equal stiffnesses at 0.25", EqualDeflections(0.25f)},
+        {"six equal stiffnesses at 0.4", EqualDeflections(0.4f)},
+        {"six equal stiffnesses at 0.7", EqualDeflections(0.7f)},
+        {"six equal stiffnesses at 1.3", EqualDeflections(1.3f)},
+        {"six equal stiffnesses at 2.9", EqualDeflections(2.9f)},
     };
     for (const Case& c : cases) {
         box.Clear();

@@ -14,11 +14,15 @@ constexpr uintptr_t kSplashTimer = 1;
 constexpr UINT kSplashMs = 3000;
 }  // namespace
 
-void CSplashWnd::EnableSplashScreen(bool enable) { c_bShowSplashWnd = enable; }
+void CSplashWnd::EnableSplashScreen(bool enable) {
+    c_bShowSplashWnd = enable;
+}
 
 // The pictures are compiled into the station's library, whose resources a
 // static link does not register by itself.
-static void InitAppResources() { Q_INIT_RESOURCE(ryxw); }
+static void InitAppResources() {
+    Q_INIT_RESOURCE(ryxw);
+}
 
 QPixmap CSplashWnd::LoadPicture() {
     static const bool registered = (InitAppResources(), true);
@@ -85,12 +89,20 @@ void CSplashWnd::HideSplashScreen() {
     c_pSplashWnd = nullptr;
     splash->KillTimer(kSplashTimer);
     splash->hide();
-    // Deleted from the loop: this may run inside one of its own events.
-    splash->deleteLater();
+    // A box opened while the picture showed may have taken it as its parent
+    // (it was the active window); deleting the picture would take the open
+    // box with it. Such a splash stays, hidden, until its parent goes.
+    bool ownsWindows = false;
+    for (const QWidget* w : splash->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        ownsWindows = ownsWindows || w->isWindow();
+    // Otherwise deleted from the loop: this may run inside one of its own events.
+    if (!ownsWindows) splash->deleteLater();
     if (QWidget* main = splash->parentWidget()) main->update();
 }
 
-void CSplashWnd::OnTimer(uintptr_t) { HideSplashScreen(); }
+void CSplashWnd::OnTimer(uintptr_t) {
+    HideSplashScreen();
+}
 
 void CSplashWnd::paintEvent(QPaintEvent*) {
     QPainter p(this);

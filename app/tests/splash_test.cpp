@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/CSplashWnd.h"
@@ -83,6 +84,28 @@ TEST_F(SplashTest, GoesAfterThreeSecondsOnTheStationClock) {
     clock.Advance(1);
     fw::CheckWindowTimers();
     EXPECT_TRUE(apptest::App().RunUntil([] { return CSplashWnd::Current() == nullptr; }));
+}
+
+}  // namespace
+
+namespace {
+
+// A box that opens while the picture shows takes the active window, the
+// picture, as its parent: closing the picture must not take the box along.
+TEST_F(SplashTest, ABoxOwnedByThePictureOutlivesIt) {
+    CSplashWnd::EnableSplashScreen(true);
+    CSplashWnd::ShowSplashScreen(&main);
+    CSplashWnd* splash = CSplashWnd::Current();
+    ASSERT_NE(splash, nullptr);
+    QPointer<QWidget> box = new QWidget(splash, Qt::Dialog);
+    box->show();
+    clock.Advance(3000);
+    fw::CheckWindowTimers();
+    EXPECT_TRUE(apptest::App().RunUntil([] { return CSplashWnd::Current() == nullptr; }));
+    apptest::App().PumpOnce(false);
+    ASSERT_FALSE(box.isNull());
+    EXPECT_TRUE(box->isVisible());
+    delete box.data();
 }
 
 }  // namespace

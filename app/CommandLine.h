@@ -23,8 +23,8 @@ public:
     void Parse(const std::vector<std::string>& args);
 
     ShellCommand m_nShellCommand = FileNew;
-    std::vector<std::string> m_files;     // files to open, in the given order
-    std::vector<std::string> m_unknown;   // flags nobody understood
+    std::vector<std::string> m_files;    // files to open, in the given order
+    std::vector<std::string> m_unknown;  // flags nobody understood
 };
 
 // Puts the program and class names back to the built-in ones (tests).

@@ -23,8 +23,10 @@ LiveReadings::Result LiveReadings::Apply(const Update& u) {
     const bool shown = u.readingsValid || u.status == kCalibrationDefault || u.testRunning;
     if (shown) {
         m_valid = true;
-        if (u.temperature != m_temperature) r.writes.push_back({kTemperature, Format("  %.2f", u.temperature)});
-        if (u.force != m_force) r.writes.push_back({kForce, Format(u.forceResolution ? "  %.1f" : "  %.f", u.force)});
+        if (u.temperature != m_temperature)
+            r.writes.push_back({kTemperature, Format("  %.2f", u.temperature)});
+        if (u.force != m_force)
+            r.writes.push_back({kForce, Format(u.forceResolution ? "  %.1f" : "  %.f", u.force)});
         if (u.deflection != m_deflection) r.writes.push_back({kDeflection, Format("  %.3f", u.deflection)});
         m_force = u.force;
         m_deflection = u.deflection;

@@ -9,18 +9,22 @@ namespace {
 using fw::Menu;
 using fw::MenuItem;
 
-MenuItem Item(UINT id, const char* text) { return MenuItem{id, text, {}}; }
-MenuItem Separator() { return MenuItem{}; }
-MenuItem Popup(const char* text, std::vector<MenuItem> items) { return MenuItem{0, text, std::move(items)}; }
+MenuItem Item(UINT id, const char* text) {
+    return MenuItem{id, text, {}};
+}
+MenuItem Separator() {
+    return MenuItem{};
+}
+MenuItem Popup(const char* text, std::vector<MenuItem> items) {
+    return MenuItem{0, text, std::move(items)};
+}
 
 MenuItem CalibrateMenu() {
     return Popup("&Calibrate", {Item(ID_CALIBRATE_DEFLECTION, "Def&lection...\tCtrl+L"),
                                 Item(ID_CALIBRATE_FORCE, "&Force and Compliance...\tCtrl+F"),
-                                Item(ID_CONFIDENCE_TEST, "Run a Confidence Test...\tCtrl+K"),
-                                Separator(),
+                                Item(ID_CONFIDENCE_TEST, "Run a Confidence Test...\tCtrl+K"), Separator(),
                                 Item(ID_CALIBRATE_TEMPERATURE, "&Temperature...\tCtrl+T"),
-                                Item(ID_CALIBRATE_DATUM, "&Auto-Thickness Datum...\tCtrl+D"),
-                                Separator(),
+                                Item(ID_CALIBRATE_DATUM, "&Auto-Thickness Datum...\tCtrl+D"), Separator(),
                                 Item(ID_VERIFICATION, "&Verification...\tCtrl+V")});
 }
 
@@ -63,7 +67,9 @@ MenuItem ViewMenu(std::vector<MenuItem> windowItems) {
     return Popup("&View", std::move(items));
 }
 
-Menu MainMenu() { return {TestMenu({}), CalibrateMenu(), SetupMenu(), ViewMenu({}), HelpMenu()}; }
+Menu MainMenu() {
+    return {TestMenu({}), CalibrateMenu(), SetupMenu(), ViewMenu({}), HelpMenu()};
+}
 
 // The test window (new tests, and tests of the DOS versions).
 Menu TestWindowMenu() {

@@ -84,7 +84,9 @@ bool SingleInstance::Claim(const std::string& windowClass, const std::vector<std
     return true;
 }
 
-bool SingleInstance::IsListening() const { return m_server && m_server->isListening(); }
+bool SingleInstance::IsListening() const {
+    return m_server && m_server->isListening();
+}
 
 void SingleInstance::OnConnection() {
     while (QLocalSocket* s = m_server->nextPendingConnection()) {

@@ -29,12 +29,10 @@ TEST_P(CommandLineTest, ProgramNameClassAndFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLineTest,
-    ::testing::Values(Case{{}, "RYXw", "RYXwClass", {}},
-                      Case{{"-reg:Lab2"}, "Lab2", "Lab2Class", {}},
+    ::testing::Values(Case{{}, "RYXw", "RYXwClass", {}}, Case{{"-reg:Lab2"}, "Lab2", "Lab2Class", {}},
                       Case{{"--reg:Lab2"}, "Lab2", "Lab2Class", {}},
                       // compared with case: not ours, and not a file either
-                      Case{{"-REG:Lab2"}, "RYXw", "RYXwClass", {}},
-                      Case{{"-reg:"}, "", "Class", {}},
+                      Case{{"-REG:Lab2"}, "RYXw", "RYXwClass", {}}, Case{{"-reg:"}, "", "Class", {}},
                       Case{{"-reg"}, "RYXw", "RYXwClass", {}},
                       // a leading "/" is a path on Linux, never a flag
                       Case{{"/home/lab/T1.RYX"}, "RYXw", "RYXwClass", {"/home/lab/T1.RYX"}},

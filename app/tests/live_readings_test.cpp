@@ -44,8 +44,8 @@ TEST(LiveReadings, ForceDecimalsFollowTheResolution) {
         float force;
         const char* text;
     };
-    for (const Case& c : {Case{false, 52.46f, "  52"}, Case{true, 52.46f, "  52.5"}, Case{false, -0.4f, "  -0"},
-                          Case{true, 1234.56f, "  1234.6"}}) {
+    for (const Case& c : {Case{false, 52.46f, "  52"}, Case{true, 52.46f, "  52.5"},
+                          Case{false, -0.4f, "  -0"}, Case{true, 1234.56f, "  1234.6"}}) {
         LiveReadings bar;
         const auto r = bar.Apply(Valid(c.force, 0, 0, c.resolution));
         ASSERT_EQ(r.writes.size(), 4u);
@@ -85,14 +85,16 @@ TEST(LiveReadings, LossShowsQuestionMarksOnceAndRecoveryRedrawsInFull) {
 
     const auto lost = bar.Apply(Lost());
     EXPECT_TRUE(lost.reportError);
-    EXPECT_EQ(lost.writes, (std::vector<W>{{F::kTemperature, "   ?"}, {F::kForce, "   ?"}, {F::kDeflection, "   ?"}}));
+    EXPECT_EQ(lost.writes,
+              (std::vector<W>{{F::kTemperature, "   ?"}, {F::kForce, "   ?"}, {F::kDeflection, "   ?"}}));
     const auto again = bar.Apply(Lost());
     EXPECT_FALSE(again.reportError);
     EXPECT_TRUE(again.writes.empty());
 
     // The same numbers as before the loss are written again.
-    EXPECT_EQ(bar.Apply(Valid(10, 0.1f, -12)).writes,
-              (std::vector<W>{{F::kTemperature, "  -12.00"}, {F::kForce, "  10.0"}, {F::kDeflection, "  0.100"}}));
+    EXPECT_EQ(
+        bar.Apply(Valid(10, 0.1f, -12)).writes,
+        (std::vector<W>{{F::kTemperature, "  -12.00"}, {F::kForce, "  10.0"}, {F::kDeflection, "  0.100"}}));
 }
 
 TEST(LiveReadings, TargetWrittenWhenItChangesAndKeptWhenUnreadable) {

@@ -1,9 +1,10 @@
+#include "app/Menus.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 
-#include "app/Menus.h"
 #include "framework/core/CommandIds.h"
 #include "res/MenuIds.h"
 #include "res/Resource.h"
@@ -70,28 +71,29 @@ TEST_P(MenuTest, CarriesEveryCommandWithItsText) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, MenuTest,
-    ::testing::Values(
-        WindowCase{IDR_MAINFRAME, {}},
-        WindowCase{IDR_TEST_DATA,
-                   {{ID_TEST_ABORT, "&Abort Test...\tCtrl+A"},
-                    {ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
-                    {ID_VIEW_REPORT, "&Report\tCtrl+R"},
-                    {ID_FILE_PRINT, "&Print...\tCtrl+P"},
-                    {ID_FILE_PRINT_PREVIEW, "Print Pre&view..."}}},
-        WindowCase{IDR_OLD_TEST_DATA,
-                   {{ID_TEST_ABORT, "&Abort Test...\tCtrl+A"},
-                    {ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
-                    {ID_VIEW_REPORT, "&Report\tCtrl+R"}}},
-        WindowCase{IDR_TEST_REPORT,
-                   {{ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
-                    {ID_VIEW_GRAPH, "&Graph\tCtrl+G"},
-                    {ID_FILE_PRINT, "&Print...\tCtrl+P"}}},
-        WindowCase{IDR_OLD_TEST_REPORT,
-                   {{ID_EXPORT_DATA, "&Export Data...\tCtrl+E"}, {ID_VIEW_GRAPH, "&Graph\tCtrl+G"}}},
-        WindowCase{IDR_DELTA_TC, {{ID_FILE_PRINT, "&Print...\tCtrl+P"}}}),
-    [](const ::testing::TestParamInfo<WindowCase>& info) { return "menu" + std::to_string(info.param.menu); });
+INSTANTIATE_TEST_SUITE_P(Windows, MenuTest,
+                         ::testing::Values(WindowCase{IDR_MAINFRAME, {}},
+                                           WindowCase{IDR_TEST_DATA,
+                                                      {{ID_TEST_ABORT, "&Abort Test...\tCtrl+A"},
+                                                       {ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
+                                                       {ID_VIEW_REPORT, "&Report\tCtrl+R"},
+                                                       {ID_FILE_PRINT, "&Print...\tCtrl+P"},
+                                                       {ID_FILE_PRINT_PREVIEW, "Print Pre&view..."}}},
+                                           WindowCase{IDR_OLD_TEST_DATA,
+                                                      {{ID_TEST_ABORT, "&Abort Test...\tCtrl+A"},
+                                                       {ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
+                                                       {ID_VIEW_REPORT, "&Report\tCtrl+R"}}},
+                                           WindowCase{IDR_TEST_REPORT,
+                                                      {{ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
+                                                       {ID_VIEW_GRAPH, "&Graph\tCtrl+G"},
+                                                       {ID_FILE_PRINT, "&Print...\tCtrl+P"}}},
+                                           WindowCase{IDR_OLD_TEST_REPORT,
+                                                      {{ID_EXPORT_DATA, "&Export Data...\tCtrl+E"},
+                                                       {ID_VIEW_GRAPH, "&Graph\tCtrl+G"}}},
+                                           WindowCase{IDR_DELTA_TC, {{ID_FILE_PRINT, "&Print...\tCtrl+P"}}}),
+                         [](const ::testing::TestParamInfo<WindowCase>& info) {
+                             return "menu" + std::to_string(info.param.menu);
+                         });
 
 TEST(Menus, NoAcceleratorIsGivenTwiceInOneMenuBar) {
     for (UINT menu : {IDR_MAINFRAME, IDR_TEST_DATA, IDR_TEST_REPORT, IDR_DELTA_TC}) {

@@ -40,7 +40,11 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environ
 
 }  // namespace
 
-fw::Application& App() { return *g_app; }
-const std::string& ConfigDir() { return g_dir; }
+fw::Application& App() {
+    return *g_app;
+}
+const std::string& ConfigDir() {
+    return g_dir;
+}
 
 }  // namespace apptest

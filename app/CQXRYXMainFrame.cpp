@@ -1,0 +1,86 @@
+#include "app/CQXRYXMainFrame.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMimeData>
+#include <QScreen>
+#include <QToolBar>
+#include <QUrl>
+#include <cstdio>
+
+#include "app/CSplashWnd.h"
+#include "app/CStatus.h"
+#include "app/CommandLine.h"
+#include "app/Help.h"
+#include "app/Menus.h"
+#include "framework/core/CommandIds.h"
+#include "framework/core/Strings.h"
+#include "res/MenuIds.h"
+
+CQXRYXMainFrame::CQXRYXMainFrame(CQXBendingBeam& beam) : m_pInstrumentBar(new CStatus(&beam, this)) {
+    for (UINT id : {ID_HELP_FINDER, ID_HELP, ID_DEFAULT_HELP})
+        MapCommand(id, [] { fw::ShowHelpTopic(kHelpTesting); });
+    MapUpdate(ID_INDICATOR_BEAM_THICKNESS, [this](fw::CmdUI& ui) { ui.Enable(m_bShowThickness); });
+}
+
+CQXRYXMainFrame::~CQXRYXMainFrame() = default;
+
+void CQXRYXMainFrame::PreCreateWindow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect desk = screen->availableGeometry();
+        if (desk.width() > 730 && desk.height() > 530) setGeometry(20, 20, 750, 550);
+    }
+    // The window's class name is what the single-instance test looks for.
+    setObjectName(QString::fromStdString(g_strWindowClass));
+    setWindowTitle(QString::fromStdString(fw::LoadString(128)));
+}
+
+bool CQXRYXMainFrame::Create() {
+    PreCreateWindow();
+    setWindowIcon(QIcon(CSplashWnd::LoadPicture().isNull() ? QPixmap() : QPixmap(":/ryxw/ryxw.png")));
+    SetDefaultMenu(StationMenu(IDR_MAINFRAME));
+
+    AddToolButton(ID_FILE_NEW, "New", "Run a new test");
+    AddToolButton(ID_FILE_OPEN, "Open", "Open a saved test");
+    AddToolSeparator();
+    AddToolButton(ID_FILE_PRINT, "Print", "Print the active window");
+    AddToolSeparator();
+    AddToolButton(ID_APP_ABOUT, "About", "Program, firmware and calibration constants");
+    AddToolButton(ID_HELP_FINDER, "Help", "Help topics");
+    ToolBar()->setMovable(true);
+
+    SetIndicators({ID_INDICATOR_BEAM_THICKNESS});
+
+    if (!m_pInstrumentBar->Create(this)) return false;
+    setAcceptDrops(true);
+    CSplashWnd::ShowSplashScreen(this);
+    return true;
+}
+
+void CQXRYXMainFrame::ShowBeamThickness(const float* mm) {
+    if (!mm) return;
+    char text[128];
+    std::snprintf(text, sizeof text, fw::LoadString(ID_INDICATOR_BEAM_THICKNESS).c_str(),
+                  static_cast<double>(*mm));
+    SetPaneText(1, text);
+    m_bShowThickness = true;
+}
+
+bool CQXRYXMainFrame::OnClose() {
+    if (Progress()) return false;
+    return fw::MainFrame::OnClose();
+}
+
+void CQXRYXMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CQXRYXMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile() && m_onDrop) m_onDrop(url.toLocalFile().toStdString());
+    }
+    event->acceptProposedAction();
+}

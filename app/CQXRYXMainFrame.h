@@ -1,0 +1,42 @@
+#pragma once
+// The station's main window: tool bar, status bar with the beam-thickness
+// pane and the batch-export progress, the live-readings bar at the right,
+// the View menu's toggle of that bar, Help, and the close rule.
+#include <functional>
+#include <string>
+
+#include "framework/ui/Frames.h"
+
+class CQXBendingBeam;
+class CStatus;
+
+class CQXRYXMainFrame : public fw::MainFrame {
+    Q_OBJECT
+public:
+    explicit CQXRYXMainFrame(CQXBendingBeam& beam);
+    ~CQXRYXMainFrame() override;
+
+    // Placement, bars, the live-readings bar's registration, the splash.
+    bool Create();
+
+    void ShowBeamThickness(const float* mm);
+    void ClearBeamThickness() { m_bShowThickness = false; }
+    CStatus* InstrumentBar() const { return m_pInstrumentBar; }
+
+    // Files dropped on the window.
+    void SetDropHandler(std::function<void(const std::string&)> handler) { m_onDrop = std::move(handler); }
+
+    // A batch export in progress keeps the window open.
+    bool OnClose() override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void PreCreateWindow();
+
+    CStatus* m_pInstrumentBar;  // a child widget: Qt deletes it with the frame
+    bool m_bShowThickness = false;
+    std::function<void(const std::string&)> m_onDrop;
+};

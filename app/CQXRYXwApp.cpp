@@ -1,0 +1,310 @@
+#include "app/CQXRYXwApp.h"
+
+#include <unistd.h>
+
+#include <QDialog>
+#include <QEvent>
+#include <QStringList>
+#include <clocale>
+
+#include "app/CAboutBox.h"
+#include "app/CQXRYXMainFrame.h"
+#include "app/CSplashWnd.h"
+#include "app/Menus.h"
+#include "data/CQXRYXDeltaTcDoc.h"
+#include "data/CQXRYXTestDoc.h"
+#include "framework/core/CommandIds.h"
+#include "framework/core/MessageBox.h"
+#include "framework/core/Strings.h"
+#include "platform/Paths.h"
+#include "res/MenuIds.h"
+#include "res/Resource.h"
+#include "settings/CQXRegistry.h"
+
+namespace {
+
+constexpr uint32_t kSetPointIntervalMs = 5000;
+constexpr UINT IDS_SETUP_MISSING = 575;
+constexpr UINT IDS_CALIBRATION_OUTDATED = 431;
+constexpr UINT IDS_FAILED_TO_OPEN = 61697;
+
+}  // namespace
+
+CQXRYXwApp::CQXRYXwApp(int& argc, char** argv)
+    : fw::Application(argc, argv), m_idleClock(&platform::DefaultClock()) {
+    setApplicationName(QStringLiteral("RYXw"));
+    MapCommands();
+}
+
+CQXRYXwApp::~CQXRYXwApp() {
+    // Windows go before the templates and documents they show.
+    m_mainFrameOwner.reset();
+    m_pMainFrame = nullptr;
+    m_ownedTemplates.clear();
+    m_beam.Close();
+}
+
+CQXRYXwApp* CQXRYXwApp::Instance() {
+    return qobject_cast<CQXRYXwApp*>(fw::Application::Instance());
+}
+
+void CQXRYXwApp::MapCommands() {
+    MapCommand(ID_APP_ABOUT, [this] {
+        CAboutBox box(m_pMainFrame, m_beam);
+        box.DoModal();
+    });
+    MapCommand(ID_APP_EXIT, [this] {
+        if (m_pMainFrame) m_pMainFrame->close();
+    });
+    // Commands whose windows come with later work: in the menus, disabled.
+    for (UINT id : kCommandsOfLaterWork) MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(false); });
+    MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
+    auto print = [this](fw::CmdUI& ui) { ui.Enable(m_pMainFrame && m_pMainFrame->GetActiveFrame()); };
+    MapUpdate(ID_FILE_PRINT, print);
+    MapUpdate(ID_FILE_PRINT_PREVIEW, print);
+}
+
+bool CQXRYXwApp::notify(QObject* receiver, QEvent* event) {
+    if (CSplashWnd::PreTranslateAppMessage(event)) return true;
+    return fw::Application::notify(receiver, event);
+}
+
+bool CQXRYXwApp::InitInstance() {
+    m_starting = true;
+    // 1. The command line; the settings store takes the program key at once,
+    // so that nothing is read under the default key by mistake.
+    CQXRYXCommandLineInfo cmdInfo;
+    std::vector<std::string> args;
+    const QStringList qargs = arguments();
+    for (qsizetype i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
+    cmdInfo.Parse(args);
+    theRegistry.SetProgramKey(g_strProgramName);
+
+    // 2. The user's locale for the C library (Qt has set it too).
+    std::setlocale(LC_ALL, "");
+
+    // 3. One station per name, user and configuration folder.
+    if (!FirstInstance(cmdInfo.m_files)) return false;
+
+    // 4, 5. The splash may show; the window class is the socket claimed above.
+    CSplashWnd::EnableSplashScreen(true);
+
+    // 7. The templates, added so that the shell's opening picks the reports.
+    m_mainFrameOwner = std::make_unique<CQXRYXMainFrame>(m_beam);
+    m_pMainFrame = m_mainFrameOwner.get();
+    m_frames = std::make_unique<fw::MdiFrameFactory>(*m_pMainFrame);
+    CreateTemplates();
+
+    // 8. The main frame with its bars; the live-readings bar registers here.
+    if (!m_pMainFrame->Create()) return false;
+    SetMainFrame(m_pMainFrame);
+
+    // 9. Dropped files open like files on the command line.
+    m_pMainFrame->SetDropHandler([this](const std::string& path) { OpenShellFile(path); });
+
+    // 10. No empty document at start; named files open (a failure ends the
+    // start-up, the open has said why).
+    if (cmdInfo.m_nShellCommand == CQXRYXCommandLineInfo::FileOpen) {
+        for (const auto& f : cmdInfo.m_files)
+            if (!OpenShellFile(f)) return false;
+    }
+
+    // 11.
+    m_pMainFrame->show();
+    m_pMainFrame->UpdateCommandUI();
+
+    // 12. The worker starts with the port closed.
+    if (!m_beam.Open()) return false;
+    m_beamOpen = true;
+
+    // 13. Kept for the order's sake: the key was given after step 1.
+    theRegistry.SetProgramKey(g_strProgramName);
+
+    // 14.
+    CheckSetup();
+    m_starting = false;
+    return true;
+}
+
+void CQXRYXwApp::RequestTermination() {
+    m_terminate = true;
+    for (int i = 0; i < 16; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    // During the start-up the loop has not begun: the first idle period
+    // ends it, so the shut-down runs in its usual order.
+    if (m_starting) return;
+    // The close rule may keep the window for an export; a signal ends the
+    // program all the same.
+    if (m_pMainFrame) m_pMainFrame->close();
+    PostQuitMessage(0);
+}
+
+int CQXRYXwApp::ExitInstance() {
+    // Stops the worker and closes the line; the bar's window may stay
+    // registered, since the worker posts nothing any more.
+    m_beam.Close();
+    m_beamOpen = false;
+    return fw::Application::ExitInstance();
+}
+
+bool CQXRYXwApp::FirstInstance(const std::vector<std::string>& files) {
+    m_instance.SetRaiseHandler([this](const std::vector<std::string>& handed) { OnRaise(handed); });
+    return m_instance.Claim(g_strWindowClass, files);
+}
+
+void CQXRYXwApp::OnRaise(const std::vector<std::string>& files) {
+    if (!m_pMainFrame) return;
+    if (m_pMainFrame->isMinimized()) m_pMainFrame->showNormal();
+    m_pMainFrame->show();
+    m_pMainFrame->raise();
+    m_pMainFrame->activateWindow();
+    for (const auto& f : files) OpenShellFile(f);
+}
+
+void CQXRYXwApp::CreateTemplates() {
+    auto testDoc = [] { return std::unique_ptr<fw::Document>(new CQXRYXTestDoc); };
+    auto deltaDoc = [] { return std::unique_ptr<fw::Document>(new CQXRYXDeltaTcDoc); };
+    auto make = [&](UINT id, std::function<std::unique_ptr<fw::Document>()> doc) {
+        m_ownedTemplates.push_back(std::make_unique<fw::DocTemplate>(id, std::move(doc), m_frames.get()));
+        return m_ownedTemplates.back().get();
+    };
+    m_pTestTemplate = make(IDR_TEST_DATA, testDoc);
+    m_pReportTemplate = make(IDR_TEST_REPORT, testDoc);
+    m_pLegacyTestTemplate = make(IDR_OLD_TEST_DATA, testDoc);
+    m_pLegacyReportTemplate = make(IDR_OLD_TEST_REPORT, testDoc);
+    m_pDeltaTcTemplate = make(IDR_DELTA_TC, deltaDoc);
+    m_templates = {m_pReportTemplate, m_pTestTemplate, m_pLegacyReportTemplate, m_pLegacyTestTemplate,
+                   m_pDeltaTcTemplate};
+    // The views of all five come with the test and report windows; until
+    // they are registered here the templates open nothing.
+}
+
+bool CQXRYXwApp::HasWindows(UINT) const {
+    return false;
+}
+
+fw::Document* CQXRYXwApp::OpenDocumentFile(const char* path, int type) {
+    if (!path) {
+        if (!m_pTestTemplate) return nullptr;
+        if (!HasWindows(IDR_TEST_DATA)) {
+            fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, "A new test"), MB_OK | MB_ICONEXCLAMATION);
+            return nullptr;
+        }
+        return m_pTestTemplate->OpenDocumentFile(nullptr, true);
+    }
+    for (fw::DocTemplate* t : m_templates) {
+        for (const auto& doc : t->GetDocuments()) {
+            if (doc->GetPathName() != path || doc->GetViews().empty()) continue;
+            auto* view = dynamic_cast<fw::ViewWidget*>(doc->GetViews().front());
+            if (view && view->GetParentFrame()) view->GetParentFrame()->ActivateFrame(-1);
+            if (m_pMainFrame) m_pMainFrame->activateWindow();
+            return doc.get();
+        }
+    }
+    fw::DocTemplate* t = nullptr;
+    switch (type) {
+        case 1:
+            t = m_pReportTemplate;
+            break;
+        case 2:
+            t = m_pTestTemplate;
+            break;
+        case 3:
+            t = m_pLegacyReportTemplate;
+            break;
+        case 4:
+            t = m_pLegacyTestTemplate;
+            break;
+        case 5:
+            t = m_pDeltaTcTemplate;
+            break;
+        default:
+            return nullptr;
+    }
+    if (!t) return nullptr;
+    if (!HasWindows(t->GetResourceId())) {
+        fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, platform::BaseName(path)),
+                        MB_OK | MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+    return t->OpenDocumentFile(path, true);
+}
+
+fw::Document* CQXRYXwApp::OpenShellFile(const std::string& path) {
+    for (fw::DocTemplate* t : m_templates) {
+        if (!t->MatchesExtension(path)) continue;
+        const UINT id = t->GetResourceId();
+        const int type = id == IDR_TEST_REPORT       ? 1
+                         : id == IDR_TEST_DATA       ? 2
+                         : id == IDR_OLD_TEST_REPORT ? 3
+                         : id == IDR_OLD_TEST_DATA   ? 4
+                                                     : 5;
+        return OpenDocumentFile(path.c_str(), type);
+    }
+    fw::ShowMessage(IDS_FAILED_TO_OPEN, MB_OK | MB_ICONEXCLAMATION);
+    return nullptr;
+}
+
+void CQXRYXwApp::CheckSetup() {
+    std::string lines;
+    DWORD dw = 0;
+    double d = 0;
+    std::string s;
+    auto add = [&](UINT id) { lines += fw::LoadString(id); };
+
+    if (theRegistry.GetTestSampleInterval(dw) || theRegistry.GetTestLoadTime(dw) ||
+        theRegistry.GetTestRecoveryTime(dw))
+        add(577);
+    if (theRegistry.GetTestBath(d)) add(570);
+    if (theRegistry.GetGageBlockTop(d) || theRegistry.GetGageBlockRed(d) ||
+        theRegistry.GetGageBlockWhite(d) || theRegistry.GetGageBlockBlue(d))
+        add(571);
+    // The data directory becomes the current directory: files are made there.
+    if (theRegistry.GetTestDirectory(s) || s.empty() || chdir(s.c_str()) != 0) add(572);
+    std::string port;
+    if (theRegistry.GetPort(port) || m_beam.SetPort(port) != 0) add(573);
+    if (theRegistry.GetEquipmentRYX(s)) add(576);
+    if (theRegistry.GetTemperatureA0(d) || theRegistry.GetTemperatureA1(d) || theRegistry.GetTemperatureA3(d))
+        add(574);
+
+    Time64 t{};
+    WORD w = 0;
+    const bool calibrated = !theRegistry.GetLastCalibration(t) && !theRegistry.GetForceZero(w) &&
+                            !theRegistry.GetDeflectionZero(w) && !theRegistry.GetForceConstant(d) &&
+                            !theRegistry.GetDeflectionConstant(d) && !theRegistry.GetDeflectionCompliance(d);
+
+    const fw::WindowId frame = m_pMainFrame ? m_pMainFrame->Id() : fw::kNoWindow;
+    if (!lines.empty()) {
+        fw::ShowMessage(fw::LoadString(IDS_SETUP_MISSING) + lines, MB_OK | MB_SETFOREGROUND);
+        fw::PostCommand(frame, ID_SETUP_INSTRUMENT);
+    } else if (!calibrated) {
+        fw::ShowMessage(IDS_CALIBRATION_OUTDATED, MB_OK | MB_SETFOREGROUND);
+        fw::PostCommand(frame, ID_CALIBRATE_DEFLECTION);
+    }
+}
+
+bool CQXRYXwApp::OnIdle(long count) {
+    if (m_terminate && !QuitPosted()) {
+        RequestTermination();
+        return false;
+    }
+    if (fw::Application::OnIdle(count)) return true;
+    if (!m_exportQueue.empty() && m_pMainFrame) fw::PostCommand(m_pMainFrame->Id(), ID_BATCH_EXPORT_NEXT);
+    double bath = 0;
+    if (!m_bTestRunning && m_beamOpen && theRegistry.GetTestBath(bath) == 0) {
+        // Until the instrument has said which firmware it runs, the set-point
+        // cannot be converted the way the instrument reads it.
+        const std::string version = m_beam.GetFirmwareVersion();
+        const uint32_t now = m_idleClock->Now();
+        if (!version.empty() && version != "?" && now - m_dwLastSetPointTick > kSetPointIntervalMs) {
+            if (m_beam.SetTemperature(bath)) m_dwLastSetPointTick = now;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,96 @@
+#pragma once
+// The station's application object: start-up in its fixed order (command
+// line, single instance, templates, main frame, instrument link, settings
+// check), documents opened by type, the idle-time bath set-point, and the
+// shut-down of the instrument link.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/SingleInstance.h"
+#include "framework/core/CommandIds.h"
+#include "framework/core/Document.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Frames.h"
+#include "instrument/CQXBendingBeam.h"
+#include "platform/Clock.h"
+#include "platform/WinTypes.h"
+#include "res/MenuIds.h"
+#include "res/Resource.h"
+
+class CQXRYXMainFrame;
+
+class CQXRYXwApp : public fw::Application {
+    Q_OBJECT
+public:
+    CQXRYXwApp(int& argc, char** argv);
+    ~CQXRYXwApp() override;
+
+    static CQXRYXwApp* Instance();
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+    bool OnIdle(long count) override;
+    // The splash window sees every event first.
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // type: 1 report (129), 2 test window (130), 3 DOS-version report (135),
+    // 4 DOS-version test window (136), 5 Delta Tc (134). A null path opens a
+    // new test; a path already open activates its window.
+    fw::Document* OpenDocumentFile(const char* path, int type);
+    // A file named on the command line or dropped: the first template whose
+    // extension matches, without regard to case (report windows).
+    fw::Document* OpenShellFile(const std::string& path);
+
+    bool FirstInstance(const std::vector<std::string>& files = {});
+    // SIGTERM: open boxes and dialogs are dismissed, the window closes and
+    // the loop ends (also when the signal comes during the start-up).
+    void RequestTermination();
+    void CheckSetup();
+
+    // The clock of the idle-time set-point (tests give a ManualClock).
+    void SetIdleClock(platform::Clock* clock) { m_idleClock = clock ? clock : &platform::DefaultClock(); }
+    // Templates whose windows exist in this version; the others open nothing.
+    bool HasWindows(UINT templateId) const;
+    const std::vector<fw::DocTemplate*>& Templates() const { return m_templates; }
+
+    CQXBendingBeam m_beam;
+    BOOL m_bTestRunning = FALSE;
+    fw::DocTemplate* m_pTestTemplate = nullptr;
+    fw::DocTemplate* m_pReportTemplate = nullptr;
+    fw::DocTemplate* m_pLegacyReportTemplate = nullptr;
+    fw::DocTemplate* m_pLegacyTestTemplate = nullptr;
+    fw::DocTemplate* m_pDeltaTcTemplate = nullptr;
+    DWORD m_dwLastSetPointTick = 0;
+    std::string m_strExportFormat;
+    std::vector<std::string> m_exportQueue;
+    std::vector<std::string> m_deltaTcFiles;
+    CQXRYXMainFrame* m_pMainFrame = nullptr;
+
+private:
+    void CreateTemplates();
+    void OnRaise(const std::vector<std::string>& files);
+    void MapCommands();
+
+    SingleInstance m_instance;
+    std::unique_ptr<CQXRYXMainFrame> m_mainFrameOwner;
+    std::unique_ptr<fw::MdiFrameFactory> m_frames;
+    std::vector<std::unique_ptr<fw::DocTemplate>> m_ownedTemplates;
+    std::vector<fw::DocTemplate*> m_templates;  // in the framework's order
+    platform::Clock* m_idleClock;
+    bool m_beamOpen = false;
+    bool m_terminate = false;
+    bool m_starting = false;
+};
+
+// The commands whose windows or dialogs come with later work: in the menus,
+// disabled by the application's update handler.
+inline constexpr UINT kCommandsOfLaterWork[] = {
+    ID_FILE_NEW,           ID_FILE_OPEN,           ID_BATCH_EXPORT_DATA,     ID_BATCH_EXPORT_RESULTS,
+    ID_CALCULATE_DELTA_TC, ID_TEMPERATURE_CONTROL, ID_CALIBRATE_DEFLECTION,  ID_CALIBRATE_FORCE,
+    ID_CONFIDENCE_TEST,    ID_SETUP_INSTRUMENT,    ID_CALIBRATE_TEMPERATURE, ID_CALIBRATE_DATUM,
+    ID_VERIFICATION};
+
+// The string shown for a window that this version of the station lacks.
+inline constexpr UINT IDS_WINDOW_NOT_YET = 890;

@@ -1,0 +1,16 @@
+// ryxw: the bending beam rheometer station.
+#include "app/CQXRYXwApp.h"
+#include "app/Termination.h"
+#include "framework/core/TestDoubles.h"
+#include "framework/ui/FileDialogs.h"
+#include "framework/ui/QtMessageBox.h"
+
+int main(int argc, char** argv) {
+    CQXRYXwApp app(argc, argv);
+    fw::QtMessageBox boxes;
+    fw::QtFileDialogs files;
+    fw::ServiceScope<fw::FileDialogService> fileScope(files);
+    // SIGTERM and SIGINT close the station as its window's close would.
+    TerminationHandler term;
+    return app.Main();
+}

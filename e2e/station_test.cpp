@@ -1,0 +1,255 @@
+// The station from start-up to shut-down against the simulated instrument.
+#include "e2e/support/Station.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+
+#include "app/CAboutBox.h"
+#include "app/CQXRYXMainFrame.h"
+#include "app/CStatus.h"
+#include "app/SingleInstance.h"
+#include "app/Termination.h"
+#include "framework/core/Strings.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "settings/CQXRegistry.h"
+#include "simulator/SettingsWriter.h"
+
+namespace e2e {
+namespace {
+
+std::string Cwd() {
+    char buf[4096];
+    return getcwd(buf, sizeof buf) ? buf : "";
+}
+
+CStatus& Bar() {
+    return *App().m_pMainFrame->InstrumentBar();
+}
+
+bool Shows(int control) {
+    const std::string t = Bar().Text(control);
+    return t != " " && t != "   ?" && !t.empty();
+}
+
+double Value(int control) {
+    double v = 0;
+    std::string t = Bar().Text(control);
+    t.erase(0, t.find_first_not_of(' '));
+    // The bar formats in the user's locale; the tests run in the C locale.
+    EXPECT_TRUE(platform::ParseDoubleC(t, v)) << t;
+    return v;
+}
+
+TEST_F(StationTest, NothingStoredGivesOneBoxWithEveryLineInOrder) {
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 1u);
+    const std::string expected = fw::LoadString(575) + fw::LoadString(577) + fw::LoadString(570) +
+                                 fw::LoadString(571) + fw::LoadString(572) + fw::LoadString(573) +
+                                 fw::LoadString(576) + fw::LoadString(574);
+    EXPECT_EQ(boxes.Texts()[0], expected);
+    // The posted Instrument Setup runs from the loop; its sheet comes with
+    // later work, so it opens nothing and asks nothing.
+    App().RunUntil([] { return false; }, 300);
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(Cwd(), startDir);  // no data directory to go to
+}
+
+TEST_F(StationTest, EverythingStoredOpensTheLineAndShowsLiveReadings) {
+    StartInstrument();
+    WriteSettings(-12.0);
+    ASSERT_TRUE(StartStation());
+    EXPECT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+    EXPECT_EQ(Cwd(), DataDir());
+    EXPECT_EQ(App().m_beam.GetStatus(), 0u);
+
+    ASSERT_TRUE(Until([] {
+        return Shows(CStatus::kForce) && Shows(CStatus::kDeflection) && Shows(CStatus::kTemperature);
+    }));
+    // The formats: two spaces, then 1 decimal for force (Force\Resolution
+    // is set), 3 for deflection, 2 for both temperatures.
+    EXPECT_TRUE(std::regex_match(Bar().Text(CStatus::kForce), std::regex("  -?[0-9]+\\.[0-9]")));
+    EXPECT_TRUE(std::regex_match(Bar().Text(CStatus::kDeflection), std::regex("  -?[0-9]+\\.[0-9]{3}")));
+    EXPECT_TRUE(std::regex_match(Bar().Text(CStatus::kTemperature), std::regex("  -?[0-9]+\\.[0-9]{2}")));
+    EXPECT_EQ(Bar().Text(CStatus::kTarget), "  -12.00");
+    // The values are the simulator's own, read back through the calibration
+    // (the zeros of the moment between the port's opening and its first
+    // frame are passed over).
+    ASSERT_TRUE(Until([&] { return std::abs(Value(CStatus::kTemperature) - sim->State().bath) < 0.2; }));
+    EXPECT_NEAR(Value(CStatus::kForce), sim->State().force, 5.0);
+
+    // The screenshot kept with the build's test artefacts.
+    QDir().mkpath(RYX_E2E_ARTEFACTS);
+    const QImage shot = App().m_pMainFrame->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(QString(RYX_E2E_ARTEFACTS) + "/main-window.png"));
+}
+
+TEST_F(StationTest, AboutBoxShowsFirmwareAndCalibrationConstants) {
+    StartInstrument("2.000");
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "2.000"; }));
+    ASSERT_EQ(theRegistry.SetDeflectionCompliance(0.00012345), 0u);
+    ASSERT_EQ(theRegistry.SetDeflectionConstant(0.0001525), 0u);
+    ASSERT_EQ(theRegistry.SetForceConstant(0.1508), 0u);
+    CAboutBox box(App().m_pMainFrame, App().m_beam);
+    ASSERT_TRUE(box.OnInitDialog());
+    EXPECT_EQ(box.GetDlgItemText(CAboutBox::kFirmware), "2.000");
+    EXPECT_EQ(box.GetDlgItemText(CAboutBox::kCompliance), "123.45000000");
+    EXPECT_EQ(box.GetDlgItemText(CAboutBox::kDeflectionConstant), "0.15250000");
+    EXPECT_EQ(box.GetDlgItemText(CAboutBox::kForceConstant), "0.15080000");
+}
+
+TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers) {
+    StartInstrument();
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+
+    sim->SetSilent(true);
+    ASSERT_TRUE(Until([] { return Bar().Text(CStatus::kForce) == "   ?"; }));
+    EXPECT_EQ(Bar().Text(CStatus::kDeflection), "   ?");
+    EXPECT_EQ(Bar().Text(CStatus::kTemperature), "   ?");
+    EXPECT_EQ(Bar().Text(CStatus::kTarget), "  -12.00");
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], fw::LoadString(304) + "\n\n");
+    // Further failed updates of the same episode say nothing more.
+    App().RunUntil([] { return false; }, 1500);
+    EXPECT_EQ(boxes.Count(), 1u);
+
+    sim->SetSilent(false);
+    ASSERT_TRUE(Until([] {
+        return Shows(CStatus::kForce) && Shows(CStatus::kDeflection) && Shows(CStatus::kTemperature);
+    }));
+    EXPECT_EQ(boxes.Count(), 1u);
+}
+
+TEST_F(StationTest, IdleSetPointEveryFiveSecondsOnlyOnceTheVersionIsKnownAndNotDuringATest) {
+    StartInstrument("2.000");
+    WriteSettings(-18.0);
+    ASSERT_TRUE(StartStation());
+    ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "2.000"; }));
+    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+
+    // Nothing went out before the version was asked for and answered.
+    const auto lines = tap->Lines();
+    size_t versionAsked = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].text.find('V') != std::string::npos) {
+            versionAsked = i;
+            break;
+        }
+    for (size_t i = 0; i < versionAsked && i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].text.find("T"), std::string::npos) << lines[i].text;
+
+    // The first goes out at the first idle period once the version is known.
+    const auto setPoints = [&] { return tap->LinesWith("F8F8T"); };
+    ASSERT_TRUE(Until([&] { return setPoints().size() == 1; }));
+    const uint32_t first = setPoints().back().at;
+
+    idleClock.Advance(5000);
+    App().RunUntil([] { return false; }, 1200);  // several updates and idle passes
+    EXPECT_EQ(setPoints().size(), 1u);
+    idleClock.Advance(1);
+    ASSERT_TRUE(Until([&] { return setPoints().size() == 2; }));
+    EXPECT_GT(setPoints().back().at - first, 5000u);
+    const size_t before = 2;
+
+    App().m_bTestRunning = TRUE;
+    idleClock.Advance(20000);
+    App().RunUntil([] { return false; }, 1200);
+    EXPECT_EQ(setPoints().size(), before);
+    App().m_bTestRunning = FALSE;
+    for (const auto& l : setPoints()) EXPECT_EQ(l.text, "F8F8T");
+}
+
+TEST_F(StationTest, ClosingTheWindowStopsTheWorkerAndClosesTheLine) {
+    StartInstrument();
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    App().m_pMainFrame->close();
+    ASSERT_TRUE(App().QuitPosted());
+    App().ExitInstance();
+    started = false;
+    EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
+    ASSERT_TRUE(tap->WaitForClosed(5000));
+    // Nothing reaches the bar any more.
+    const int writes = Bar().Writes();
+    App().processEvents();
+    sim->Sync();
+    App().processEvents();
+    EXPECT_EQ(Bar().Writes(), writes);
+}
+
+TEST_F(StationTest, SigtermEndsTheLoopTheSameWay) {
+    StartInstrument();
+    WriteSettings();
+    TerminationHandler term;
+    ASSERT_TRUE(StartStation());
+    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_EQ(raise(SIGTERM), 0);
+    App().Run();  // returns once the signal has closed the window
+    App().ExitInstance();
+    started = false;
+    EXPECT_EQ(term.Received(), 1);
+    EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
+    EXPECT_TRUE(tap->WaitForClosed(5000));
+}
+
+TEST_F(StationTest, SecondInstanceWithTheSameNameRaisesTheFirstAnotherRunsBeside) {
+    StartInstrument();
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    App().m_pMainFrame->showMinimized();
+
+    QProcess same;
+    same.setProgram(RYXW_PROGRAM);
+    same.setArguments({QString::fromStdString("-reg:" + ProgramKey())});
+    same.start();
+    ASSERT_TRUE(Until([&] { return same.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(same.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(same.exitCode(), 1);
+    EXPECT_FALSE(App().m_pMainFrame->isMinimized());
+
+    // The other one has settings and an instrument of its own, on COM2.
+    ryxsim::Simulator sim2(ryxsim::Simulator::Options{});
+    ASSERT_EQ(sim2.Start(), 0u);
+    const std::string link2 = platform::JoinPath(ConfigDir(), "ports/com2");
+    ASSERT_EQ(symlink(sim2.DevicePath().c_str(), link2.c_str()), 0);
+    {
+        ryxsim::SettingsPlan plan;
+        plan.dataDir = DataDir();
+        plan.programKey = ProgramKey() + "b";
+        plan.port = "COM2";
+        std::string error;
+        ASSERT_EQ(ryxsim::WriteSettings(platform::JoinPath(ConfigDir(), "registry.reg"), plan, &error), 0u);
+    }
+    QProcess other;
+    other.setProgram(RYXW_PROGRAM);
+    other.setArguments({QString::fromStdString("-reg:" + ProgramKey() + "b")});
+    other.start();
+    ASSERT_TRUE(other.waitForStarted(10000));
+    // It runs: it has claimed a socket of its own.
+    const std::string otherSocket = SingleInstance::SocketName(ProgramKey() + "bClass");
+    const QString path = QDir::temp().filePath(QString::fromStdString(otherSocket));
+    ASSERT_TRUE(Until([&] { return QFile::exists(path) || other.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(other.state(), QProcess::Running);
+    other.terminate();  // SIGTERM
+    ASSERT_TRUE(Until([&] { return other.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(other.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(other.exitCode(), 0);
+    sim2.Stop();
+}
+
+}  // namespace
+}  // namespace e2e

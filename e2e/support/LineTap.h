@@ -1,0 +1,63 @@
+#pragma once
+// A pseudo-terminal between the station and the simulated instrument that
+// passes every byte on and notes each command line the station sends, with
+// the time of a clock the test chooses, so that a test can see what went
+// over the line and when.
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Clock.h"
+
+namespace e2e {
+
+class LineTap {
+public:
+    struct Line {
+        std::string text;  // without its CR
+        uint32_t at;       // the chosen clock's time when it arrived
+    };
+
+    // instrumentDevice: the simulator's end; clock: the times noted.
+    LineTap(const std::string& instrumentDevice, platform::Clock& clock);
+    ~LineTap();
+    LineTap(const LineTap&) = delete;
+    LineTap& operator=(const LineTap&) = delete;
+
+    bool IsOpen() const { return m_master >= 0 && m_instrument >= 0; }
+    // The device the station opens.
+    const std::string& DevicePath() const { return m_slavePath; }
+
+    std::vector<Line> Lines() const;
+    // Lines containing text.
+    std::vector<Line> LinesWith(const std::string& text) const;
+    // Whether the station has closed its end (after it had opened it).
+    bool StationClosed() const;
+    bool WaitForClosed(int ms) const;
+    // Waits until pred holds on the lines, at most ms of real time.
+    bool WaitFor(const std::function<bool(const std::vector<Line>&)>& pred, int ms) const;
+
+private:
+    void Run();
+
+    platform::Clock& m_clock;
+    int m_master = -1;
+    int m_slaveKeep = -1;  // our own slave handle until the station has opened it
+    int m_instrument = -1;
+    int m_wake[2] = {-1, -1};
+    std::string m_slavePath;
+    std::thread m_thread;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_cv;
+    std::vector<Line> m_lines;
+    std::string m_partial;
+    bool m_stationSeen = false;
+    bool m_stationClosed = false;
+};
+
+}  // namespace e2e

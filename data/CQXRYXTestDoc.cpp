@@ -178,6 +178,16 @@ bool CQXRYXTestDoc::OnOpenDocument(const std::string& path) {
 }
 
 bool CQXRYXTestDoc::OnSaveDocument(const std::string& path) {
+    // A test read from a DOS-version pair carries the .BDT (or .DAT) path; an
+    // archive written there would destroy the old data file. It is saved as a
+    // test file of its own name beside the pair, which it then becomes.
+    const std::string ext = platform::Extension(path);
+    if (platform::EqualsNoCase(ext, ".BDT") || platform::EqualsNoCase(ext, ".DAT")) {
+        const std::string target = path.substr(0, path.size() - ext.size()) + ".RYX";
+        if (!fw::Document::OnSaveDocument(target)) return false;
+        SetPathName(target);
+        return true;
+    }
     return fw::Document::OnSaveDocument(path);
 }
 

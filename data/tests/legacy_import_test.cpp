@@ -312,6 +312,32 @@ TEST_F(LegacyImportTest, ImportedTestExportsAndReadsAlikeInAGermanLocale) {
     EXPECT_EQ(exportformat::AsciiRecord(german), rec);
 }
 
+TEST_F(LegacyImportTest, SavingAnImportedTestNeverWritesOverTheOldFiles) {
+    WritePair(DatFile(Version::k42).Realistic());
+    std::string bdtBefore, datBefore;
+    ASSERT_EQ(platform::ReadWholeFile(dir + "/T1.BDT", bdtBefore), 0u);
+    ASSERT_EQ(platform::ReadWholeFile(dir + "/T1.DAT", datBefore), 0u);
+    for (const char* opened : {"/T1.BDT", "/T1.DAT", "/T1.bdt"}) {
+        SCOPED_TRACE(opened);
+        CQXRYXTestDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(dir + opened));
+        doc.SetPathName(dir + opened);
+        ASSERT_TRUE(doc.OnSaveDocument(doc.GetPathName()));
+        std::string bdt, dat;
+        ASSERT_EQ(platform::ReadWholeFile(dir + "/T1.BDT", bdt), 0u);
+        ASSERT_EQ(platform::ReadWholeFile(dir + "/T1.DAT", dat), 0u);
+        EXPECT_EQ(bdt, bdtBefore);
+        EXPECT_EQ(dat, datBefore);
+        // The test went to a test file of its own, which reads back whole.
+        const std::string saved = dir + std::string(opened).substr(0, 3) + ".RYX";
+        EXPECT_EQ(doc.GetPathName(), saved);
+        CQXRYXTestDoc back;  // read as a test file, not through the pair beside it
+        ASSERT_TRUE(back.fw::Document::OnOpenDocument(saved));
+        EXPECT_EQ(back.GetPointCount(), 500);
+        std::filesystem::remove(saved);
+    }
+}
+
 TEST(LegacyParse, DataArraysInOrder) {
     std::string bytes = BdtFile();
     PutFloat(bytes, 7, 1.5f);        // deflection 7

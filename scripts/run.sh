@@ -31,6 +31,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display. Run the station under a virtual one:  xvfb-run -a scripts/run.sh"
   exit 1
 fi
+# A link left by an earlier run would let the station start before the
+# simulator has published its new device.
+rm -f "$cfg/ports/com1"
 "$sim" --config-dir "$cfg" --alias COM1 </dev/null >"$PWD/.run/sim.log" 2>&1 &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null || true; wait $sim_pid 2>/dev/null || true' EXIT

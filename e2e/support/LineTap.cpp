@@ -60,7 +60,7 @@ void LineTap::Run() {
                 m_stationSeen = true;
                 for (ssize_t i = 0; i < n; ++i) {
                     if (buf[i] == '\r') {
-                        m_lines.push_back({m_partial, m_clock.Now()});
+                        m_lines.push_back({m_partial, m_clock.Now(), m_fromInstrument.size()});
                         m_partial.clear();
                     } else {
                         m_partial += buf[i];
@@ -79,6 +79,12 @@ void LineTap::Run() {
         if (fds[1].revents & POLLIN) {
             const ssize_t n = read(m_instrument, buf, sizeof buf);
             if (n > 0) {
+                // Noted before it is passed on: a reply the station has seen
+                // is always counted in the lines it sends after.
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_fromInstrument.append(buf, static_cast<size_t>(n));
+                }
                 [[maybe_unused]] ssize_t w = write(m_master, buf, static_cast<size_t>(n));
             }
         }
@@ -95,6 +101,11 @@ std::vector<LineTap::Line> LineTap::LinesWith(const std::string& text) const {
     for (const Line& l : Lines())
         if (l.text.find(text) != std::string::npos) out.push_back(l);
     return out;
+}
+
+std::string LineTap::FromInstrument() const {
+    std::lock_guard lock(m_mutex);
+    return m_fromInstrument;
 }
 
 bool LineTap::StationClosed() const {

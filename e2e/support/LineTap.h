@@ -20,6 +20,7 @@ public:
     struct Line {
         std::string text;  // without its CR
         uint32_t at;       // the chosen clock's time when it arrived
+        size_t heard;      // bytes the instrument had sent back by then
     };
 
     // instrumentDevice: the simulator's end; clock: the times noted.
@@ -38,6 +39,8 @@ public:
     // Whether the station has closed its end (after it had opened it).
     bool StationClosed() const;
     bool WaitForClosed(int ms) const;
+    // Everything the instrument has sent to the station.
+    std::string FromInstrument() const;
     // Waits until pred holds on the lines, at most ms of real time.
     bool WaitFor(const std::function<bool(const std::vector<Line>&)>& pred, int ms) const;
 
@@ -56,6 +59,7 @@ private:
     mutable std::condition_variable m_cv;
     std::vector<Line> m_lines;
     std::string m_partial;
+    std::string m_fromInstrument;
     bool m_stationSeen = false;
     bool m_stationClosed = false;
 };

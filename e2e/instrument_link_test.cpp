@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <functional>
@@ -96,6 +97,7 @@ protected:
 
         ryxsim::Simulator::Options options;
         options.instrument.calibration = plan.calibration;
+        options.instrument.firmware = Firmware();
         options.clock = &clock;
         sim = std::make_unique<ryxsim::Simulator>(options);
         ASSERT_EQ(sim->Start(), 0u);
@@ -110,6 +112,7 @@ protected:
         if (sim) sim->Stop();
         ::unsetenv("RYX_CONFIG_DIR");
     }
+    virtual std::string Firmware() const { return "2.000"; }
 
     // One worker pass at the next pass time, with whatever the simulator
     // had to say by then on the line.
@@ -135,7 +138,7 @@ protected:
         ASSERT_TRUE(beam.Open());
         ASSERT_TRUE(wait->WaitAsleep());
         ASSERT_EQ(beam.SetPort("COM1"), 0u);
-        ASSERT_TRUE(RunUntil([&] { return beam.GetFirmwareVersion() == "2.000"; }, 500));
+        ASSERT_TRUE(RunUntil([&] { return beam.GetFirmwareVersion() == Firmware(); }, 500));
     }
     BeamReadings Readings() {
         BeamReadings r;
@@ -158,7 +161,7 @@ protected:
     void ExpectAcknowledged(const std::function<BOOL()>& send) {
         EXPECT_TRUE(RunUntil(send, 900)) << "no acknowledgement within the reply time-out";
         EXPECT_EQ(beam.GetStatus(), 0u);
-        EXPECT_EQ(beam.GetFirmwareVersion(), "2.000");
+        EXPECT_EQ(beam.GetFirmwareVersion(), Firmware());
     }
 
     platform::ManualClock clock{100000};
@@ -276,6 +279,28 @@ TEST_F(InstrumentLinkTest, ASilentInstrumentIs55AndTheLinkRecoversWhenItSpeaksAg
     ASSERT_TRUE(RunUntil([&] { return beam.GetStatus() == 0u; }, 4000));
     EXPECT_EQ(beam.GetFirmwareVersion(), "2.000");
     EXPECT_NEAR(Readings().force.m_data, 35.0, 1.0);
+}
+
+// Firmware before 2 sends the thermistor bridge's count, and the set-point
+// goes out as the count the root search finds for it.
+class OldFirmwareLinkTest : public InstrumentLinkTest {
+protected:
+    std::string Firmware() const override { return "1.500"; }
+};
+
+TEST_F(OldFirmwareLinkTest, TheThermistorPathReadsAndSetsTheBath) {
+    Connect();
+    ASSERT_TRUE(NextFrame());
+    const BeamReadings r = Readings();
+    EXPECT_NEAR(r.temperature.m_data, sim->State().bath, 0.05);
+    EXPECT_NEAR(r.force.m_data, 35.0, 1.0);
+    for (const double setPoint : {-18.0, -6.5}) {
+        SCOPED_TRACE(setPoint);
+        ASSERT_TRUE(RunUntil([&] { return beam.SetTemperature(setPoint); }, 1500));
+        EXPECT_TRUE(RunUntil([&] { return std::abs(sim->State().setPoint - setPoint) < 0.02; }, 900))
+            << sim->State().setPoint;
+        EXPECT_EQ(beam.GetStatus(), 0u);
+    }
 }
 
 }  // namespace

@@ -79,8 +79,12 @@ void CQXRYXMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CQXRYXMainFrame::dropEvent(QDropEvent* event) {
-    for (const QUrl& url : event->mimeData()->urls()) {
+    event->acceptProposedAction();
+    OpenDropped(*event->mimeData());
+}
+
+void CQXRYXMainFrame::OpenDropped(const QMimeData& data) {
+    for (const QUrl& url : data.urls()) {
         if (url.isLocalFile() && m_onDrop) m_onDrop(url.toLocalFile().toStdString());
     }
-    event->acceptProposedAction();
 }

@@ -9,6 +9,7 @@
 
 class CQXBendingBeam;
 class CStatus;
+class QMimeData;
 
 class CQXRYXMainFrame : public fw::MainFrame {
     Q_OBJECT
@@ -25,6 +26,8 @@ public:
 
     // Files dropped on the window.
     void SetDropHandler(std::function<void(const std::string&)> handler) { m_onDrop = std::move(handler); }
+    // The local files of a drop, each to the handler.
+    void OpenDropped(const QMimeData& data);
 
     // A batch export in progress keeps the window open.
     bool OnClose() override;

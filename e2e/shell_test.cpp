@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -131,6 +133,16 @@ TEST_F(ShellTest, HelpTopicsComeFromTheInstalledHelpNotTheDataDirectory) {
     unsetenv("RYX_HELP_DIR");
     EXPECT_EQ(opened, (std::vector<std::string>(3, page)));
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(ShellTest, DroppedFilesOpenLikeFilesOnTheCommandLine) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/home/lab/OLD.BDT"), QUrl::fromLocalFile("/home/lab/T9.Ryx")});
+    EXPECT_TRUE(frame->acceptDrops());
+    frame->OpenDropped(data);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes.Texts()[0], fw::FormatString1(IDS_WINDOW_NOT_YET, "OLD.BDT"));
+    EXPECT_EQ(boxes.Texts()[1], fw::FormatString1(IDS_WINDOW_NOT_YET, "T9.Ryx"));
 }
 
 TEST_F(ShellTest, TemplatesInTheFrameworksOrder) {

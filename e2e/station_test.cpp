@@ -18,6 +18,7 @@
 #include "app/SingleInstance.h"
 #include "app/Termination.h"
 #include "framework/core/Strings.h"
+#include "platform/Hive.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
@@ -91,6 +92,27 @@ TEST_F(StationTest, EverythingStoredOpensTheLineAndShowsLiveReadings) {
     const QImage shot = App().m_pMainFrame->grab().toImage();
     EXPECT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(QString(RYX_E2E_ARTEFACTS) + "/main-window.png"));
+}
+
+TEST_F(StationTest, OneCalibrationValueMissingAsksForCalibration) {
+    StartInstrument();
+    WriteSettings();
+    // Deflection\Compliance of another type reads as missing, as if never
+    // calibrated.
+    theRegistry.SetProgramKey(ProgramKey());
+    auto hive = platform::Hive::ForPath(platform::JoinPath(ConfigDir(), "registry.reg"));
+    ASSERT_EQ(hive->SetValue(theRegistry.KeyPath("Deflection"), "Compliance",
+                             platform::RegValue{platform::kRegDword, std::string(4, '\0')}),
+              0u);
+    double d = 0;
+    ASSERT_NE(theRegistry.GetDeflectionCompliance(d), 0u);
+
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], fw::LoadString(431));
+    EXPECT_EQ(App().m_beam.GetStatus(), 0u);    // the line is open all the same
+    App().RunUntil([] { return false; }, 300);  // the posted calibration opens nothing yet
+    EXPECT_EQ(boxes.Count(), 1u);
 }
 
 TEST_F(StationTest, AboutBoxShowsFirmwareAndCalibrationConstants) {
@@ -206,6 +228,7 @@ TEST_F(StationTest, SecondInstanceWithTheSameNameRaisesTheFirstAnotherRunsBeside
     WriteSettings();
     ASSERT_TRUE(StartStation());
     App().m_pMainFrame->showMinimized();
+    ASSERT_TRUE(App().m_pMainFrame->isMinimized());
 
     QProcess same;
     same.setProgram(RYXW_PROGRAM);

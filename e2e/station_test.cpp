@@ -94,6 +94,27 @@ TEST_F(StationTest, EverythingStoredOpensTheLineAndShowsLiveReadings) {
     EXPECT_TRUE(shot.save(QString(RYX_E2E_ARTEFACTS) + "/main-window.png"));
 }
 
+// Firmware before 2 sends raw thermistor counts, converted with the
+// coefficients of the settings: those of this station's own program key,
+// which the settings store must have before the link's start loads them
+// (a thermistor of its own here, so that no default could pass for it).
+TEST_F(StationTest, OldFirmwareTemperaturesUseTheCoefficientsOfTheRegKey) {
+    calibration.a0 = 1.3000;
+    calibration.a1 = 0.2330;
+    StartInstrument("1.000");
+    WriteSettings(-12.0);
+    // No idle set-point, whose conversion would reload the coefficients.
+    App().m_bTestRunning = TRUE;
+    ASSERT_TRUE(StartStation());
+    EXPECT_EQ(boxes.Count(), 0u);
+    ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "1.000"; }));
+    ASSERT_TRUE(Until([&] { return std::abs(Value(CStatus::kTemperature) - sim->State().bath) < 0.2; }))
+        << Bar().Text(CStatus::kTemperature) << " against " << sim->State().bath;
+    EXPECT_EQ(App().m_beam.GetStatus(), 0u);
+    EXPECT_TRUE(tap->LinesWith("T").empty());
+    App().m_bTestRunning = FALSE;
+}
+
 TEST_F(StationTest, OneCalibrationValueMissingAsksForCalibration) {
     StartInstrument();
     WriteSettings();

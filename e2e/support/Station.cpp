@@ -78,6 +78,7 @@ void StationTest::TearDown() {
 void StationTest::StartInstrument(const std::string& firmware) {
     ryxsim::Simulator::Options o;
     o.instrument.firmware = firmware;
+    o.instrument.calibration = calibration;
     sim = std::make_unique<ryxsim::Simulator>(o);
     ASSERT_EQ(sim->Start(), 0u);
     tap = std::make_unique<LineTap>(sim->DevicePath(), idleClock);

@@ -35,6 +35,7 @@ protected:
     bool Until(const std::function<bool()>& done, int maxMs = 15000);
 
     platform::ManualClock idleClock{100000};
+    ryxsim::Calibration calibration;  // the simulated instrument's
     fw::ScriptedMessageBox boxes;
     std::unique_ptr<fw::ServiceScope<fw::MessageBoxService>> boxScope;
     std::unique_ptr<ryxsim::Simulator> sim;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <memory>
@@ -23,7 +24,9 @@ std::vector<ButtonSpec> ButtonsOf(UINT type) {
         case MB_OKCANCEL:
             return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
         case MB_ABORTRETRYIGNORE:
-            return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+            return {{QMessageBox::Abort, IDABORT},
+                    {QMessageBox::Retry, IDRETRY},
+                    {QMessageBox::Ignore, IDIGNORE}};
         case MB_YESNOCANCEL:
             return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
         case MB_YESNO:
@@ -54,12 +57,32 @@ QMessageBox::Icon IconOf(UINT type) {
 
 QtMessageBox::QtMessageBox() : m_previous(InstallService(static_cast<MessageBoxService*>(this))) {}
 
-QtMessageBox::~QtMessageBox() { InstallService(m_previous); }
+QtMessageBox::~QtMessageBox() {
+    InstallService(m_previous);
+}
+
+namespace {
+
+// A box never belongs to a passing window (the splash picture, a pop-up): it
+// may be destroyed while the box is open and would take the box with it.
+bool CanOwnABox(const QWidget* w) {
+    if (!w) return false;
+    const Qt::WindowType t = w->windowType();
+    return t != Qt::SplashScreen && t != Qt::Popup && t != Qt::ToolTip;
+}
+
+QWidget* BoxParent() {
+    if (QWidget* w = QApplication::activeModalWidget(); CanOwnABox(w)) return w;
+    if (QWidget* w = QApplication::activeWindow(); CanOwnABox(w)) return w;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && CanOwnABox(w) && w->inherits("QMainWindow")) return w;
+    return nullptr;
+}
+
+}  // namespace
 
 QMessageBox* QtMessageBox::Build(const std::string& text, UINT type, const std::string& caption) {
-    QWidget* parent = QApplication::activeModalWidget();
-    if (!parent) parent = QApplication::activeWindow();
-    auto* box = new QMessageBox(parent);
+    auto* box = new QMessageBox(BoxParent());
     QString title = QString::fromStdString(caption);
     if (title.isEmpty()) title = QApplication::applicationDisplayName();
     if (title.isEmpty()) title = QStringLiteral("RYXw");
@@ -86,11 +109,15 @@ QMessageBox* QtMessageBox::Build(const std::string& text, UINT type, const std::
 int QtMessageBox::Answer(const QMessageBox& box) {
     // Closed without a click (Escape, the close button): the escape button's
     // answer, else the default button's.
-    QAbstractButton* clicked = box.clickedButton();
+    const QAbstractButton* clicked = box.clickedButton();
     if (!clicked) clicked = box.escapeButton();
     if (!clicked) clicked = box.defaultButton();
+    return Answer(box, clicked);
+}
+
+int QtMessageBox::Answer(const QMessageBox& box, const QAbstractButton* clicked) {
     if (!clicked) return IDCANCEL;
-    const auto standard = box.standardButton(clicked);
+    const auto standard = box.standardButton(const_cast<QAbstractButton*>(clicked));
     for (UINT type : {MB_OK, MB_OKCANCEL, MB_ABORTRETRYIGNORE, MB_YESNOCANCEL, MB_YESNO, MB_RETRYCANCEL}) {
         for (const auto& spec : ButtonsOf(type)) {
             if (spec.button == standard) return spec.answer;
@@ -100,16 +127,23 @@ int QtMessageBox::Answer(const QMessageBox& box) {
 }
 
 int QtMessageBox::Show(const std::string& text, UINT type, const std::string& caption) {
-    std::unique_ptr<QMessageBox> box(Build(text, type, caption));
+    // Guarded: should the owner go while the box is open, Qt deletes the box
+    // with it, and the answer is then the one of a box closed unanswered.
+    QPointer<QMessageBox> box(Build(text, type, caption));
     if (type & MB_SETFOREGROUND) {
-        QMessageBox* b = box.get();
+        QMessageBox* b = box.data();
         QTimer::singleShot(0, b, [b] {
             b->raise();
             b->activateWindow();
         });
     }
+    const QAbstractButton* escape = box->escapeButton();
+    const int unanswered = escape ? Answer(*box, escape) : Answer(*box, box->defaultButton());
     box->exec();
-    return Answer(*box);
+    if (!box) return unanswered;
+    const int answer = Answer(*box);
+    delete box.data();
+    return answer;
 }
 
 }  // namespace fw

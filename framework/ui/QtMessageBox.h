@@ -7,6 +7,7 @@
 
 #include "framework/core/MessageBox.h"
 
+class QAbstractButton;
 class QMessageBox;
 
 namespace fw {
@@ -25,6 +26,8 @@ public:
     // The caller owns it; Answer maps the button pressed to the ID answer.
     static QMessageBox* Build(const std::string& text, UINT type, const std::string& caption);
     static int Answer(const QMessageBox& box);
+    // The answer that one button of the box stands for (IDCANCEL for none).
+    static int Answer(const QMessageBox& box, const QAbstractButton* button);
 
 private:
     MessageBoxService* m_previous;

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,16 +32,36 @@ TEST(QtMessageBoxParts, FlagsGiveButtonsIconDefaultAndEscape) {
     };
     const Case cases[] = {
         {MB_OK, {SB::Ok}, {IDOK}, QMessageBox::NoIcon, SB::Ok, SB::Ok},
-        {MB_OKCANCEL | MB_ICONQUESTION, {SB::Ok, SB::Cancel}, {IDOK, IDCANCEL}, QMessageBox::Question, SB::Ok,
+        {MB_OKCANCEL | MB_ICONQUESTION,
+         {SB::Ok, SB::Cancel},
+         {IDOK, IDCANCEL},
+         QMessageBox::Question,
+         SB::Ok,
          SB::Cancel},
-        {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, {SB::Yes, SB::No}, {IDYES, IDNO}, QMessageBox::Question, SB::No,
+        {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+         {SB::Yes, SB::No},
+         {IDYES, IDNO},
+         QMessageBox::Question,
+         SB::No,
          SB::NoButton},
-        {MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON3, {SB::Yes, SB::No, SB::Cancel}, {IDYES, IDNO, IDCANCEL},
-         QMessageBox::Warning, SB::Cancel, SB::Cancel},
-        {MB_ABORTRETRYIGNORE | MB_ICONSTOP | MB_DEFBUTTON2, {SB::Abort, SB::Retry, SB::Ignore},
-         {IDABORT, IDRETRY, IDIGNORE}, QMessageBox::Critical, SB::Retry, SB::NoButton},
-        {MB_RETRYCANCEL | MB_ICONINFORMATION, {SB::Retry, SB::Cancel}, {IDRETRY, IDCANCEL},
-         QMessageBox::Information, SB::Retry, SB::Cancel},
+        {MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON3,
+         {SB::Yes, SB::No, SB::Cancel},
+         {IDYES, IDNO, IDCANCEL},
+         QMessageBox::Warning,
+         SB::Cancel,
+         SB::Cancel},
+        {MB_ABORTRETRYIGNORE | MB_ICONSTOP | MB_DEFBUTTON2,
+         {SB::Abort, SB::Retry, SB::Ignore},
+         {IDABORT, IDRETRY, IDIGNORE},
+         QMessageBox::Critical,
+         SB::Retry,
+         SB::NoButton},
+        {MB_RETRYCANCEL | MB_ICONINFORMATION,
+         {SB::Retry, SB::Cancel},
+         {IDRETRY, IDCANCEL},
+         QMessageBox::Information,
+         SB::Retry,
+         SB::Cancel},
         // A default button the box does not have falls back to the first.
         {MB_OK | MB_DEFBUTTON3, {SB::Ok}, {IDOK}, QMessageBox::NoIcon, SB::Ok, SB::Ok},
     };
@@ -135,6 +155,40 @@ TEST(QtMessageBoxLoop, ClosingWithoutAClickGivesTheEscapeAnswer) {
         return true;
     });
     EXPECT_EQ(ShowMessage("Done.", MB_OK), IDOK);
+}
+
+TEST(QtMessageBoxLoop, ABoxOpenedOverASplashOutlivesIt) {
+    // The splash picture is the active window at start-up and deletes itself on
+    // its timer; a box opened then must not be its child.
+    QtMessageBox service;
+    auto* splash = new QWidget(nullptr, Qt::SplashScreen);
+    splash->show();
+    QApplication::setActiveWindow(splash);
+    bool splashGone = false;
+    WhileBoxOpen([&](QMessageBox& box) {
+        if (!splashGone) {
+            EXPECT_NE(box.parentWidget(), splash);
+            delete splash;
+            splashGone = true;
+            return false;
+        }
+        box.button(QMessageBox::Yes)->click();
+        return true;
+    });
+    EXPECT_EQ(ShowMessage("Calibration values are missing.", MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_TRUE(splashGone);
+}
+
+TEST(QtMessageBoxLoop, ABoxWhoseOwnerGoesAnswersAsClosedUnanswered) {
+    QtMessageBox service;
+    auto* owner = new QWidget;
+    owner->show();
+    QApplication::setActiveWindow(owner);
+    WhileBoxOpen([&](QMessageBox&) {
+        delete owner;  // takes the box with it
+        return true;
+    });
+    EXPECT_EQ(ShowMessage("Save changes?", MB_YESNOCANCEL | MB_ICONEXCLAMATION), IDCANCEL);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "platform/Paths.h"
 #include "res/Resource.h"
 #include "support/DocFixture.h"
-#include "support/GermanLocale.h"
+#include "platform/tests/GermanLocale.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "data/LegacyImport.h"
 #include "framework/core/Strings.h"
 #include "support/DocFixture.h"
-#include "support/GermanLocale.h"
+#include "platform/tests/GermanLocale.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <clocale>
 
 #include "platform/Numbers.h"
+#include "platform/tests/GermanLocale.h"
 
 using namespace platform;
 
 TEST(Numbers, FormatAndParseIgnoreAGermanProcessLocale) {
     // The user's locale may use a decimal comma; files must not.
-    const char* got = std::setlocale(LC_ALL, "de_DE.UTF-8");
-    if (!got) got = std::setlocale(LC_ALL, "de_DE");
+    ASSERT_TRUE(ryxtest::UseGermanLocale());
     EXPECT_EQ(FormatC("%.3f", 1234.5), "1234.500");
     double v = 0;
     EXPECT_TRUE(ParseDoubleC("-0.25", v));

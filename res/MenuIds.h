@@ -1,6 +1,7 @@
 #pragma once
 // Command ids of the station's menus, tool bar and status bar beyond those
 // of res/Resource.h and framework/core/CommandIds.h.
+#include "framework/core/CommandIds.h"
 #include "platform/WinTypes.h"
 
 inline constexpr UINT ID_VIEW_INSTRUMENT_STATUS = 32771;
@@ -13,16 +14,6 @@ inline constexpr UINT ID_CALIBRATE_DATUM = 32793;
 inline constexpr UINT ID_BATCH_EXPORT_RESULTS = 32794;
 inline constexpr UINT ID_CALCULATE_DELTA_TC = 32799;
 inline constexpr UINT ID_VERIFICATION = 32806;
-
-inline constexpr UINT ID_FILE_PRINT = 57607;
-inline constexpr UINT ID_FILE_PRINT_DIRECT = 57608;
-inline constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
-inline constexpr UINT ID_APP_ABOUT = 57664;
-inline constexpr UINT ID_HELP_FINDER = 57667;
-inline constexpr UINT ID_HELP = 57670;
-inline constexpr UINT ID_DEFAULT_HELP = 57671;
-inline constexpr UINT ID_VIEW_TOOLBAR = 59392;
-inline constexpr UINT ID_VIEW_STATUS_BAR = 59393;
 
 // The beam-thickness pane of the status bar (its string sizes it).
 inline constexpr UINT ID_INDICATOR_BEAM_THICKNESS = 1000;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/CommandIds.h"
 #include "framework/core/Command.h"
 #include "framework/core/Document.h"
 #include "framework/ui/Window.h"
@@ -34,9 +35,9 @@ class ChildFrame;
 
 // The framework's print commands; every view routes them to its print
 // handlers.
-inline constexpr UINT ID_FILE_PRINT = 0xE107;          // 57607
-inline constexpr UINT ID_FILE_PRINT_DIRECT = 0xE108;   // 57608
-inline constexpr UINT ID_FILE_PRINT_PREVIEW = 0xE109;  // 57609
+using ::ID_FILE_PRINT;
+using ::ID_FILE_PRINT_DIRECT;
+using ::ID_FILE_PRINT_PREVIEW;
 
 // The station's print setup, applied to every printer the print commands
 // make before any dialog shows it (the printer, paper, or a PDF file to

@@ -34,7 +34,13 @@ fi
 # A link left by an earlier run would let the station start before the
 # simulator has published its new device.
 rm -f "$cfg/ports/com1"
-"$sim" --config-dir "$cfg" --alias COM1 </dev/null >"$PWD/.run/sim.log" 2>&1 &
+# The simulator runs until its input ends: feed it from a FIFO that this
+# script holds open, through which the operator's actions can be given too
+# (echo "fault silent on" > .run/sim.in).
+fifo="$PWD/.run/sim.in"
+[ -p "$fifo" ] || { rm -f "$fifo"; mkfifo "$fifo"; }
+exec 3<>"$fifo"
+"$sim" --config-dir "$cfg" --alias COM1 <&3 >"$PWD/.run/sim.log" 2>&1 &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null || true; wait $sim_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "$cfg/ports/com1" ] && break; sleep 0.1; done

@@ -89,6 +89,9 @@ bool CQXRYXwApp::InitInstance() {
     // 4, 5. The splash may show; the window class is the socket claimed above.
     CSplashWnd::EnableSplashScreen(true);
 
+    // 6. Four recent files, in the framework's own profile file.
+    LoadStdProfileSettings(4);
+
     // 7. The templates, added so that the shell's opening picks the reports.
     m_mainFrameOwner = std::make_unique<CQXRYXMainFrame>(m_beam);
     m_pMainFrame = m_mainFrameOwner.get();

@@ -39,9 +39,10 @@ public:
     // 4 DOS-version test window (136), 5 Delta Tc (134). A null path opens a
     // new test; a path already open activates its window.
     fw::Document* OpenDocumentFile(const char* path, int type);
-    // A file named on the command line or dropped: the first template whose
-    // extension matches, without regard to case (report windows).
-    fw::Document* OpenShellFile(const std::string& path);
+    // A file named on the command line, dropped or chosen from the recent
+    // files: the first template whose extension matches, without regard to
+    // case (report windows).
+    fw::Document* OpenShellFile(const std::string& path) override;
 
     bool FirstInstance(const std::vector<std::string>& files = {});
     // SIGTERM: open boxes and dialogs are dismissed, the window closes and

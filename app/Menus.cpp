@@ -52,6 +52,8 @@ MenuItem TestMenu(std::vector<MenuItem> windowItems) {
     items.push_back(Item(ID_BATCH_EXPORT_RESULTS, "&Batch Export Results..."));
     items.push_back(Item(ID_CALCULATE_DELTA_TC, "&Calculate Delta Tc"));
     items.push_back(Separator());
+    items.push_back(Item(ID_FILE_MRU_FILE1, "Recent File"));
+    items.push_back(Separator());
     items.push_back(Item(ID_APP_EXIT, "E&xit"));
     return Popup("&Test", std::move(items));
 }

@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QDir>
 #include <QImage>
+#include <QMenu>
 #include <QProcess>
 #include <cmath>
 #include <cstdlib>
@@ -150,6 +152,54 @@ TEST_F(StationTest, AboutBoxShowsFirmwareAndCalibrationConstants) {
     EXPECT_EQ(box.GetDlgItemText(CAboutBox::kCompliance), "123.45000000");
     EXPECT_EQ(box.GetDlgItemText(CAboutBox::kDeflectionConstant), "0.15250000");
     EXPECT_EQ(box.GetDlgItemText(CAboutBox::kForceConstant), "0.15080000");
+}
+
+// The recent files of an earlier session, kept by the framework in its own
+// profile file: in the Test menu before Exit, a file of the data folder by
+// its name. The one that is there opens through its template (whose window
+// comes with later work, and says so); the one that has gone is taken off.
+TEST_F(StationTest, RecentFilesOfAnEarlierSessionAreInTheTestMenu) {
+    StartInstrument();
+    WriteSettings();
+    const std::string there = platform::JoinPath(DataDir(), "T1.RYX");
+    const std::string gone = platform::JoinPath(ConfigDir(), "Gone.RYX");
+    ASSERT_EQ(platform::WriteFileAtomic(there, ""), 0u);
+    const std::string profile = platform::JoinPath(ConfigDir(), "ryxw-recent.ini");
+    ASSERT_EQ(
+        platform::WriteFileAtomic(profile, "[Recent File List]\nFile1=" + there + "\nFile2=" + gone + "\n"),
+        0u);
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+    CQXRYXMainFrame* frame = App().m_pMainFrame;
+    frame->UpdateCommandUI();
+
+    QAction* first = frame->FindAction(ID_FILE_MRU_FILE1);
+    QAction* second = frame->FindAction(ID_FILE_MRU_FILE2);
+    QAction* exit = frame->FindAction(ID_APP_EXIT);
+    ASSERT_TRUE(first && second && exit);
+    EXPECT_EQ(first->text().toStdString(), "&1 T1.RYX");
+    EXPECT_EQ(second->text().toStdString(), "&2 " + gone);
+    EXPECT_TRUE(first->isEnabled());
+    EXPECT_EQ(frame->FindAction(ID_FILE_MRU_FILE3), nullptr);
+    ASSERT_EQ(first->parent(), exit->parent());
+    const QList<QAction*> test = qobject_cast<QMenu*>(exit->parent())->actions();
+    EXPECT_EQ(test.indexOf(first) + 1, test.indexOf(second));
+    EXPECT_LT(test.indexOf(second), test.indexOf(exit));
+
+    first->trigger();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], fw::FormatString1(IDS_WINDOW_NOT_YET, "T1.RYX"));
+
+    boxes.Clear();
+    second->trigger();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], fw::FormatString1(fw::kIdsRecentFileGone, gone));
+    std::string kept;
+    ASSERT_EQ(platform::ReadWholeFile(profile, kept), 0u);
+    EXPECT_EQ(kept, "[Recent File List]\nFile1=" + there + "\n");
+    ASSERT_TRUE(Until([&] { return frame->FindAction(ID_FILE_MRU_FILE2) == nullptr; }));
+    ASSERT_NE(frame->FindAction(ID_FILE_MRU_FILE1), nullptr);
+    EXPECT_EQ(frame->FindAction(ID_FILE_MRU_FILE1)->text().toStdString(), "&1 T1.RYX");
 }
 
 TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers) {

@@ -233,6 +233,7 @@ const StringEntry kStringTable[] = {
     {61697, "Failed to open document."},
     {61698, "Failed to save document."},
     {61703, "The help is not installed: %1 was not found."},  // own wording
+    {61704, "%1 is no longer there. It has been taken off the list of recent files."},  // own wording
     {61728, "Unexpected file format."},
 };
 

@@ -66,9 +66,26 @@ TEST_P(MenuTest, CarriesEveryCommandWithItsText) {
     // Nothing else but the framework's own commands.
     for (const auto& [id, text] : items) {
         const bool known = kEverywhere.count(id) || GetParam().own.count(id) || id == ID_APP_EXIT ||
-                           id == ID_FILE_CLOSE || id == ID_FILE_PRINT || id == ID_FILE_PRINT_PREVIEW;
+                           id == ID_FILE_CLOSE || id == ID_FILE_PRINT || id == ID_FILE_PRINT_PREVIEW ||
+                           id == ID_FILE_MRU_FILE1;
         EXPECT_TRUE(known) << "unexpected command " << id << " " << text;
     }
+}
+
+// The recent files go in the file menu (Test), between separators, right
+// before Exit.
+TEST_P(MenuTest, RecentFilesComeJustBeforeExit) {
+    const fw::Menu& menu = StationMenu(GetParam().menu);
+    ASSERT_FALSE(menu.empty());
+    const auto& items = menu.front().items;
+    ASSERT_GE(items.size(), 4u);
+    const size_t n = items.size();
+    EXPECT_EQ(items[n - 1].id, ID_APP_EXIT);
+    EXPECT_EQ(items[n - 2].id, 0u);
+    EXPECT_TRUE(items[n - 2].text.empty());
+    EXPECT_EQ(items[n - 3].id, ID_FILE_MRU_FILE1);
+    EXPECT_EQ(items[n - 4].id, 0u);
+    EXPECT_TRUE(items[n - 4].text.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, MenuTest,

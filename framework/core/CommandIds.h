@@ -11,6 +11,11 @@ inline constexpr UINT ID_FILE_SAVE_AS = 0xE104;
 inline constexpr UINT ID_FILE_PRINT = 0xE107;          // 57607
 inline constexpr UINT ID_FILE_PRINT_DIRECT = 0xE108;   // 57608
 inline constexpr UINT ID_FILE_PRINT_PREVIEW = 0xE109;  // 57609
+// The entries of the recently used file list, in the file menus.
+inline constexpr UINT ID_FILE_MRU_FILE1 = 0xE110;
+inline constexpr UINT ID_FILE_MRU_FILE2 = 0xE111;
+inline constexpr UINT ID_FILE_MRU_FILE3 = 0xE112;
+inline constexpr UINT ID_FILE_MRU_FILE4 = 0xE113;
 inline constexpr UINT ID_APP_EXIT = 0xE141;
 inline constexpr UINT ID_APP_ABOUT = 0xE140;        // 57664
 inline constexpr UINT ID_HELP_FINDER = 0xE143;      // 57667

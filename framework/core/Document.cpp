@@ -17,9 +17,26 @@ Document::~Document() {
     for (View* v : m_views) v->m_document = nullptr;
 }
 
-void Document::SetPathName(const std::string& path, bool) {
+namespace {
+
+RecentFileSink& CurrentRecentFileSink() {
+    static RecentFileSink sink;
+    return sink;
+}
+
+}  // namespace
+
+RecentFileSink SetRecentFileSink(RecentFileSink sink) {
+    RecentFileSink previous = std::move(CurrentRecentFileSink());
+    CurrentRecentFileSink() = std::move(sink);
+    return previous;
+}
+
+void Document::SetPathName(const std::string& path, bool addToRecentFiles) {
     m_path = path;
     m_title = platform::BaseName(path);
+    if (addToRecentFiles && !path.empty())
+        if (const RecentFileSink& sink = CurrentRecentFileSink()) sink(path);
 }
 
 void Document::AddView(View* view) {

@@ -41,7 +41,8 @@ public:
     Document& operator=(const Document&) = delete;
 
     const std::string& GetPathName() const { return m_path; }
-    // Sets the path and takes the title from its file name.
+    // Sets the path and takes the title from its file name; the path goes to
+    // the recently used files unless addToRecentFiles is false.
     virtual void SetPathName(const std::string& path, bool addToRecentFiles = true);
     const std::string& GetTitle() const { return m_title; }
     void SetTitle(const std::string& title) { m_title = title; }
@@ -80,6 +81,11 @@ private:
     DocTemplate* m_template = nullptr;
     std::vector<View*> m_views;
 };
+
+// Where SetPathName sends the paths it is asked to add to the recently used
+// files: the application's list, once it has one. Returns the previous sink.
+using RecentFileSink = std::function<void(const std::string& path)>;
+RecentFileSink SetRecentFileSink(RecentFileSink sink);
 
 // Makes the windows a template opens. framework/ui supplies the real one.
 class FrameFactory {

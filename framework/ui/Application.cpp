@@ -4,7 +4,13 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "framework/core/CommandIds.h"
+#include "framework/core/Document.h"
+#include "framework/core/MessageBox.h"
+#include "framework/core/Strings.h"
 #include "framework/ui/Frames.h"
+#include "framework/ui/RecentFileList.h"
+#include "platform/Paths.h"
 
 namespace fw {
 
@@ -15,7 +21,46 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
 }
 
-Application::~Application() { InstallService(m_previousPosts); }
+Application::~Application() {
+    if (m_recentFiles) SetRecentFileSink({});
+    InstallService(m_previousPosts);
+}
+
+void Application::LoadStdProfileSettings(UINT maxEntries) {
+    const std::string name = applicationName().toLower().toStdString() + "-recent.ini";
+    m_recentFiles =
+        std::make_unique<RecentFileList>(platform::JoinPath(platform::ConfigDir(), name), maxEntries);
+    m_recentFiles->ReadList();
+    SetRecentFileSink([this](const std::string& path) { AddToRecentFileList(path); });
+    for (UINT i = 0; i < maxEntries; ++i) {
+        const UINT id = ID_FILE_MRU_FILE1 + i;
+        MapCommand(id, [this, id] { OnOpenRecentFile(id); });
+        MapUpdate(id, [this, i](CmdUI& ui) { ui.Enable(m_recentFiles && i < m_recentFiles->GetSize()); });
+    }
+}
+
+void Application::AddToRecentFileList(const std::string& path) {
+    if (m_recentFiles) m_recentFiles->Add(path);
+}
+
+Document* Application::OpenShellFile(const std::string&) {
+    return nullptr;
+}
+
+void Application::OnOpenRecentFile(UINT id) {
+    if (!m_recentFiles || id < ID_FILE_MRU_FILE1) return;
+    const size_t index = id - ID_FILE_MRU_FILE1;
+    if (index >= m_recentFiles->GetSize()) return;
+    const std::string path = (*m_recentFiles)[index];
+    if (!platform::FileExists(path)) {
+        m_recentFiles->Remove(index);
+        ShowMessage(FormatString1(kIdsRecentFileGone, path), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // A file that opens comes to the top through its document's path; one
+    // that fails to open has said why and keeps its place.
+    OpenShellFile(path);
+}
 
 Application* Application::Instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
 

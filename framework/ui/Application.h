@@ -11,13 +11,20 @@
 // and the program goes on.
 #include <QApplication>
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "framework/core/Command.h"
 #include "framework/ui/Window.h"
 
 namespace fw {
 
+class Document;
 class MainFrame;
+class RecentFileList;
+
+// Its text: %1 the path that has gone.
+inline constexpr UINT kIdsRecentFileGone = 61704;
 
 // The application is the last command target of every chain.
 class Application : public QApplication, public CommandTarget {
@@ -35,6 +42,20 @@ public:
     // framework's own, which overrides run first, brings the main frame's
     // menus, tool bar and panes up to date from their update handlers.
     virtual bool OnIdle(long count);
+
+    // The recently used files, maxEntries of them, kept in the configuration
+    // folder in the application's own profile file
+    // ("<application name>-recent.ini"). Paths that documents set go to its
+    // top; the commands ID_FILE_MRU_FILE1 and on open its entries.
+    void LoadStdProfileSettings(UINT maxEntries = 4);
+    RecentFileList* GetRecentFileList() const { return m_recentFiles.get(); }
+    void AddToRecentFileList(const std::string& path);
+    // Opens a file that the framework opens by itself (a recent file); the
+    // application picks the template. The default opens nothing.
+    virtual Document* OpenShellFile(const std::string& path);
+    // Opens entry id - ID_FILE_MRU_FILE1; an entry whose file has gone is
+    // taken off the list, with a message.
+    void OnOpenRecentFile(UINT id);
 
     void SetMainFrame(MainFrame* frame) { m_mainFrame = frame; }
     MainFrame* GetMainFrame() const { return m_mainFrame; }
@@ -65,6 +86,7 @@ private:
     QtWindowPosts m_posts;
     WindowPostService* m_previousPosts = nullptr;
     MainFrame* m_mainFrame = nullptr;
+    std::unique_ptr<RecentFileList> m_recentFiles;
     bool m_quit = false;
     int m_exitCode = 0;
     bool m_idleDue = true;

@@ -1,5 +1,7 @@
 #include "framework/ui/Frames.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeySequence>
@@ -14,11 +16,13 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/PainterContext.h"
+#include "framework/ui/RecentFileList.h"
 
 namespace fw {
 
@@ -29,6 +33,21 @@ constexpr UINT kIdsIdleMessage = 57345;  // "For Help, press F1"
 std::string IdleText() { return LoadString(kIdsIdleMessage); }
 
 UINT IdOf(const QAction* a) { return a->data().toUInt(); }
+
+// A file name in a menu: "&" is a mnemonic there unless doubled.
+std::string MenuLabelText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '&') out += '&';
+        out += c;
+    }
+    return out;
+}
+
+std::string CurrentDirectory() {
+    char buf[4096];
+    return getcwd(buf, sizeof buf) ? buf : "";
+}
 
 PrinterSetup& CurrentPrinterSetup() {
     static PrinterSetup setup;
@@ -209,15 +228,56 @@ void MainFrame::BuildMenuBar() {
     menuBar()->clear();
     for (QAction* a : m_menuActions) a->deleteLater();
     m_menuActions.clear();
+    m_recentSlots.clear();
     for (const MenuItem& popup : *wanted) {
         QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.text));
         AddItems(menu, popup.items);
+    }
+    UpdateRecentFiles(true);
+}
+
+void MainFrame::UpdateRecentFiles(bool force) {
+    const Application* app = Application::Instance();
+    const RecentFileList* list = app ? app->GetRecentFileList() : nullptr;
+    const unsigned generation = list ? list->Generation() : 0;
+    // The names depend on the current folder too (its files show by name).
+    const std::string cwd = CurrentDirectory();
+    if (!force && list == m_recentShownList && generation == m_recentShownGeneration &&
+        cwd == m_recentShownDir)
+        return;
+    m_recentShownList = list;
+    m_recentShownGeneration = generation;
+    m_recentShownDir = cwd;
+    for (RecentSlot& slot : m_recentSlots) {
+        for (QAction* a : slot.entries) {
+            m_menuActions.erase(std::remove(m_menuActions.begin(), m_menuActions.end(), a),
+                                m_menuActions.end());
+            slot.menu->removeAction(a);
+            // Later: the item may be the one whose command changed the list.
+            a->deleteLater();
+        }
+        slot.entries.clear();
+        const size_t count = list ? list->GetSize() : 0;
+        for (size_t i = 0; i < count; ++i) {
+            const UINT id = ID_FILE_MRU_FILE1 + static_cast<UINT>(i);
+            const std::string text =
+                "&" + std::to_string(i + 1) + " " + MenuLabelText(list->GetDisplayName(i, cwd));
+            auto* a = new QAction(QString::fromStdString(text), slot.menu);
+            a->setData(id);
+            slot.menu->insertAction(slot.placeholder, a);
+            connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+            slot.entries.push_back(a);
+            m_menuActions.push_back(a);
+            UpdateAction(a);
+        }
+        slot.placeholder->setVisible(count == 0);
     }
 }
 
 void MainFrame::AddItems(QMenu* menu, const std::vector<MenuItem>& items) {
     // Update handlers run as a menu opens, so it never shows a stale state.
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        UpdateRecentFiles();
         for (QAction* a : menu->actions()) {
             if (!a->isSeparator() && !a->menu()) UpdateAction(a);
         }
@@ -227,6 +287,14 @@ void MainFrame::AddItems(QMenu* menu, const std::vector<MenuItem>& items) {
             AddItems(menu->addMenu(QString::fromStdString(item.text)), item.items);
         } else if (item.id == 0 && item.text.empty()) {
             menu->addSeparator();
+        } else if (item.id == ID_FILE_MRU_FILE1) {
+            // Shown while the list is empty; its id stays off the action, so
+            // that it is never mistaken for the first entry.
+            std::string label, accelerator;
+            SplitMenuText(item.text, label, accelerator);
+            QAction* placeholder = menu->addAction(QString::fromStdString(label));
+            placeholder->setEnabled(false);
+            m_recentSlots.push_back(RecentSlot{menu, placeholder, {}});
         } else {
             std::string label, accelerator;
             SplitMenuText(item.text, label, accelerator);
@@ -360,6 +428,7 @@ void MainFrame::UpdateAction(QAction* action) {
 
 void MainFrame::UpdateCommandUI() {
     BuildMenuBar();
+    UpdateRecentFiles();
     for (QAction* a : m_menuActions) UpdateAction(a);
     for (QAction* a : m_toolActions) UpdateAction(a);
     for (size_t i = 1; i < m_panes.size(); ++i) {

@@ -47,7 +47,9 @@ PrinterSetup SetPrinterSetup(PrinterSetup setup);
 
 // A menu as the resources describe it: a popup has items; an item has an id
 // and a text whose "\t" part is its accelerator ("&Report\tCtrl+R"); an
-// item with neither id nor text is a separator.
+// item with neither id nor text is a separator. An item ID_FILE_MRU_FILE1
+// stands for the recently used files: it shows them, numbered "&1 ...",
+// or, while there are none, itself disabled.
 struct MenuItem {
     UINT id = 0;
     std::string text;
@@ -147,6 +149,9 @@ public:
     bool OnCmdMsg(UINT id) override;
     // Runs the update handlers of every menu item, tool button and pane.
     void UpdateCommandUI();
+    // Rebuilds the recent-file items when the application's list or the
+    // current folder changed since they were made (or always, with force).
+    void UpdateRecentFiles(bool force = false);
     QAction* FindAction(UINT id) const;   // the menu bar's action for id
     QAction* FindToolAction(UINT id) const;
     QToolBar* ToolBar() const { return m_toolBar; }
@@ -164,12 +169,23 @@ private:
     void UpdateAction(QAction* action);
     void RunCommand(UINT id);
 
+    // Where a menu shows the recent files: before its placeholder item.
+    struct RecentSlot {
+        QMenu* menu;
+        QAction* placeholder;
+        std::vector<QAction*> entries;
+    };
+
     QMdiArea* m_mdi;
     QToolBar* m_toolBar;
     QProgressBar* m_progress = nullptr;
     Menu m_defaultMenu;
     const Menu* m_shownMenu = nullptr;
     std::vector<QAction*> m_menuActions;
+    std::vector<RecentSlot> m_recentSlots;
+    const void* m_recentShownList = nullptr;
+    unsigned m_recentShownGeneration = 0;
+    std::string m_recentShownDir;
     std::vector<QAction*> m_toolActions;
     std::vector<UINT> m_indicators;
     std::vector<QLabel*> m_panes;

@@ -2,6 +2,7 @@
 // The test program's application object, made once per process on the
 // offscreen platform. Tests give it idle work of their own.
 #include <functional>
+#include <string>
 
 #include "framework/ui/Application.h"
 
@@ -12,6 +13,11 @@ public:
     using Application::Application;
     std::function<bool(long)> idle;
     bool OnIdle(long count) override { return idle ? idle(count) : Application::OnIdle(count); }
+    // Files the framework opens by itself (recent files) come here.
+    std::function<Document*(const std::string&)> openShell;
+    Document* OpenShellFile(const std::string& path) override {
+        return openShell ? openShell(path) : Application::OpenShellFile(path);
+    }
 };
 
 TestApp& App();

@@ -12,15 +12,34 @@
 
 namespace fw {
 
-Dialog::Dialog(QWidget* parent) : QDialog(parent) { setModal(true); }
+Dialog::Dialog(QWidget* parent) : QDialog(parent) {
+    setModal(true);
+}
 
 int Dialog::DoModal() {
-    bool ok = false;
-    if (!GuardHandler([&] { ok = OnInitDialog(); }) || !ok) return IDCANCEL;
+    bool focusFirst = true;
+    m_endedInInit.reset();
+    m_initialising = true;
+    const bool initialised = GuardHandler([&] { focusFirst = OnInitDialog(); });
+    m_initialising = false;
+    if (!initialised) return IDCANCEL;
+    if (m_endedInInit) return *m_endedInInit;
+    if (focusFirst) {
+        // The first control that takes the keyboard, in tab order.
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus && w->isEnabled() && isAncestorOf(w)) {
+                w->setFocus(Qt::OtherFocusReason);
+                break;
+            }
+        }
+    }
     return exec();
 }
 
-void Dialog::EndDialog(int result) { QDialog::done(result); }
+void Dialog::EndDialog(int result) {
+    if (m_initialising) m_endedInInit = result;  // exec() is not running yet
+    QDialog::done(result);
+}
 
 void Dialog::accept() {
     GuardHandler([&] { OnOK(); });
@@ -30,7 +49,9 @@ void Dialog::reject() {
     GuardHandler([&] { OnCancel(); });
 }
 
-void Dialog::AddControl(int id, QWidget* control) { m_controls[id] = control; }
+void Dialog::AddControl(int id, QWidget* control) {
+    m_controls[id] = control;
+}
 
 QWidget* Dialog::GetDlgItem(int id) const {
     auto it = m_controls.find(id);
@@ -87,10 +108,13 @@ void PropertySheet::AddPage(PropertyPage* page) {
     m_switching = false;
 }
 
-int PropertySheet::GetActiveIndex() const { return m_current; }
+int PropertySheet::GetActiveIndex() const {
+    return m_current;
+}
 
 PropertyPage* PropertySheet::GetPage(int index) const {
-    return index >= 0 && index < static_cast<int>(m_pages.size()) ? m_pages[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < static_cast<int>(m_pages.size()) ? m_pages[static_cast<size_t>(index)]
+                                                                  : nullptr;
 }
 
 bool PropertySheet::SetActivePage(int index) {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ public:
     void reject() override;  // Escape, Cancel, the close button: OnCancel
 
 protected:
-    // Before the dialog shows; false ends it at once with IDCANCEL.
+    // Before the dialog shows. True gives the focus to the first control that
+    // takes it; false says the dialog has set the focus itself. A dialog that
+    // must not open calls EndDialog here: it then ends without showing.
     virtual bool OnInitDialog() { return true; }
     // The default OnOK ends with IDOK, the default OnCancel with IDCANCEL.
     // A dialog that finds its fields wrong stays open by not calling them.
@@ -50,6 +53,8 @@ protected:
 
 private:
     std::map<int, QWidget*> m_controls;
+    bool m_initialising = false;
+    std::optional<int> m_endedInInit;
 };
 
 class PropertyPage : public QWidget {

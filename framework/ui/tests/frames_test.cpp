@@ -1,9 +1,12 @@
 // The MDI frames, menus and tool bar bound to the command routing, status
 // panes and progress, the window factory of the templates, dialogs, property
 // sheets and the file-dialog service.
+#include "framework/ui/Frames.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
@@ -16,22 +19,20 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QApplication>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/core/DrawContext.h"
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "framework/ui/Dialogs.h"
-#include "framework/core/DrawContext.h"
 #include "framework/ui/FileDialogs.h"
-#include "framework/ui/Frames.h"
 #include "framework/ui/tests/support/TestApp.h"
 
 namespace fw {
@@ -87,7 +88,8 @@ public:
     void OnInitialUpdate() override { ++initialUpdates; }
     void OnDraw(DrawContext& dc) override {
         const bool printing = dc.IsPrinting();
-        dc.FillRect(Rect{0, 0, 4000, 4000}, printing ? RGB(255, 255, 255) : GetSysColor(COLOR_INACTIVEBORDER));
+        dc.FillRect(Rect{0, 0, 4000, 4000},
+                    printing ? RGB(255, 255, 255) : GetSysColor(COLOR_INACTIVEBORDER));
         Rect cell{10, 10, 200, 40};
         if (!printing) dc.DrawEdge(cell, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
         dc.DrawText("Stiffness", cell, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
@@ -95,7 +97,9 @@ public:
 };
 
 const Menu kMainMenu = {
-    {0, "&Setup", {{kSetup, "&Instrument Setup\tCtrl+I", {}}, {0, "", {}}, {kCalibrate, "Def&lection...\tCtrl+L", {}}}},
+    {0,
+     "&Setup",
+     {{kSetup, "&Instrument Setup\tCtrl+I", {}}, {0, "", {}}, {kCalibrate, "Def&lection...\tCtrl+L", {}}}},
     {0, "&Help", {{57667, "&Help Topics\tF1", {}}}},
 };
 const Menu kTestMenu = {
@@ -261,7 +265,8 @@ public:
                 static_cast<QDialog*>(print)->accept();
             } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(w)) {
                 seen.push_back("preview");
-                if (auto* pages = preview->findChild<QPrintPreviewWidget*>()) previewPages = pages->pageCount();
+                if (auto* pages = preview->findChild<QPrintPreviewWidget*>())
+                    previewPages = pages->pageCount();
                 preview->reject();
             } else if (auto* other = qobject_cast<QDialog*>(w)) {
                 seen.push_back("other");
@@ -378,6 +383,7 @@ TEST_F(FramesTest, ClosingTheMainFrameAsksItsRuleAndEndsTheLoop) {
 class NameDialog : public Dialog {
 public:
     bool initOk = true;
+    bool endInInit = false;
     int okPresses = 0;
     bool OnInitDialog() override {
         auto* layout = new QVBoxLayout(this);
@@ -386,6 +392,7 @@ public:
         AddControl(1001, edit);
         AddOkCancel(layout);
         SetDlgItemText(1001, "T1");
+        if (endInInit) EndDialog(IDABORT);
         return initOk;
     }
     void OnOK() override {
@@ -396,9 +403,23 @@ public:
 };
 
 TEST(DialogTest, InitOkAndCancelDecideHowTheDialogEnds) {
+    // EndDialog while initialising ends the dialog without showing it.
     NameDialog refused;
-    refused.initOk = false;
-    EXPECT_EQ(refused.DoModal(), IDCANCEL);
+    refused.endInInit = true;
+    bool shown = false;
+    QTimer::singleShot(0, &refused, [&] {
+        shown = refused.isVisible();
+        refused.reject();
+    });
+    EXPECT_EQ(refused.DoModal(), IDABORT);
+    EXPECT_FALSE(shown);
+
+    // False from OnInitDialog only says the dialog set its own focus: it opens.
+    NameDialog ownFocus;
+    ownFocus.initOk = false;
+    QTimer::singleShot(0, &ownFocus, [&] { ownFocus.accept(); });
+    EXPECT_EQ(ownFocus.DoModal(), IDOK);
+    EXPECT_EQ(ownFocus.okPresses, 1);
 
     NameDialog d;
     QTimer::singleShot(0, &d, [&] {
@@ -481,7 +502,6 @@ TEST(FileDialogTest, ResourceFiltersAndDefaultExtensions) {
     EXPECT_EQ(WithDefaultExtension("/data/T1", "ryx"), "/data/T1.ryx");
     EXPECT_EQ(WithDefaultExtension("/data/T1.RYX", "ryx"), "/data/T1.RYX");
     EXPECT_EQ(WithDefaultExtension("/data.v2/T1", "ryx"), "/data.v2/T1.ryx");
-
 }
 
 TEST(FileDialogTest, TheScriptedDialogsAnswerWindowsAndCoreAlike) {
@@ -493,13 +513,16 @@ TEST(FileDialogTest, TheScriptedDialogsAnswerWindowsAndCoreAlike) {
         scripted.Answer({});
         scripted.Answer({"/data"});
         // The exports ask framework/core's service, which is the same one now.
-        const SaveDialogRequest save{"CSV (*.csv)|*.csv|LIMS (*.csv)|*.csv||", "T1", "csv", OFN_OVERWRITEPROMPT};
+        const SaveDialogRequest save{"CSV (*.csv)|*.csv|LIMS (*.csv)|*.csv||", "T1", "csv",
+                                     OFN_OVERWRITEPROMPT};
         EXPECT_TRUE(SaveDialogs().ShowSave(save, saved));
         std::vector<std::string> files;
-        EXPECT_FALSE(FileDialogs().Open(FileDialogRequest{"Open", "/data", "", "All Files (*.*)|*.*||", "", true},
-                                        files));  // cancelled
+        EXPECT_FALSE(
+            FileDialogs().Open(FileDialogRequest{"Open", "/data", "", "All Files (*.*)|*.*||", "", true},
+                               files));  // cancelled
         std::string folder;
-        EXPECT_TRUE(FileDialogs().ChooseFolder(FileDialogRequest{"Data directory", "/", "", "", "", false}, folder));
+        EXPECT_TRUE(
+            FileDialogs().ChooseFolder(FileDialogRequest{"Data directory", "/", "", "", "", false}, folder));
         EXPECT_EQ(folder, "/data");
         EXPECT_FALSE(FileDialogs().ChooseFolder(FileDialogRequest{}, folder));  // the script has run out
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/Beep.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "framework/core/WindowPost.h"
@@ -125,6 +126,19 @@ private:
     ResourceStringTable m_resource;
 };
 
+// Remembers every beep in order.
+class RecordingBeep : public BeepService {
+public:
+    void Beep(UINT type) override { m_beeps.push_back(type); }
+    const std::vector<UINT>& Beeps() const { return m_beeps; }
+    size_t Count() const { return m_beeps.size(); }
+    void Clear() { m_beeps.clear(); }
+
+private:
+    std::vector<UINT> m_beeps;
+};
+
+ServiceScope(RecordingBeep&)->ServiceScope<BeepService>;
 ServiceScope(RecordingPostService&)->ServiceScope<WindowPostService>;
 ServiceScope(ScriptedMessageBox&)->ServiceScope<MessageBoxService>;
 ServiceScope(FakeStringTable&)->ServiceScope<StringTable>;

@@ -16,6 +16,7 @@ namespace fw {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     m_previousPosts = InstallService(static_cast<WindowPostService*>(&m_posts));
+    m_previousBeep = InstallService(static_cast<BeepService*>(&m_beep));
     // The main frame decides when the program ends (its close rule), not the
     // last window that happens to close.
     setQuitOnLastWindowClosed(false);
@@ -24,6 +25,11 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 Application::~Application() {
     if (m_recentFiles) SetRecentFileSink({});
     InstallService(m_previousPosts);
+    InstallService(m_previousBeep);
+}
+
+void Application::QtBeep::Beep(UINT) {
+    QApplication::beep();
 }
 
 void Application::LoadStdProfileSettings(UINT maxEntries) {

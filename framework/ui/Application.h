@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/core/Beep.h"
 #include "framework/core/Command.h"
 #include "framework/ui/Window.h"
 
@@ -83,8 +84,16 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    // Beeps ring the display's bell.
+    class QtBeep : public BeepService {
+    public:
+        void Beep(UINT type) override;
+    };
+
     QtWindowPosts m_posts;
     WindowPostService* m_previousPosts = nullptr;
+    QtBeep m_beep;
+    BeepService* m_previousBeep = nullptr;
     MainFrame* m_mainFrame = nullptr;
     std::unique_ptr<RecentFileList> m_recentFiles;
     bool m_quit = false;

@@ -167,4 +167,15 @@ TEST(WindowPostTest, WaitsForPostsFromAnotherThread) {
     EXPECT_FALSE(posts.WaitForPosts(101, std::chrono::milliseconds(1)));
 }
 
+TEST(BeepTest, BeepsReachTheInstalledServiceAndStopWithItsScope) {
+    fw::RecordingBeep beeps;
+    {
+        fw::ServiceScope scope(beeps);
+        fw::MessageBeep(fw::BEEP_WARNING);
+        fw::MessageBeep();
+    }
+    fw::MessageBeep(fw::BEEP_ERROR);  // silent fallback: recorded nowhere
+    EXPECT_EQ(beeps.Beeps(), (std::vector<UINT>{fw::BEEP_WARNING, fw::BEEP_OK}));
+}
+
 }  // namespace

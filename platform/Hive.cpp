@@ -538,18 +538,25 @@ private:
 }  // namespace
 
 ErrorCode Hive::SetValue(const std::string& key, const std::string& name, const RegValue& value) {
+    return SetValues({Write{key, name, value}});
+}
+
+ErrorCode Hive::SetValues(const std::vector<Write>& writes) {
     std::lock_guard lock(m_mutex);
-    const std::string norm = NormaliseKey(key);
-    if (norm.empty()) return kErrorInvalidParameter;
+    for (const Write& w : writes)
+        if (NormaliseKey(w.key).empty()) return kErrorInvalidParameter;
+    if (writes.empty()) return kErrorSuccess;
     if (ErrorCode e = EnsureDirectory(DirName(m_path))) return e;
     FileLock fileLock(m_path + ".lock");
     if (fileLock.Error()) return fileLock.Error();
     RefreshLocked();
 
     const auto keysBefore = m_keys;  // a failed save leaves memory as the file is
-    CreateKey(norm);
-    Key& k = m_keys[Upper(norm)];
-    k.values[Upper(name)] = Value{name, value};
+    for (const Write& w : writes) {
+        const std::string norm = NormaliseKey(w.key);
+        CreateKey(norm);
+        m_keys[Upper(norm)].values[Upper(w.name)] = Value{w.name, w.value};
+    }
     const ErrorCode e = SaveLocked();
     if (e) m_keys = keysBefore;
     return e;

@@ -64,6 +64,14 @@ public:
     ErrorCode QueryValue(const std::string& key, const std::string& name, RegValue& value);
     // Writes one value and saves the file; on failure memory stays as the file is.
     ErrorCode SetValue(const std::string& key, const std::string& name, const RegValue& value);
+    // Writes several values under one lock and one save of the file: all of
+    // them, or on any failure none, file and memory staying as they were.
+    struct Write {
+        std::string key;
+        std::string name;
+        RegValue value;
+    };
+    ErrorCode SetValues(const std::vector<Write>& writes);
 
     // For tests and tools.
     std::vector<std::string> Keys();

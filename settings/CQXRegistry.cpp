@@ -69,11 +69,49 @@ unsigned CQXRegistry::Query(const char* section, const char* name, RegValue& val
 
 unsigned CQXRegistry::Write(const char* section, const char* name, const RegValue& value) {
     platform::LockGuard lock(m_lock);
+    if (Group* group = ThisThreadsGroup()) {
+        group->writes.push_back({KeyPath(section), name, value});
+        return 0;
+    }
     std::string key;
     unsigned error = 0;
     auto hive = OpenPath(section, key, error);
     if (error) return error;
     return hive->SetValue(key, name, value);
+}
+
+CQXRegistry::Group* CQXRegistry::ThisThreadsGroup() {
+    auto it = m_groups.find(std::this_thread::get_id());
+    return it == m_groups.end() ? nullptr : &it->second;
+}
+
+void CQXRegistry::BeginGroup() {
+    platform::LockGuard lock(m_lock);
+    ++m_groups[std::this_thread::get_id()].depth;
+}
+
+unsigned CQXRegistry::CommitGroup() {
+    platform::LockGuard lock(m_lock);
+    Group* group = ThisThreadsGroup();
+    if (!group) return 0;
+    if (--group->depth > 0) return 0;
+    const std::vector<platform::Hive::Write> writes = std::move(group->writes);
+    m_groups.erase(std::this_thread::get_id());
+    if (writes.empty()) return 0;
+    std::string key;
+    unsigned error = 0;
+    auto hive = OpenPath(nullptr, key, error);
+    if (error) return error;
+    return hive->SetValues(writes);
+}
+
+void CQXRegistry::AbortGroup() {
+    platform::LockGuard lock(m_lock);
+    Group* group = ThisThreadsGroup();
+    if (!group) return;
+    // An inner group's abort spoils the whole group: its values are gone.
+    group->writes.clear();
+    if (--group->depth <= 0) m_groups.erase(std::this_thread::get_id());
 }
 
 unsigned CQXRegistry::ReadDWord(const char* section, const char* name, DWORD& value) {

@@ -7,7 +7,10 @@
 // (1012 missing, of another type or too long; 232 an empty or missing block;
 // 13 no datum) and leave it alone, except the 16-bit counts, whose out value
 // is always written. The store gives no defaults: the caller decides.
+#include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/Errors.h"
 #include "platform/Hive.h"
@@ -63,6 +66,18 @@ public:
     unsigned GetTemperatureOffsetDates(void* buffer, unsigned size);
     unsigned SetTemperatureOffsetDates(const void* buffer, unsigned size);
 
+    // Group write. Between BeginGroup and CommitGroup the setters called on
+    // this store from the same thread check their value as usual and queue it
+    // (returning 0 or their own refusal) instead of writing it. CommitGroup
+    // writes every queued value under one lock in one save of the hive: all
+    // of them or, on a failure, none, the file and memory staying as they
+    // were; it returns 0 or the error. AbortGroup drops the queue. Reads
+    // during a group see the stored values, not the queued ones. A group
+    // begun inside another joins it: only the outermost commit writes.
+    void BeginGroup();
+    unsigned CommitGroup();
+    void AbortGroup();
+
     // The registry key of a section (for messages and tests).
     std::string KeyPath(const char* section);
 
@@ -81,6 +96,13 @@ private:
     unsigned Query(const char* section, const char* name, platform::RegValue& value);
     unsigned Write(const char* section, const char* name, const platform::RegValue& value);
 
+    struct Group {
+        int depth = 0;
+        std::vector<platform::Hive::Write> writes;
+    };
+    Group* ThisThreadsGroup();
+
+    std::map<std::thread::id, Group> m_groups;
     std::string m_hivePath;
     std::string m_programKey = "RYXw";
     platform::RecursiveLock m_lock;
@@ -88,3 +110,26 @@ private:
 
 // The station's one settings store.
 extern CQXRegistry theRegistry;
+
+// A group write on the stack: begun by the constructor, dropped by the
+// destructor unless Commit was called.
+//   CQXSettingsGroup group;
+//   theRegistry.SetOperator(name); ...
+//   if (unsigned e = group.Commit()) { report e; nothing was written }
+class CQXSettingsGroup {
+public:
+    explicit CQXSettingsGroup(CQXRegistry& store = theRegistry) : m_store(store) { m_store.BeginGroup(); }
+    ~CQXSettingsGroup() {
+        if (!m_done) m_store.AbortGroup();
+    }
+    CQXSettingsGroup(const CQXSettingsGroup&) = delete;
+    CQXSettingsGroup& operator=(const CQXSettingsGroup&) = delete;
+    unsigned Commit() {
+        m_done = true;
+        return m_store.CommitGroup();
+    }
+
+private:
+    CQXRegistry& m_store;
+    bool m_done = false;
+};

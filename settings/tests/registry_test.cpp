@@ -3,7 +3,10 @@
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <thread>
 
 #include "platform/CodePage.h"
 #include "platform/Hive.h"
@@ -322,4 +325,95 @@ TEST_F(RegistryTest, AFailedWriteReportsItsCode) {
     ASSERT_EQ(platform::EnsureDirectory(dir.File("registry.reg")), 0u);  // a folder in the way
     EXPECT_NE(reg.SetTestBath(-12.0), 0u);
     EXPECT_EQ(reg.SetTestLoadTime(240), 1012u);  // DWORD writes report 1012 for any failure
+}
+
+namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST_F(RegistryTest, GroupWritesEveryValueInOneSaveAndReadsSeeTheStoredOnesUntilThen) {
+    ASSERT_EQ(reg.SetTestOperator("Ann"), 0u);
+    {
+        CQXSettingsGroup group(reg);
+        EXPECT_EQ(reg.SetTestOperator("Bob"), 0u);
+        EXPECT_EQ(reg.SetForceConstant(0.125), 0u);
+        EXPECT_EQ(reg.SetGraphsAuto(1), 0u);
+        std::string op;
+        ASSERT_EQ(reg.GetTestOperator(op), 0u);
+        EXPECT_EQ(op, "Ann");  // queued, not yet stored
+        double c = 0;
+        EXPECT_NE(reg.GetForceConstant(c), 0u);
+        EXPECT_EQ(group.Commit(), 0u);
+    }
+    CQXRegistry fresh;  // reads the file anew
+    std::string op;
+    double c = 0;
+    DWORD autoScale = 0;
+    ASSERT_EQ(fresh.GetTestOperator(op), 0u);
+    ASSERT_EQ(fresh.GetForceConstant(c), 0u);
+    ASSERT_EQ(fresh.GetGraphsAuto(autoScale), 0u);
+    EXPECT_EQ(op, "Bob");
+    EXPECT_EQ(c, 0.125);
+    EXPECT_EQ(autoScale, 1u);
+}
+
+TEST_F(RegistryTest, AFailedGroupWriteLeavesFileAndMemoryAsTheyWere) {
+    ASSERT_EQ(reg.SetTestOperator("Ann"), 0u);
+    const std::string before = FileBytes(dir.File("registry.reg"));
+    {
+        CQXSettingsGroup group(reg);
+        reg.SetTestOperator("Bob");
+        reg.SetForceConstant(0.125);
+        platform::SetWriteFailureHook([](const std::string&) { return ENOSPC; });
+        EXPECT_NE(group.Commit(), 0u);
+        platform::SetWriteFailureHook(nullptr);
+    }
+    EXPECT_EQ(FileBytes(dir.File("registry.reg")), before);
+    std::string op;
+    double c = 0;
+    ASSERT_EQ(reg.GetTestOperator(op), 0u);
+    EXPECT_EQ(op, "Ann");
+    EXPECT_NE(reg.GetForceConstant(c), 0u);
+}
+
+TEST_F(RegistryTest, AGroupNotCommittedWritesNothingAndRefusalsStillComeBack) {
+    ASSERT_EQ(reg.SetTestOperator("Ann"), 0u);
+    {
+        CQXSettingsGroup group(reg);
+        EXPECT_EQ(reg.SetTestOperator(std::string(61, 'x')), platform::kErrorInvalidParameter);
+        reg.SetTestOperator("Bob");
+        {
+            CQXSettingsGroup inner(reg);  // joins the outer group
+            reg.SetForceConstant(0.5);
+            EXPECT_EQ(inner.Commit(), 0u);
+        }
+        double c = 0;
+        EXPECT_NE(reg.GetForceConstant(c), 0u);  // only the outermost commit writes
+    }  // dropped
+    std::string op;
+    ASSERT_EQ(reg.GetTestOperator(op), 0u);
+    EXPECT_EQ(op, "Ann");
+    // Outside any group writes go straight through again.
+    EXPECT_EQ(reg.SetTestOperator("Cy"), 0u);
+    ASSERT_EQ(CQXRegistry().GetTestOperator(op), 0u);
+    EXPECT_EQ(op, "Cy");
+}
+
+TEST_F(RegistryTest, AGroupOnOneThreadDoesNotCaptureAnotherThreadsWrites) {
+    CQXSettingsGroup group(reg);
+    reg.SetTestOperator("queued");
+    std::thread other([this] { EXPECT_EQ(reg.SetForceConstant(2.0), 0u); });
+    other.join();
+    double c = 0;
+    ASSERT_EQ(reg.GetForceConstant(c), 0u);  // written at once
+    EXPECT_EQ(c, 2.0);
+    EXPECT_EQ(group.Commit(), 0u);
+    std::string op;
+    ASSERT_EQ(reg.GetTestOperator(op), 0u);
+    EXPECT_EQ(op, "queued");
 }

@@ -48,7 +48,9 @@ unsigned CQXMultiCommController::CreatePort(std::unique_ptr<CQXCommPort>& port) 
     return platform::kErrorCallNotImplemented;
 }
 
-CQXRS485Controller::~CQXRS485Controller() { StopThread(); }
+CQXRS485Controller::~CQXRS485Controller() {
+    StopThread();
+}
 
 unsigned CQXRS485Controller::CreatePort(std::unique_ptr<CQXCommPort>& port) {
     try {

@@ -2,8 +2,6 @@
 
 #include <chrono>
 
-#include "platform/Clock.h"
-
 namespace {
 
 class RealWait final : public ThreadWait {
@@ -40,6 +38,10 @@ RealWaitClock g_real;
 
 uint32_t RealWaitClock::Now() {
     return g_steady.Now();
+}
+
+void RealWaitClock::Sleep(uint32_t ms) {
+    g_steady.Sleep(ms);
 }
 
 std::unique_ptr<ThreadWait> RealWaitClock::NewWait() {

@@ -12,6 +12,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/Clock.h"
+
 class ThreadWait {
 public:
     static constexpr uint32_t kInfinite = 0xFFFFFFFF;  // INFINITE: no time-out
@@ -24,11 +26,10 @@ public:
     virtual void Wake() = 0;
 };
 
-// A millisecond tick clock (32 bits, wrapping) with waits on it.
-class WaitClock {
+// The station's tick clock (platform::Clock: 32 bits, wrapping) with waits
+// that a wake can end early, which a plain Sleep cannot be.
+class WaitClock : public platform::Clock {
 public:
-    virtual ~WaitClock() = default;
-    virtual uint32_t Now() = 0;
     virtual std::unique_ptr<ThreadWait> NewWait() = 0;
 };
 
@@ -36,6 +37,7 @@ public:
 class RealWaitClock final : public WaitClock {
 public:
     uint32_t Now() override;
+    void Sleep(uint32_t ms) override;
     std::unique_ptr<ThreadWait> NewWait() override;
 };
 

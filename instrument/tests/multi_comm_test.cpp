@@ -113,7 +113,7 @@ public:
 
 class TestController : public CQXMultiCommController {
 public:
-    explicit TestController(ManualWaitClock& clock) : CQXMultiCommController(clock) {}
+    explicit TestController(ManualWaitClock& clock) : CQXMultiCommController(clock), m_clock(clock) {}
     ~TestController() override { StopThread(); }
 
     // Blocks until a caller is about to wait for the client in service.
@@ -122,13 +122,12 @@ public:
         return m_changed.wait_for(lock, kBound, [&] { return m_idleWaiters >= n; });
     }
 
-    platform::ManualClock portClock;
     PurgingPort* port = nullptr;  // owned by the controller once open
     unsigned purgeError = 0;
 
 protected:
     unsigned CreatePort(std::unique_ptr<CQXCommPort>& out) override {
-        auto p = std::make_unique<PurgingPort>(portClock);
+        auto p = std::make_unique<PurgingPort>(m_clock);
         p->purgeError = purgeError;
         port = p.get();
         out = std::move(p);
@@ -143,6 +142,7 @@ protected:
     }
 
 private:
+    ManualWaitClock& m_clock;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_idleWaiters = 0;

@@ -212,6 +212,29 @@ TEST_F(TimerTest, WithoutAWindowTimerTheThreadTakesOver) {
     EXPECT_EQ(Ticks(), 2u);
 }
 
+TEST(RealWaitClock, AWakeEndsAWaitAtOnceAndIsKeptUntilTheNextWait) {
+    auto wait = DefaultWaitClock().NewWait();
+    auto waiting = std::async(std::launch::async, [&] { return wait->Wait(ThreadWait::kInfinite); });
+    wait->Wake();
+    ASSERT_EQ(waiting.wait_for(kBound), std::future_status::ready);
+    EXPECT_TRUE(waiting.get());
+    wait->Wake();
+    EXPECT_TRUE(wait->Wait(600000));
+    EXPECT_FALSE(wait->Wait(1));  // used up: this one runs out
+}
+
+TEST(RealWaitClock, ATimerOnTheRealClockTicksAndStopsAtOnce) {
+    fw::RecordingPostService posts;
+    fw::ServiceScope<fw::WindowPostService> scope(posts);
+    const fw::WindowId window = posts.CreateWindow();
+    CQXTimer timer(window, kTimerId);
+    timer.Start(1, 0);
+    EXPECT_TRUE(posts.WaitForPosts(2, kBound));
+    timer.Start(600000, 0);
+    auto stop = std::async(std::launch::async, [&] { timer.Stop(); });
+    EXPECT_EQ(stop.wait_for(kBound), std::future_status::ready);
+}
+
 TEST(TimerService, WithoutAServiceNoWindowHasATimer) {
     EXPECT_FALSE(fw::WindowTimers().SetTimer(fw::NewWindowId(), 1, 100));
     EXPECT_FALSE(fw::WindowTimers().KillTimer(fw::NewWindowId(), 1));

@@ -24,6 +24,12 @@ public:
         std::lock_guard lock(m_mutex);
         return m_now;
     }
+    // Until the clock has been advanced by ms.
+    void Sleep(uint32_t ms) override {
+        std::unique_lock lock(m_mutex);
+        const uint32_t start = m_now;
+        m_changed.wait(lock, [&] { return m_now - start >= ms; });
+    }
     std::unique_ptr<ThreadWait> NewWait() override { return std::make_unique<ManualWait>(*this); }
 
     void Advance(uint32_t ms) {

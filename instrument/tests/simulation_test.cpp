@@ -36,8 +36,13 @@ protected:
 };
 
 TEST_F(SimulationTest, TheRampRestsWithoutALoad) {
+    const fw::WindowId window = posts.CreateWindow();
+    beam.AddNotifyWindow(window);
     EXPECT_EQ(beam.SimulateDeflection(), 22616);
     EXPECT_TRUE(beam.SimulateResponse(1));
+    // Processed as a frame from the line: published and announced.
+    EXPECT_EQ(posts.PostsTo(window).size(), 1u);
+    EXPECT_EQ(posts.Count(WM_INSTRUMENT_UPDATE), 1u);
     // No load, zero switch at Z: the tare words.
     EXPECT_EQ(State().rawDeflection, 19037);
     EXPECT_EQ(State().rawForce, 35750);

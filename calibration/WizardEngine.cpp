@@ -1,5 +1,7 @@
 #include "calibration/WizardEngine.h"
 
+#include <ctime>
+
 #include "framework/core/Beep.h"
 #include "framework/core/Strings.h"
 
@@ -201,4 +203,8 @@ void WizardEngine::Finish() {
         return;
     }
     End(IDOK);
+}
+
+Time64 WizardClockNow() {
+    return static_cast<Time64>(std::time(nullptr));
 }

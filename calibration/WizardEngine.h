@@ -5,6 +5,7 @@
 // Retry/Ignore error step; the final save through one group write. A thin
 // dialog (WizardDialog) shows the view the engine keeps and passes the
 // buttons and WM_INSTRUMENT_UPDATE on.
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,6 +43,25 @@ public:
 private:
     CQXBendingBeam& m_beam;
 };
+
+// printf into a string as long as the text needs (the wizards' results are
+// printf formats of the string table; numbers in the user's locale).
+template <class... Args>
+std::string FormatPrompt(const std::string& format, Args... args) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+    const int n = std::snprintf(nullptr, 0, format.c_str(), args...);
+    if (n < 0) return {};
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format.c_str(), args...);
+#pragma GCC diagnostic pop
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+// The current time for Last Calibration and Confidence Test\Last.
+Time64 WizardClockNow();
 
 inline constexpr int kNoStep = -1;
 

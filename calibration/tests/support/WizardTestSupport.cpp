@@ -78,8 +78,7 @@ void WizardTest::TearDown() {
     boxScope.reset();
 }
 
-void WizardTest::Reading(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, float force,
-                         float deflection) {
+void WizardTest::Raw(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, float force, float deflection) {
     instrument.Frame(rawForce, rawDeflection, force, deflection);
     wizard.OnInstrumentUpdate();
     instrument.Frame(rawForce, rawDeflection, force, deflection);

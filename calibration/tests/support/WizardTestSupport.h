@@ -45,11 +45,8 @@ protected:
 
     // Two frames, so that the wizard acts on the second (every-second-frame
     // rule), with these values.
-    void Reading(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, float force = 0,
-                 float deflection = 0);
-    void Reading(WizardEngine& wizard, float force, float deflection) {
-        Reading(wizard, 0, 0, force, deflection);
-    }
+    void Raw(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, float force = 0, float deflection = 0);
+    void Reading(WizardEngine& wizard, float force, float deflection) { Raw(wizard, 0, 0, force, deflection); }
     // Expects the next box's text and answers it.
     void ExpectBox(const std::string& text, int answer = IDOK);
     // Fails the test on an unexpected box; call where boxes are done.

@@ -127,6 +127,7 @@ public:
     int Result() const { return m_result; }
     int Attempts() const { return m_attempts; }
     int LastCount() const { return m_lastCount; }
+    const std::vector<WizardStep>& Table() const { return m_table; }
     // The help topic of F1 (WM_COMMANDHELP).
     static const char* HelpTopic() { return "RYXW.chm::/RYXW/Testing_a_sample.htm"; }
 
@@ -165,7 +166,6 @@ protected:
     const BeamState& State() const { return m_state; }
     const BeamReadings& Readings() const { return m_readings; }
     WizardInstrument& Instrument() { return m_instrument; }
-    const std::vector<WizardStep>& Table() const { return m_table; }
 
     int m_errorText = 0;
     int m_rememberedStep = 0;

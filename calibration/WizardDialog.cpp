@@ -103,10 +103,11 @@ void WizardDialog::ShowView() {
     m_back->setEnabled(v.backEnabled);
     // Plain buttons; an enabled Next is the default and has the focus.
     for (QPushButton* b : {m_next, m_back, m_cancel}) b->setDefault(false);
-    if (v.nextIsDefault) {
-        m_next->setDefault(true);
+    if (v.nextIsDefault) m_next->setDefault(true);
+    QWidget* focus = focusWidget();
+    if (v.nextIsDefault && (v.nextTakesFocus || !focus)) {
         m_next->setFocus(Qt::OtherFocusReason);
-    } else if (focusWidget() == m_next || focusWidget() == m_back || !focusWidget()) {
+    } else if (!focus || (focus == m_next && !v.nextEnabled) || (focus == m_back && !v.backEnabled)) {
         // A disabled button cannot keep the focus; Cancel takes it, so
         // Enter does nothing.
         m_cancel->setFocus(Qt::OtherFocusReason);

@@ -148,8 +148,9 @@ void WizardEngine::ShowStep(int step) {
         view.prompt = "\r\n" + fw::LoadString(static_cast<UINT>(step));
         view.nextEnabled = view.backEnabled = true;
     }
-    view.nextIsDefault = view.nextEnabled;
+    view.nextIsDefault = view.nextTakesFocus = view.nextEnabled;
     m_step = step;
+    AdjustView(step, view);
     m_view = std::move(view);
     if (m_changed) m_changed();
     if (beep) fw::MessageBeep(fw::BEEP_SIMPLE);

@@ -84,8 +84,9 @@ struct WizardView {
     std::string backCaption;
     bool nextEnabled = false;
     bool backEnabled = false;
-    // Next becomes the default button and takes the focus.
+    // Next becomes the default button, and takes the focus when this says so.
     bool nextIsDefault = false;
+    bool nextTakesFocus = false;
 };
 
 // Control ids shared by the wizards' dialogs.
@@ -144,6 +145,8 @@ protected:
     virtual std::string Prompt(int step, const WizardStep& row);
     // The values, written as one group: 0, or the error (nothing written).
     virtual unsigned SaveValues() = 0;
+    // Last changes to a step's view before it shows (captions, states).
+    virtual void AdjustView(int, WizardView&) {}
     // Called once a step is shown (its view made, its beep given).
     virtual void StepShown(int) {}
 

@@ -89,8 +89,8 @@ private:
 // disabled by the application's update handler.
 inline constexpr UINT kCommandsOfLaterWork[] = {
     ID_FILE_NEW,           ID_FILE_OPEN,           ID_BATCH_EXPORT_DATA,     ID_BATCH_EXPORT_RESULTS,
-    ID_CALCULATE_DELTA_TC, ID_TEMPERATURE_CONTROL, ID_CALIBRATE_DEFLECTION,  ID_CALIBRATE_FORCE,
-    ID_CONFIDENCE_TEST,    ID_SETUP_INSTRUMENT,    ID_CALIBRATE_TEMPERATURE, ID_CALIBRATE_DATUM,
+    ID_CALCULATE_DELTA_TC, ID_TEMPERATURE_CONTROL,
+    ID_SETUP_INSTRUMENT,    ID_CALIBRATE_TEMPERATURE,
     ID_VERIFICATION};
 
 // The string shown for a window that this version of the station lacks.

@@ -13,28 +13,14 @@
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
 
-std::string TestSetupLogic::s_strDateStamp;
-int TestSetupLogic::s_nSequence = 0;
-
 namespace {
 
 constexpr double kAutoThicknessMark = static_cast<double>(FLT_MAX);
 constexpr int kLastSequence = 99;
 
-std::function<std::time_t()>& DateClock() {
-    static std::function<std::time_t()> clock;
-    return clock;
-}
-
 std::function<int(const std::string&)>& ProbeHook() {
     static std::function<int(const std::string&)> hook;
     return hook;
-}
-
-std::string NameOf(int sequence, bool hasTarget, double target) {
-    std::string name = platform::FormatC("%6s%02d", TestSetupLogic::s_strDateStamp.c_str(), sequence);
-    if (hasTarget) name += platform::FormatC(" %.f", target);
-    return name;
 }
 
 std::string Trim(std::string_view s) {
@@ -78,49 +64,8 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
-void SetDateStampClock(std::function<std::time_t()> clock) {
-    DateClock() = std::move(clock);
-}
-
 void SetTestFileProbeHook(std::function<int(const std::string& path)> hook) {
     ProbeHook() = std::move(hook);
-}
-
-void MakeDateStamp() {
-    const std::time_t now = DateClock() ? DateClock()() : std::time(nullptr);
-    std::tm t{};
-    int year = 0, month = 0, day = 0;
-    if (localtime_r(&now, &t)) {
-        year = (t.tm_year + 1900) % 100;
-        month = t.tm_mon + 1;
-        day = t.tm_mday;
-    }
-    TestSetupLogic::s_strDateStamp = platform::FormatC("%02d%02d%02d", year, month, day);
-    TestSetupLogic::s_nSequence = 0;
-    std::string last;
-    if (theRegistry.GetTestLastDefault(last) == 0 && last.size() == 8 &&
-        last.compare(0, 6, TestSetupLogic::s_strDateStamp) == 0) {
-        // Only two digits are a sequence; anything else starts the day afresh.
-        const char a = last[6], b = last[7];
-        if (a >= '0' && a <= '9' && b >= '0' && b <= '9') TestSetupLogic::s_nSequence = (a - '0') * 10 + (b - '0');
-    }
-}
-
-std::string DefaultTestName(int sequence) {
-    double target = 0;
-    const bool hasTarget = theRegistry.GetTestBath(target) == 0;
-    return NameOf(sequence, hasTarget, target);
-}
-
-void AdvanceDefaultTestName() {
-    MakeDateStamp();
-    // Past 99 there is no default name to remember.
-    if (TestSetupLogic::s_nSequence >= kLastSequence) return;
-    ++TestSetupLogic::s_nSequence;
-    const std::string candidate = DefaultTestName(TestSetupLogic::s_nSequence);
-    std::string name;
-    if (theRegistry.GetTestFileName(name) == 0 && name == candidate)
-        theRegistry.SetTestLastDefault(candidate.substr(0, 8));
 }
 
 bool TestSetupLogic::DatumAvailable() {
@@ -149,20 +94,19 @@ void TestSetupLogic::Load() {
     (void)::chdir(m_directory.c_str());
 
     MakeDateStamp();
-    double target = 0;
-    const bool hasTarget = theRegistry.GetTestBath(target) == 0;
+    const std::optional<double> target = DefaultNameTarget();
     // The first sequence after the last default whose file is not there,
     // stopping at 99 (the name has two digits).
     bool found = false;
     while (s_nSequence < kLastSequence) {
         ++s_nSequence;
-        m_path = m_directory + NameOf(s_nSequence, hasTarget, target) + ".RYX";
+        m_path = m_directory + DefaultTestName(s_nSequence, target) + ".RYX";
         if (!CQXRYXTestDoc::TestFileExists(m_path)) {
             found = true;
             break;
         }
     }
-    m_fileName = found ? NameOf(s_nSequence, hasTarget, target) : " ";
+    m_fileName = found ? DefaultTestName(s_nSequence, target) : " ";
 
     if (m_thickness == kAutoThicknessMark && DatumAvailable()) {
         m_autoThickness = true;

@@ -1,14 +1,14 @@
 #pragma once
 // What the Test Setup dialog decides, without a window: the values it starts
-// from, the default test name of the day, and the checks and the settings
-// write of OK. RYXTestSetup shows it; the sequencer and the test document
-// advance the default name after a saved test.
+// from, the next free default test name of the day (data/DefaultTestName.h),
+// and the checks and the settings write of OK. RYXTestSetup shows it.
 #include <cerrno>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "data/DefaultTestName.h"
 #include "platform/WinTypes.h"
 #include "setup/NumEditRules.h"
 
@@ -26,7 +26,7 @@ struct TestSetupFields {
     bool stopAt5mm = true;
 };
 
-class TestSetupLogic {
+class TestSetupLogic : public DefaultTestNameState {
 public:
     // Field limits of the three numeric fields.
     static constexpr NumEditLimits kBathTimeLimits{3, 0, -1, 1000};
@@ -35,11 +35,6 @@ public:
     static constexpr unsigned kTextLimit = 25;  // specimen, file name, project, operator
     static constexpr double kDefaultThickness = 6.35;
     static constexpr double kSpan = 101.6;
-
-    // The date stamp of the default name ("yymmdd") and its two-digit
-    // sequence, shared by every dialog of the process.
-    static std::string s_strDateStamp;
-    static int s_nSequence;
 
     // The settings (or their defaults), the data directory made the current
     // one, and the first free default name of the day.
@@ -78,20 +73,7 @@ public:
     bool m_directorySet = false;  // Test\Directory was read
 };
 
-// Sets the date stamp from the local date and the sequence from Test\Last
-// Default when that names the same day (else 0).
-void MakeDateStamp();
-// After a test has been saved: when the operator kept the default name that
-// follows Test\Last Default, that name becomes the last default.
-void AdvanceDefaultTestName();
-// The default name of a sequence: date stamp, two-digit sequence, a blank
-// and the target bath temperature without decimals; without a target
-// temperature (Test Bath missing) the name ends after the sequence.
-std::string DefaultTestName(int sequence);
-
-// Test hooks: the wall clock of the date stamp (empty: the real one), and an
-// error (an errno value) for the probe that creates the test file.
-void SetDateStampClock(std::function<std::time_t()> clock);
+// Test hook: an error (an errno value) for the probe that creates the test file.
 void SetTestFileProbeHook(std::function<int(const std::string& path)> hook);
 
 // String ids of the dialog's messages.

@@ -298,50 +298,6 @@ TEST_F(TestSetupLogicTest, AutomaticThicknessStoresTheMarkAndNeedsADatum) {
     EXPECT_FALSE(Open().autoThickness);
 }
 
-TEST_F(TestSetupLogicTest, AdvancingRemembersTheDefaultNameTheOperatorKept) {
-    ASSERT_EQ(theRegistry.SetTestLastDefault("24030502"), 0u);
-    ASSERT_EQ(theRegistry.SetTestFileName("24030503 -18"), 0u);
-    AdvanceDefaultTestName();
-    std::string last;
-    ASSERT_EQ(theRegistry.GetTestLastDefault(last), 0u);
-    EXPECT_EQ(last, "24030503");
-    // The next dialog starts after it.
-    EXPECT_EQ(Open().fileName, "24030504 -18");
-
-    // A name of the operator's own leaves the last default alone.
-    ASSERT_EQ(theRegistry.SetTestFileName("my test"), 0u);
-    AdvanceDefaultTestName();
-    ASSERT_EQ(theRegistry.GetTestLastDefault(last), 0u);
-    EXPECT_EQ(last, "24030503");
-
-    // The day's first default, with no last default stored.
-    Raw("Test", "Last Default", "");
-    ASSERT_EQ(theRegistry.SetTestFileName("24030501 -18"), 0u);
-    AdvanceDefaultTestName();
-    ASSERT_EQ(theRegistry.GetTestLastDefault(last), 0u);
-    EXPECT_EQ(last, "24030501");
-
-    // Past 99 nothing is remembered (a typed "240305100 -18" is no default).
-    ASSERT_EQ(theRegistry.SetTestLastDefault("24030599"), 0u);
-    ASSERT_EQ(theRegistry.SetTestFileName("240305100 -18"), 0u);
-    AdvanceDefaultTestName();
-    ASSERT_EQ(theRegistry.GetTestLastDefault(last), 0u);
-    EXPECT_EQ(last, "24030599");
-}
-
-TEST_F(TestSetupLogicTest, MakeDateStampReadsTheSequenceOfTheSameDayOnly) {
-    MakeDateStamp();
-    EXPECT_EQ(TestSetupLogic::s_strDateStamp, "240305");
-    EXPECT_EQ(TestSetupLogic::s_nSequence, 0);
-    ASSERT_EQ(theRegistry.SetTestLastDefault("24030517"), 0u);
-    MakeDateStamp();
-    EXPECT_EQ(TestSetupLogic::s_nSequence, 17);
-    SetDateStampClock([] { return ryxtest::LocalNoon(2025, 12, 31); });
-    MakeDateStamp();
-    EXPECT_EQ(TestSetupLogic::s_strDateStamp, "251231");
-    EXPECT_EQ(TestSetupLogic::s_nSequence, 0);
-}
-
 TEST_F(TestSetupLogicTest, WithoutATargetTemperatureTheNameEndsAfterTheSequence) {
     Raw("", "Test Bath", "x");
     double d = 0;

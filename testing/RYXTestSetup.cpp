@@ -94,14 +94,15 @@ RYXTestSetup::RYXTestSetup(QWidget* parent) : fw::Dialog(parent) {
     AddControl(IDC_SAVE_LIMS, m_saveLimsBox);
     AddControl(IDC_STOP_AT_5MM, m_stopBox);
 
-    connect(m_autoThicknessBox, &QCheckBox::clicked, this, [this] { fw::GuardHandler([&] { OnAutoThickness(); }); });
+    connect(m_autoThicknessBox, &QCheckBox::clicked, this,
+            [this] { fw::GuardHandler([&] { OnAutoThickness(); }); });
 }
 
 bool RYXTestSetup::OnInitDialog() {
     m_bathTimeEdit->SetLimits(kBathTimeLimits.intDigits, kBathTimeLimits.fracDigits, kBathTimeLimits.minimum,
                               kBathTimeLimits.maximum);
-    m_thicknessEdit->SetLimits(kThicknessLimits.intDigits, kThicknessLimits.fracDigits, kThicknessLimits.minimum,
-                               kThicknessLimits.maximum);
+    m_thicknessEdit->SetLimits(kThicknessLimits.intDigits, kThicknessLimits.fracDigits,
+                               kThicknessLimits.minimum, kThicknessLimits.maximum);
     m_widthEdit->SetLimits(kWidthLimits.intDigits, kWidthLimits.fracDigits, kWidthLimits.minimum,
                            kWidthLimits.maximum);
     for (QLineEdit* e : {m_specimenEdit, m_fileNameEdit, m_projectEdit, m_operatorEdit})
@@ -150,11 +151,16 @@ TestSetupFields RYXTestSetup::ReadFields() const {
 
 QWidget* RYXTestSetup::FieldWidget(Field field) const {
     switch (field) {
-        case Field::BathTime: return m_bathTimeEdit;
-        case Field::FileName: return m_fileNameEdit;
-        case Field::Thickness: return m_thicknessEdit;
-        case Field::Width: return m_widthEdit;
-        case Field::None: break;
+        case Field::BathTime:
+            return m_bathTimeEdit;
+        case Field::FileName:
+            return m_fileNameEdit;
+        case Field::Thickness:
+            return m_thicknessEdit;
+        case Field::Width:
+            return m_widthEdit;
+        case Field::None:
+            break;
     }
     return nullptr;
 }

@@ -44,9 +44,9 @@ public:
     QCheckBox* AutoThicknessBox() const { return m_autoThicknessBox; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;          // F1: help
+    void keyPressEvent(QKeyEvent* event) override;             // F1: help
     void contextMenuEvent(QContextMenuEvent* event) override;  // help
-    bool event(QEvent* event) override;                      // the title bar's help button
+    bool event(QEvent* event) override;                        // the title bar's help button
 
 private:
     TestSetupFields ReadFields() const;

@@ -24,7 +24,9 @@ std::function<int(const std::string&)>& ProbeHook() {
 }
 
 std::string Trim(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    };
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && blank(s.back())) s.remove_suffix(1);
     return std::string(s);
@@ -138,8 +140,9 @@ TestSetupLogic::Outcome TestSetupLogic::Ok(const TestSetupFields& f, std::string
     // thickness or width is no beam.
     const auto bathTime = NumEditParse(f.bathTime, kBathTimeLimits, separator);
     if (!bathTime)
-        return refuse(fw::FormatString(fw::LoadString(IDS_WHOLE_NUMBER_RANGE), {"Time In Bath", "-1", "1000"}),
-                      Field::BathTime);
+        return refuse(
+            fw::FormatString(fw::LoadString(IDS_WHOLE_NUMBER_RANGE), {"Time In Bath", "-1", "1000"}),
+            Field::BathTime);
     double thickness = kAutoThicknessMark;
     if (!f.autoThickness) {
         const auto t = NumEditParse(f.thickness, kThicknessLimits, separator);
@@ -150,7 +153,8 @@ TestSetupLogic::Outcome TestSetupLogic::Ok(const TestSetupFields& f, std::string
     }
     const auto width = NumEditParse(f.width, kWidthLimits, separator);
     if (!width || *width <= 0)
-        return refuse(fw::FormatString(fw::LoadString(IDS_NUMBER_RANGE), {"Width", "0", "100", "2"}), Field::Width);
+        return refuse(fw::FormatString(fw::LoadString(IDS_NUMBER_RANGE), {"Width", "0", "100", "2"}),
+                      Field::Width);
 
     // The document saves into the data directory: it must be usable now,
     // not when the finished test cannot be saved.
@@ -164,7 +168,8 @@ TestSetupLogic::Outcome TestSetupLogic::Ok(const TestSetupFields& f, std::string
         return refuse(inUse, Field::FileName);
     const std::string path = CQXRYXTestDoc::MakeTestPath(m_directory, name);
     if (const int e = ProbeCreate(path)) {
-        if (e == EEXIST || e == ENAMETOOLONG || e == EINVAL || e == EILSEQ) return refuse(inUse, Field::FileName);
+        if (e == EEXIST || e == ENAMETOOLONG || e == EINVAL || e == EILSEQ)
+            return refuse(inUse, Field::FileName);
         return refuse(fw::FormatString1(IDS_DATA_DIRECTORY_UNUSABLE, m_directory), Field::None);
     }
 

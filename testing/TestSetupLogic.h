@@ -68,8 +68,8 @@ public:
     double m_width = 12.7;
     bool m_saveLims = false;
     bool m_stopAt5mm = true;
-    std::string m_directory;     // ends in '/'
-    std::string m_path;          // the proposed (then the accepted) test file
+    std::string m_directory;      // ends in '/'
+    std::string m_path;           // the proposed (then the accepted) test file
     bool m_directorySet = false;  // Test\Directory was read
 };
 

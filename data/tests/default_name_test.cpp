@@ -36,9 +36,10 @@ protected:
         unsetenv("RYX_CONFIG_DIR");
     }
     void Raw(const char* section, const char* name, const std::string& text) {
-        ASSERT_EQ(platform::Hive::ForPath(dir.File("registry.reg"))
-                      ->SetValue(theRegistry.KeyPath(section), name, platform::RegValue{platform::kRegSz, text}),
-                  0u);
+        ASSERT_EQ(
+            platform::Hive::ForPath(dir.File("registry.reg"))
+                ->SetValue(theRegistry.KeyPath(section), name, platform::RegValue{platform::kRegSz, text}),
+            0u);
     }
     ryxtest::TempDir dir;
 };

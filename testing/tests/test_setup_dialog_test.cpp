@@ -159,7 +159,8 @@ TEST_F(TestSetupDialogTest, ANameWithASeparatorIsRefusedAndSelected) {
 }
 
 TEST_F(TestSetupDialogTest, ASignTypedInFrontLeavesTheRangeAndOkSaysSo) {
-    expectedBoxes.push_back(fw::FormatString(fw::LoadString(IDS_NUMBER_RANGE), {"Thickness", "0", "100", "2"}));
+    expectedBoxes.push_back(
+        fw::FormatString(fw::LoadString(IDS_NUMBER_RANGE), {"Thickness", "0", "100", "2"}));
     const int result = Run([&] {
         dialog.ThicknessField()->setFocus();
         dialog.ThicknessField()->home(false);

@@ -236,7 +236,8 @@ TEST_F(TestSetupLogicTest, EachNumberIsReadWholeAgainstItsLimits) {
         {"", "6.35", "12.7", TestSetupLogic::Field::BathTime},
         {"60", "0", "12.7", TestSetupLogic::Field::Thickness},  // no beam is 0 mm thick
         {"60", "0.00", "12.7", TestSetupLogic::Field::Thickness},
-        {"60", "1.234", "12.7", TestSetupLogic::Field::Thickness},  // a separator typed in front of three digits
+        {"60", "1.234", "12.7",
+         TestSetupLogic::Field::Thickness},  // a separator typed in front of three digits
         {"60", "abc", "12.7", TestSetupLogic::Field::Thickness},
         {"60", "6.35", "0", TestSetupLogic::Field::Width},
         {"60", "6.35", "100", TestSetupLogic::Field::Width},
@@ -255,11 +256,13 @@ TEST_F(TestSetupLogicTest, EachNumberIsReadWholeAgainstItsLimits) {
     TestSetupFields f = Filled("T7");
     f.thickness = "0";
     EXPECT_EQ(logic.Ok(f, ".").message,
-              "Thickness must be a number greater than 0 and less than 100, with at most 2 digits after the decimal "
+              "Thickness must be a number greater than 0 and less than 100, with at most 2 digits after the "
+              "decimal "
               "separator.");
     f = Filled("T7");
     f.bathTime = "-5";
-    EXPECT_EQ(logic.Ok(f, ".").message, "Time In Bath must be a whole number greater than -1 and less than 1000.");
+    EXPECT_EQ(logic.Ok(f, ".").message,
+              "Time In Bath must be a whole number greater than -1 and less than 1000.");
 
     // The user's separator.
     f = Filled("T7");

@@ -59,9 +59,10 @@ protected:
     }
     // A value stored as it is, past the store's own checks.
     void Raw(const char* section, const char* name, const std::string& text) {
-        ASSERT_EQ(platform::Hive::ForPath(dir.File("config/registry.reg"))
-                      ->SetValue(theRegistry.KeyPath(section), name, platform::RegValue{platform::kRegSz, text}),
-                  0u);
+        ASSERT_EQ(
+            platform::Hive::ForPath(dir.File("config/registry.reg"))
+                ->SetValue(theRegistry.KeyPath(section), name, platform::RegValue{platform::kRegSz, text}),
+            0u);
     }
     std::string HiveBytes() {
         std::string bytes;

@@ -1,16 +1,22 @@
 #include "e2e/support/LineTap.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 
 namespace e2e {
 
 namespace {
+
+constexpr char kStx = 0x02;
+constexpr size_t kFrameBytes = 20;  // STX, three words of four hex digits with spaces, three letters, CR
 
 void MakeRaw(int fd) {
     termios t{};
@@ -46,19 +52,26 @@ LineTap::~LineTap() {
 
 void LineTap::Run() {
     char buf[512];
+    bool held = false;  // whether the station holds its end, as last seen
     for (;;) {
         pollfd fds[3] = {{m_master, POLLIN, 0}, {m_instrument, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         // While nobody holds the station's end the master reports a hang-up
         // at once; the short timeout keeps that from spinning.
         if (poll(fds, 3, 20) < 0) continue;
         if (fds[2].revents) return;
+        // No hang-up: somebody holds the station's end. A hang-up ends that,
+        // once what the station wrote before closing has been passed on.
+        const bool hungUp = fds[0].revents & (POLLHUP | POLLERR);
+        ssize_t fromStation = 0;
         if (fds[0].revents & POLLIN) {
-            const ssize_t n = read(m_master, buf, sizeof buf);
-            if (n > 0) {
-                [[maybe_unused]] ssize_t w = write(m_instrument, buf, static_cast<size_t>(n));
+            fromStation = read(m_master, buf, sizeof buf);
+            if (fromStation > 0) {
+                [[maybe_unused]] ssize_t w = write(m_instrument, buf, static_cast<size_t>(fromStation));
                 std::lock_guard lock(m_mutex);
-                m_stationSeen = true;
-                for (ssize_t i = 0; i < n; ++i) {
+                if (!held) ++m_opens;
+                held = true;
+                m_fromStation += static_cast<size_t>(fromStation);
+                for (ssize_t i = 0; i < fromStation; ++i) {
                     if (buf[i] == '\r') {
                         m_lines.push_back({m_partial, m_clock.Now(), m_fromInstrument.size()});
                         m_partial.clear();
@@ -68,13 +81,22 @@ void LineTap::Run() {
                 }
                 m_cv.notify_all();
             }
-        } else if (fds[0].revents & (POLLHUP | POLLERR)) {
-            std::lock_guard lock(m_mutex);
-            if (m_stationSeen && !m_stationClosed) {
-                m_stationClosed = true;
-                m_cv.notify_all();
+        }
+        if (hungUp && fromStation <= 0) {
+            {
+                std::lock_guard lock(m_mutex);
+                if (held) {
+                    held = false;
+                    ++m_closes;
+                    m_cv.notify_all();
+                }
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } else if (!hungUp && !held) {
+            std::lock_guard lock(m_mutex);
+            held = true;
+            ++m_opens;
+            m_cv.notify_all();
         }
         if (fds[1].revents & POLLIN) {
             const ssize_t n = read(m_instrument, buf, sizeof buf);
@@ -108,14 +130,64 @@ std::string LineTap::FromInstrument() const {
     return m_fromInstrument;
 }
 
+bool LineTap::StationOpened() const {
+    std::lock_guard lock(m_mutex);
+    return m_opens > 0;
+}
+
 bool LineTap::StationClosed() const {
     std::lock_guard lock(m_mutex);
-    return m_stationClosed;
+    return m_closes > 0;
 }
 
 bool LineTap::WaitForClosed(int ms) const {
     std::unique_lock lock(m_mutex);
-    return m_cv.wait_for(lock, std::chrono::milliseconds(ms), [&] { return m_stationClosed; });
+    return m_cv.wait_for(lock, std::chrono::milliseconds(ms), [&] { return m_closes > 0; });
+}
+
+bool LineTap::HeldByThisProcess() const {
+    struct stat device {};
+    if (m_slavePath.empty() || stat(m_slavePath.c_str(), &device) != 0) return false;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return false;
+    bool held = false;
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.') continue;
+        const int fd = std::atoi(e->d_name);
+        struct stat st {};
+        if (fd != dirfd(dir) && fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == device.st_rdev)
+            held = true;
+    }
+    closedir(dir);
+    return held;
+}
+
+size_t LineTap::DataFrames() const {
+    const std::string from = FromInstrument();
+    size_t frames = 0;
+    for (size_t i = 0; i + kFrameBytes <= from.size(); ++i)
+        if (from[i] == kStx && from[i + kFrameBytes - 1] == '\r') ++frames;
+    return frames;
+}
+
+std::string LineTap::Describe() const {
+    const size_t frames = DataFrames();
+    std::lock_guard lock(m_mutex);
+    std::string out = "the tap saw the station ";
+    out += m_opens == 0 ? "never open its end" : "open its end " + std::to_string(m_opens) + " time(s)";
+    out += " and close it " + std::to_string(m_closes) + " time(s); ";
+    out += "the station sent " + std::to_string(m_fromStation) + " byte(s) in " +
+           std::to_string(m_lines.size()) + " line(s)";
+    if (!m_lines.empty()) {
+        out += ", the last:";
+        const size_t from = m_lines.size() > 8 ? m_lines.size() - 8 : 0;
+        for (size_t i = from; i < m_lines.size(); ++i)
+            out += " \"" + m_lines[i].text + "\"@" + std::to_string(m_lines[i].at);
+    }
+    if (!m_partial.empty()) out += ", then \"" + m_partial + "\" without CR";
+    out += "; the instrument sent " + std::to_string(m_fromInstrument.size()) + " byte(s), " +
+           std::to_string(frames) + " data frame(s)";
+    return out;
 }
 
 bool LineTap::WaitFor(const std::function<bool(const std::vector<Line>&)>& pred, int ms) const {

@@ -302,6 +302,7 @@ TEST_F(StationTest, SigtermEndsTheLoopTheSameWay) {
     TerminationHandler term;
     ASSERT_TRUE(StartStation());
     ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+    ASSERT_TRUE(tap->HeldByThisProcess());
     ASSERT_EQ(raise(SIGTERM), 0);
     App().Run();  // returns once the signal has closed the window
     App().ExitInstance();

@@ -241,11 +241,10 @@ TEST_F(LegacyImportTest, HeaderNumbersAreDecimalOnly) {
         float expected;
     };
     const Case cases[] = {
-        {"nan    ", 0.0f},     {"  inf  ", 0.0f},    {"-INF   ", 0.0f},     {"NaN(1) ", 0.0f},
-        {"0x1A   ", 0.0f},     {"0x1p3  ", 0.0f},    {" -18.05", -18.05f},  {"+3.25e1", 32.5f},
-        {"-.5    ", -0.5f},    {"5.     ", 5.0f},     {"1e     ", 1.0f},     {"2.5e+x ", 2.5f},
-        {".      ", 0.0f},     {"-      ", 0.0f},     {"12abc  ", 12.0f},    {"\t-7.5  ", -7.5f},
-        {"1.5E-1 ", 0.15f},    {"infinit", 0.0f},
+        {"nan    ", 0.0f},   {"  inf  ", 0.0f},    {"-INF   ", 0.0f},  {"NaN(1) ", 0.0f},  {"0x1A   ", 0.0f},
+        {"0x1p3  ", 0.0f},   {" -18.05", -18.05f}, {"+3.25e1", 32.5f}, {"-.5    ", -0.5f}, {"5.     ", 5.0f},
+        {"1e     ", 1.0f},   {"2.5e+x ", 2.5f},    {".      ", 0.0f},  {"-      ", 0.0f},  {"12abc  ", 12.0f},
+        {"\t-7.5  ", -7.5f}, {"1.5E-1 ", 0.15f},   {"infinit", 0.0f},
     };
     for (const Case& c : cases) {
         DatFile dat(Version::k42);

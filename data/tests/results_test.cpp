@@ -91,7 +91,8 @@ TEST_F(ResultsTest, ForceStatisticsInSinglePrecision) {
         if (i > 9 && f < lateMin) lateMin = f;
     }
     const float average = sum / 479.0f;
-    ASSERT_NE(exporttext::StreamNumber(average), exporttext::StreamNumber(static_cast<float>(doubleSum / 479)));
+    ASSERT_NE(exporttext::StreamNumber(average),
+              exporttext::StreamNumber(static_cast<float>(doubleSum / 479)));
 
     ASSERT_TRUE(doc.CalcForceStatistics());
     EXPECT_EQ(doc.m_averageForce.m_data, average);

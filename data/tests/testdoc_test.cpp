@@ -150,7 +150,8 @@ TEST_F(TestDocTest, TemperatureRangeRoundsHalvesAwayFromZero) {
         float reading;
         float rounded;
     };
-    const Case cases[] = {{-18.25f, -18.3f}, {18.25f, 18.3f}, {-12.75f, -12.8f}, {0.35f, 0.3f}, {-0.05f, -0.1f}};
+    const Case cases[] = {
+        {-18.25f, -18.3f}, {18.25f, 18.3f}, {-12.75f, -12.8f}, {0.35f, 0.3f}, {-0.05f, -0.1f}};
     for (const Case& c : cases) {
         CQXRYXTestDoc doc;
         doc.m_minTemperature.m_data = 100.0f;

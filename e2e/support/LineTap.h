@@ -2,8 +2,9 @@
 // A pseudo-terminal between the station and the simulated instrument that
 // passes every byte on and notes each command line the station sends, with
 // the time of a clock the test chooses, so that a test can see what went
-// over the line and when. It notices the station's opening and closing of
-// its end from the line's hang-up state, whether or not a byte has passed.
+// over the line and when. It notices every opening and closing of the
+// station's end, whether or not a byte has passed, from the kernel's file
+// events (or, where there are none, from the line's hang-up state).
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -37,9 +38,8 @@ public:
     std::vector<Line> Lines() const;
     // Lines containing text.
     std::vector<Line> LinesWith(const std::string& text) const;
-    // Whether the station has opened its end (held it, or sent a byte).
-    bool StationOpened() const;
-    // Whether the station has closed its end (after it had opened it).
+    // Whether the station has closed its end as often as it opened it (and
+    // opened it at all).
     bool StationClosed() const;
     bool WaitForClosed(int ms) const;
     // Whether a descriptor of this process refers to the station's end now
@@ -56,11 +56,13 @@ public:
 
 private:
     void Run();
+    void NoteOpensAndCloses();  // from m_notify's events
 
     platform::Clock& m_clock;
     int m_master = -1;
     int m_instrument = -1;
     int m_wake[2] = {-1, -1};
+    int m_notify = -1;  // inotify on the station's end, or -1
     std::string m_slavePath;
     std::thread m_thread;
 
@@ -70,8 +72,9 @@ private:
     std::string m_partial;
     std::string m_fromInstrument;
     size_t m_fromStation = 0;  // bytes
-    int m_opens = 0;   // times the line's hang-up was seen to clear
-    int m_closes = 0;  // times it was seen to return after that
+    int m_opens = 0;           // of the station's end
+    int m_closes = 0;
+    int m_holders = 0;  // opens not closed yet
 };
 
 }  // namespace e2e

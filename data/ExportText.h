@@ -2,7 +2,8 @@
 // The pieces every text file of the station is made of, written the same way
 // whatever the user's locale: numbers with a decimal point (formatted in the C
 // locale without switching the process locale, which other threads use) and
-// dates as a Windows station set to English (United States) writes them.
+// dates as a Windows station set to English (United States) writes them;
+// besides, the texts of times that are shown as they are, in the user's locale.
 #include <ctime>
 #include <string>
 #include <string_view>

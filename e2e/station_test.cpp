@@ -54,6 +54,21 @@ double Value(int control) {
     return v;
 }
 
+// Whether the bar shows what the instrument measured. From the line's
+// opening until its first data frame the bar shows zero readings, which a
+// wait for any reading would take; the simulated bath's temperature is
+// nowhere near zero, so only a frame can have brought it.
+bool ShowsTheBath(ryxsim::Simulator& sim) {
+    return Shows(CStatus::kForce) && Shows(CStatus::kDeflection) && Shows(CStatus::kTemperature) &&
+           std::abs(Value(CStatus::kTemperature) - sim.State().bath) < 0.5;
+}
+
+std::string BarTexts() {
+    return "the bar shows force \"" + Bar().Text(CStatus::kForce) + "\", deflection \"" +
+           Bar().Text(CStatus::kDeflection) + "\", temperature \"" + Bar().Text(CStatus::kTemperature) +
+           "\"; status " + std::to_string(App().m_beam.GetStatus());
+}
+
 TEST_F(StationTest, NothingStoredGivesOneBoxWithEveryLineInOrder) {
     ASSERT_TRUE(StartStation());
     ASSERT_EQ(boxes.Count(), 1u);
@@ -214,7 +229,7 @@ TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers)
     StartInstrument();
     WriteSettings();
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
 
     sim->SetSilent(true);
     ASSERT_TRUE(Until([] { return Bar().Text(CStatus::kForce) == "   ?"; }));
@@ -228,9 +243,7 @@ TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers)
     EXPECT_EQ(boxes.Count(), 1u);
 
     sim->SetSilent(false);
-    ASSERT_TRUE(Until([] {
-        return Shows(CStatus::kForce) && Shows(CStatus::kDeflection) && Shows(CStatus::kTemperature);
-    }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
     EXPECT_EQ(boxes.Count(), 1u);
 }
 
@@ -239,18 +252,18 @@ TEST_F(StationTest, IdleSetPointEveryFiveSecondsOnlyOnceTheVersionIsKnownAndNotD
     WriteSettings(-18.0);
     ASSERT_TRUE(StartStation());
     ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "2.000"; }));
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
 
     // The first goes out at the first idle period once the version is known.
     const auto setPoints = [&] { return tap->LinesWith("F8F8T"); };
-    ASSERT_TRUE(Until([&] { return setPoints().size() == 1; }));
+    ASSERT_TRUE(Until([&] { return setPoints().size() == 1; })) << tap->Describe();
     const uint32_t first = setPoints().back().at;
 
     idleClock.Advance(5000);
     App().RunUntil([] { return false; }, 1200);  // several updates and idle passes
     EXPECT_EQ(setPoints().size(), 1u);
     idleClock.Advance(1);
-    ASSERT_TRUE(Until([&] { return setPoints().size() == 2; }));
+    ASSERT_TRUE(Until([&] { return setPoints().size() == 2; })) << tap->Describe();
     EXPECT_GT(setPoints().back().at - first, 5000u);
     const size_t before = 2;
 
@@ -272,13 +285,16 @@ TEST_F(StationTest, ClosingTheWindowStopsTheWorkerAndClosesTheLine) {
     StartInstrument();
     WriteSettings();
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+    ASSERT_TRUE(tap->HeldByThisProcess());
     App().m_pMainFrame->close();
     ASSERT_TRUE(App().QuitPosted());
     App().ExitInstance();
     started = false;
     EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
-    ASSERT_TRUE(tap->WaitForClosed(5000));
+    // Shut-down has closed the line by the time it returns.
+    EXPECT_FALSE(tap->HeldByThisProcess()) << tap->Describe();
+    ASSERT_TRUE(tap->WaitForClosed(5000)) << tap->Describe();
     // Nothing reaches the bar any more. What the worker posted before it
     // stopped may still wait in the queue: deliver that first.
     App().processEvents();
@@ -293,14 +309,16 @@ TEST_F(StationTest, SigtermEndsTheLoopTheSameWay) {
     WriteSettings();
     TerminationHandler term;
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+    ASSERT_TRUE(tap->HeldByThisProcess());
     ASSERT_EQ(raise(SIGTERM), 0);
     App().Run();  // returns once the signal has closed the window
     App().ExitInstance();
     started = false;
     EXPECT_EQ(term.Received(), 1);
     EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
-    EXPECT_TRUE(tap->WaitForClosed(5000));
+    EXPECT_FALSE(tap->HeldByThisProcess()) << tap->Describe();
+    EXPECT_TRUE(tap->WaitForClosed(5000)) << tap->Describe();
 }
 
 TEST_F(StationTest, SecondInstanceWithTheSameNameRaisesTheFirstAnotherRunsBeside) {

@@ -1,5 +1,6 @@
 // One application object per test process, offscreen unless the caller
-// chose another platform.
+// chose another platform (a support file: its name only puts it among the
+// test sources, out of the benchmarks).
 #include "testing/tests/support/TestingEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -32,11 +32,12 @@
 #include "testing/CQXRYXDataView.h"
 #include "testing/CQXRYXDeltaTcView.h"
 #include "testing/tests/support/KnownTest.h"
-#include "testing/tests/support/TestingEnvironment.h"
+#include "testing/tests/support/Artefacts.h"
+#include "framework/ui/tests/support/TestApp.h"
 
 namespace {
 
-using testingtest::App;
+using fw::test::App;
 using testingtest::ArtefactDir;
 
 // A stand-in for the test window of template 130.

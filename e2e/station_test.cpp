@@ -27,6 +27,8 @@
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
 #include "simulator/SettingsWriter.h"
+#include "data/CQXRYXTestDoc.h"
+#include "testing/CQXRYXDataView.h"
 
 namespace e2e {
 namespace {
@@ -179,8 +181,8 @@ TEST_F(StationTest, AboutBoxShowsFirmwareAndCalibrationConstants) {
 
 // The recent files of an earlier session, kept by the framework in its own
 // profile file: in the Test menu before Exit, a file of the data folder by
-// its name. The one that is there opens through its template (whose window
-// comes with later work, and says so); the one that has gone is taken off.
+// its name. The one that is there opens in its report window; the one that
+// has gone is taken off.
 TEST_F(StationTest, RecentFilesOfAnEarlierSessionAreInTheTestMenu) {
     StartInstrument();
     WriteSettings();
@@ -210,8 +212,11 @@ TEST_F(StationTest, RecentFilesOfAnEarlierSessionAreInTheTestMenu) {
     EXPECT_LT(test.indexOf(second), test.indexOf(exit));
 
     first->trigger();
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], fw::FormatString1(IDS_WINDOW_NOT_YET, "T1.RYX"));
+    EXPECT_EQ(boxes.Count(), 0u);
+    ASSERT_NE(frame->GetActiveFrame(), nullptr);
+    auto* report = dynamic_cast<CQXRYXDataView*>(frame->GetActiveFrame()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->GetDocument()->GetPathName(), there);
 
     boxes.Clear();
     second->trigger();

@@ -226,6 +226,7 @@ const StringEntry kStringTable[] = {
     {870, "Error - verification results not saved to csv file."},
     {890, "%1 cannot be shown yet: this kind of window is not part of this version of the station."},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
+    {1510, "The following files were not exported :%1"},  // own wording
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording
     {61475, "Out of memory."},

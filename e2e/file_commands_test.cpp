@@ -398,6 +398,24 @@ TEST_F(FileCommandsTest, TemperatureControlTogglesWithoutWaitingAndNotWhileTheLi
     fw::CmdUI after(ID_TEMPERATURE_CONTROL);
     App().OnUpdateEnableTemperatureControl(after);
     EXPECT_EQ(after.GetCheck(), before == 1 ? 0 : 1);
+    // A toggle while another command is outstanding is refused by the
+    // instrument object; it goes out at a later idle period, and the command
+    // itself returns at once.
+    const std::string back = before == 1 ? "B" : "N";
+    const auto sentBack = [&] {
+        size_t n = 0;
+        for (const auto& l : tap->LinesWith(back)) n += l.text == back;
+        return n;
+    };
+    ASSERT_TRUE(Until([] { return App().m_beam.SetTemperature(-12.0) != FALSE; }));
+    ASSERT_TRUE(Run(ID_TEMPERATURE_CONTROL));
+    EXPECT_EQ(sentBack(), 0u);
+    ASSERT_TRUE(Until([&] { return sentBack() == 1; }));
+    ASSERT_TRUE(Until([&] {
+        BeamState s;
+        return App().m_beam.GetState(s) && s.mode == before;
+    }));
+
     App().m_bTestRunning = TRUE;
     fw::CmdUI running(ID_TEMPERATURE_CONTROL);
     App().OnUpdateEnableTemperatureControl(running);

@@ -112,7 +112,31 @@ protected:
     fw::ScriptedOpenDialogs dialogs;
 };
 
-TEST_F(FileCommandsTest, ThousandFilesInEachFormatInTheDialogsOrderWithProgressRecentFilesUntouched) {
+struct FormatCase {
+    UINT command;
+    int type;
+    const char* caption;
+    const char* name;
+    std::string (*output)(const std::string&);
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const FormatCase kFormats[] = {
+    {ID_BATCH_EXPORT_DATA, 0, "Batch Export Data", "csv",
+     [](const std::string& p) { return p.substr(0, p.size() - 3) + "csv"; }},
+    {ID_BATCH_EXPORT_DATA, 1, "Batch Export Data", "dat",
+     [](const std::string& p) { return p.substr(0, p.size() - 3) + "dat"; }},
+    {ID_BATCH_EXPORT_RESULTS, 0, "Batch Export Results", "LIMS",
+     [](const std::string& p) { return p.substr(0, p.size() - 4) + "LIMS.csv"; }},
+};
+
+class ThousandFiles : public FileCommandsTest, public testing::WithParamInterface<FormatCase> {};
+
+TEST_P(ThousandFiles, InTheDialogsOrderWithProgressRecentFilesUntouched) {
+    const FormatCase& c = GetParam();
     App().AddToRecentFileList(Test("mine1.ryx"));
     App().AddToRecentFileList(Test("mine2.ryx"));
     const std::vector<std::string> recent = App().GetRecentFileList()->Entries();
@@ -121,55 +145,43 @@ TEST_F(FileCommandsTest, ThousandFilesInEachFormatInTheDialogsOrderWithProgressR
 
     const std::vector<std::string> files = Copies(1000);
     fw::ServiceScope scope(dialogs);
-    struct Case {
-        UINT command;
-        int type;
-        const char* caption;
-        std::string (*output)(const std::string&);
-    };
-    const Case cases[] = {
-        {ID_BATCH_EXPORT_DATA, 0, "Batch Export Data",
-         [](const std::string& p) { return p.substr(0, p.size() - 3) + "csv"; }},
-        {ID_BATCH_EXPORT_DATA, 1, "Batch Export Data",
-         [](const std::string& p) { return p.substr(0, p.size() - 3) + "dat"; }},
-        {ID_BATCH_EXPORT_RESULTS, 0, "Batch Export Results",
-         [](const std::string& p) { return p.substr(0, p.size() - 4) + "LIMS.csv"; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.output(files[0]));
-        dialogs.Script({fw::ScriptedOpenDialogs::Ok(files, 1, c.type)});
-        ASSERT_TRUE(Run(c.command));
-        EXPECT_EQ(dialogs.Dialogs().back().caption, c.caption);
-        ASSERT_EQ(App().m_exportQueue.size(), 1000u);
-        QProgressBar* bar = App().m_pMainFrame->Progress();
-        ASSERT_NE(bar, nullptr);
-        EXPECT_EQ(bar->minimum(), 1);
-        EXPECT_EQ(bar->maximum(), 1000);
-        EXPECT_FALSE(BatchEnabled()) << "no second batch while one runs";
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok(files, 1, c.type)});
+    ASSERT_TRUE(Run(c.command));
+    EXPECT_EQ(dialogs.Dialogs().back().caption, c.caption);
+    EXPECT_EQ(App().m_strExportFormat, c.name);
+    ASSERT_EQ(App().m_exportQueue.size(), 1000u);
+    QProgressBar* bar = App().m_pMainFrame->Progress();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_EQ(bar->maximum(), 1000);
+    EXPECT_EQ(App().m_pMainFrame->GetPaneText(0), c.caption);
+    EXPECT_FALSE(BatchEnabled()) << "no second batch while one runs";
 
-        // The loop works the queue off, one file per idle period.
-        std::vector<int> progress;
-        ASSERT_TRUE(Until(
-            [&] {
-                if (QProgressBar* b = App().m_pMainFrame->Progress()) progress.push_back(b->value());
-                return App().m_exportQueue.empty();
-            },
-            300000));
-        EXPECT_EQ(App().m_pMainFrame->Progress(), nullptr);
-        EXPECT_TRUE(BatchEnabled());
-        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-        EXPECT_GT(progress.size(), 100u) << "the loop ran between the files";
-        const BatchExportJob& job = App().ExportJob();
-        ASSERT_EQ(job.Written().size(), 1000u);
-        for (size_t i = 0; i < files.size(); ++i) ASSERT_EQ(job.Written()[i], c.output(files[i])) << i;
-        EXPECT_FALSE(Read(c.output(files[999])).empty());
-        EXPECT_TRUE(job.Failures().empty());
-        EXPECT_EQ(boxes.Count(), 0u);
-        EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty()) << "every hidden document closed";
-    }
+    // The loop works the queue off, one file per idle period.
+    std::vector<int> progress;
+    ASSERT_TRUE(Until(
+        [&] {
+            if (QProgressBar* b = App().m_pMainFrame->Progress()) progress.push_back(b->value());
+            return App().m_exportQueue.empty();
+        },
+        600000));
+    EXPECT_EQ(App().m_pMainFrame->Progress(), nullptr);
+    EXPECT_TRUE(BatchEnabled());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GT(progress.size(), 100u) << "the loop ran between the files";
+    const BatchExportJob& job = App().ExportJob();
+    ASSERT_EQ(job.Written().size(), 1000u);
+    for (size_t i = 0; i < files.size(); ++i) ASSERT_EQ(job.Written()[i], c.output(files[i])) << i;
+    EXPECT_FALSE(Read(c.output(files[999])).empty());
+    EXPECT_TRUE(job.Failures().empty());
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty()) << "every hidden document closed";
     EXPECT_EQ(App().GetRecentFileList()->Entries(), recent);
     EXPECT_EQ(Read(App().GetRecentFileList()->ProfilePath()), profile) << "the list was not rewritten";
 }
+
+INSTANTIATE_TEST_SUITE_P(EachFormat, ThousandFiles, testing::ValuesIn(kFormats),
+                         [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(FileCommandsTest, BatchListsTheFilesItCouldNotExportAndSparesTheDosHeader) {
     const std::string good = Test("good.ryx");

@@ -7,7 +7,9 @@
 #include <QStringList>
 #include <clocale>
 
+#include "app/BatchExportJob.h"
 #include "app/CAboutBox.h"
+#include "app/CommandRules.h"
 #include "app/CQXRYXMainFrame.h"
 #include "app/CSplashWnd.h"
 #include "app/Menus.h"
@@ -61,6 +63,7 @@ void CQXRYXwApp::MapCommands() {
     });
     // Commands whose windows come with later work: in the menus, disabled.
     for (UINT id : kCommandsOfLaterWork) MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(false); });
+    MapFileCommands();
     MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
     MapCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     MapUpdate(ID_FILE_NEW, [this](fw::CmdUI& ui) { OnUpdateNoTestRunning(ui); });
@@ -176,7 +179,12 @@ void CQXRYXwApp::OnRaise(const std::vector<std::string>& files) {
 }
 
 void CQXRYXwApp::CreateTemplates() {
-    auto testDoc = [] { return std::unique_ptr<fw::Document>(new CQXRYXTestDoc); };
+    auto testDoc = [this] {
+        auto doc = std::make_unique<CQXRYXTestDoc>();
+        // Hidden opens list their failures themselves.
+        if (m_bQuietOpen) doc->m_bReportErrors = FALSE;
+        return std::unique_ptr<fw::Document>(std::move(doc));
+    };
     auto deltaDoc = [] { return std::unique_ptr<fw::Document>(new CQXRYXDeltaTcDoc); };
     auto make = [&](UINT id, std::function<std::unique_ptr<fw::Document>()> doc) {
         m_ownedTemplates.push_back(std::make_unique<fw::DocTemplate>(id, std::move(doc), m_frames.get()));
@@ -313,13 +321,14 @@ bool CQXRYXwApp::OnIdle(long count) {
     }
     if (fw::Application::OnIdle(count)) return true;
     if (!m_exportQueue.empty() && m_pMainFrame) fw::PostCommand(m_pMainFrame->Id(), ID_BATCH_EXPORT_NEXT);
+    RetryTemperatureControl();
     double bath = 0;
     if (!m_bTestRunning && m_beamOpen && theRegistry.GetTestBath(bath) == 0) {
         // Until the instrument has said which firmware it runs, the set-point
         // cannot be converted the way the instrument reads it.
         const std::string version = m_beam.GetFirmwareVersion();
         const uint32_t now = m_idleClock->Now();
-        if (!version.empty() && version != "?" && now - m_dwLastSetPointTick > kSetPointIntervalMs) {
+        if (!version.empty() && version != "?" && appcmd::SetPointDue(now, m_dwLastSetPointTick, kSetPointIntervalMs)) {
             if (m_beam.SetTemperature(bath)) m_dwLastSetPointTick = now;
         }
     }

@@ -19,7 +19,10 @@
 #include "res/MenuIds.h"
 #include "res/Resource.h"
 
+class BatchExportJob;
 class CQXRYXMainFrame;
+class CQXRYXTestDoc;
+class DeltaTcData;
 
 class CQXRYXwApp : public fw::Application {
     Q_OBJECT
@@ -75,7 +78,31 @@ public:
     std::vector<std::string> m_deltaTcFiles;
     CQXRYXMainFrame* m_pMainFrame = nullptr;
 
+    // The file commands and the temperature-control toggle (app/FileCommands.cpp).
+    void OnFileOpen();
+    void OnBatchExportData();
+    void OnBatchExportResults();
+    void BatchExport(BOOL results);
+    void OnBatchExportNext();
+    void OnUpdateBatchExport(fw::CmdUI& ui);
+    void OnCalculateDeltaTc();
+    void OnDeltaTcShow();
+    BOOL CheckDeltaTcPair(const DeltaTcData& first, const DeltaTcData& second);
+    void OnEnableTemperatureControl();
+    void OnUpdateEnableTemperatureControl(fw::CmdUI& ui);
+    // A test file opened through the report template without a window, the
+    // recent files or a message of its own; null when it cannot be read.
+    CQXRYXTestDoc* OpenTestHidden(const std::string& path);
+    BatchExportJob& ExportJob();
+
 private:
+    void MapFileCommands();
+    // The toggle's value while a refused send waits for the next idle period; -1: none.
+    void RetryTemperatureControl();
+    int m_pendingTemperatureControl = -1;
+    bool m_bQuietOpen = false;
+    std::unique_ptr<BatchExportJob> m_exportJob;
+
     void CreateTemplates();
     void OnRaise(const std::vector<std::string>& files);
     void MapCommands();
@@ -96,8 +123,7 @@ private:
 // The commands whose windows or dialogs come with later work: in the menus,
 // disabled by the application's update handler.
 inline constexpr UINT kCommandsOfLaterWork[] = {
-    ID_FILE_OPEN,           ID_BATCH_EXPORT_DATA,   ID_BATCH_EXPORT_RESULTS, ID_CALCULATE_DELTA_TC,
-    ID_TEMPERATURE_CONTROL, ID_SETUP_INSTRUMENT,    ID_CALIBRATE_TEMPERATURE,
+    ID_SETUP_INSTRUMENT, ID_CALIBRATE_TEMPERATURE,
     ID_VERIFICATION};
 
 // The string shown for a window that this version of the station lacks.

@@ -235,6 +235,7 @@ const StringEntry kStringTable[] = {
     {932, "The data directory %1 cannot be used: it does not exist, is not a folder or cannot be written. Please choose another one on the Archive page of Instrument Setup."},  // own wording
     {933, "No data directory has been chosen. Please choose one on the Archive page of Instrument Setup."},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
+    {1510, "The following files were not exported :%1"},  // own wording
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording
     {61475, "Out of memory."},

@@ -185,8 +185,10 @@ Document* DocTemplate::OpenDocumentFile(const char* path, bool visible) {
     doc->m_template = this;
     m_documents.push_back(std::move(owned));
     bool ok = path ? doc->OnOpenDocument(path) : doc->OnNewDocument();
-    if (ok && path) doc->SetPathName(path);
-    if (ok && m_frames) ok = m_frames->CreateFrame(*this, *doc, visible);
+    // A hidden open (a batch export, a comparison, a preview) is no choice of
+    // the user's: it makes no window and leaves the recent files alone.
+    if (ok && path) doc->SetPathName(path, visible);
+    if (ok && m_frames && visible) ok = m_frames->CreateFrame(*this, *doc, visible);
     if (!ok) {
         CloseDocument(doc);
         return nullptr;

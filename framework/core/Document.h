@@ -132,6 +132,7 @@ public:
 
     // path null: a new document (OnNewDocument), else the file. Frames come
     // from the factory; null when anything fails (reported by the document).
+    // Hidden (visible false): no frame, and the path stays off the recent files.
     Document* OpenDocumentFile(const char* path, bool visible = true);
     // A frame with a view on a document already open (a second window).
     bool CreateFrame(Document& doc, bool visible = true);

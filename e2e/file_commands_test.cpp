@@ -1,0 +1,440 @@
+// The file commands of the running station: batch exports of a thousand test
+// files in each format, Delta Tc of two tests at -12 and -18 degC, the file
+// dialogs on the offscreen platform (veto, preview) with their screenshots,
+// and the temperature-control toggle on the simulated instrument.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <fstream>
+
+#include "app/BatchExportJob.h"
+#include "app/CQXRYXMainFrame.h"
+#include "app/CommandRules.h"
+#include "app/FileDialogsWithPreview.h"
+#include "app/tests/support/GeneratedTests.h"
+#include "data/CQXRYXDeltaTcDoc.h"
+#include "data/DeltaTcCompute.h"
+#include "e2e/support/Station.h"
+#include "framework/core/Strings.h"
+#include "framework/ui/ListCtrl.h"
+#include "framework/ui/OpenFileDialog.h"
+#include "framework/ui/RecentFileList.h"
+#include "instrument/BeamState.h"
+#include "platform/Paths.h"
+
+namespace e2e {
+namespace {
+
+std::string Read(const std::string& path) {
+    std::string s;
+    platform::ReadWholeFile(path, s);
+    return s;
+}
+
+void Shoot(QWidget* w, const char* name) {
+    QDir().mkpath(RYX_E2E_ARTEFACTS);
+    const QImage shot = w->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(QString(RYX_E2E_ARTEFACTS) + "/" + name));
+}
+
+// Runs act in the dialog's loop once it lists folder (Qt reads folders on a
+// thread of its own).
+void WhenListed(QWidget* w, const std::string& folder, std::function<void()> act) {
+    auto* q = static_cast<QFileDialog*>(w);
+    auto* model = q->findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    const QString dir = QString::fromStdString(folder);
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, q, [=](const QString& loaded) {
+        if (*done || loaded != dir) return;
+        *done = true;
+        QTimer::singleShot(0, q, act);
+    });
+    q->setDirectory(dir);
+}
+
+// Names typed into the dialog's file name, as the user types them.
+void Type(QFileDialog* q, const QString& names) {
+    auto* edit = q->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(edit, nullptr);
+    edit->setText(names);
+}
+
+class FileCommandsTest : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        StartInstrument();
+        WriteSettings(-12.0);
+        ASSERT_TRUE(StartStation());
+        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+        folder = platform::JoinPath(DataDir(), "tests");
+        ASSERT_EQ(platform::EnsureDirectory(folder), 0u);
+    }
+    void TearDown() override {
+        fw::QtOpenDialogs::SetShownHook(nullptr);
+        StationTest::TearDown();
+    }
+    std::string Test(const std::string& name, const gentest::Creep& c = {}) {
+        const std::string p = platform::JoinPath(folder, name);
+        EXPECT_TRUE(gentest::WriteTest(p, c));
+        return p;
+    }
+    // count copies of one generated test, named T0000.ryx and on.
+    std::vector<std::string> Copies(int count) {
+        const std::string bytes = Read(Test("model.ryx"));
+        std::vector<std::string> out;
+        for (int i = 0; i < count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "T%04d.ryx", i);
+            out.push_back(platform::JoinPath(folder, name));
+            std::ofstream(out.back(), std::ios::binary) << bytes;
+        }
+        return out;
+    }
+    bool Run(UINT id) { return App().m_pMainFrame->OnCmdMsg(id); }
+    bool BatchEnabled() {
+        fw::CmdUI ui(ID_BATCH_EXPORT_DATA);
+        App().OnUpdateBatchExport(ui);
+        return ui.IsEnabled();
+    }
+    std::string folder;
+    fw::ScriptedOpenDialogs dialogs;
+};
+
+struct FormatCase {
+    UINT command;
+    int type;
+    const char* caption;
+    const char* name;
+    std::string (*output)(const std::string&);
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const FormatCase kFormats[] = {
+    {ID_BATCH_EXPORT_DATA, 0, "Batch Export Data", "csv",
+     [](const std::string& p) { return p.substr(0, p.size() - 3) + "csv"; }},
+    {ID_BATCH_EXPORT_DATA, 1, "Batch Export Data", "dat",
+     [](const std::string& p) { return p.substr(0, p.size() - 3) + "dat"; }},
+    {ID_BATCH_EXPORT_RESULTS, 0, "Batch Export Results", "LIMS",
+     [](const std::string& p) { return p.substr(0, p.size() - 4) + "LIMS.csv"; }},
+};
+
+class ThousandFiles : public FileCommandsTest, public testing::WithParamInterface<FormatCase> {};
+
+TEST_P(ThousandFiles, InTheDialogsOrderWithProgressRecentFilesUntouched) {
+    const FormatCase& c = GetParam();
+    App().AddToRecentFileList(Test("mine1.ryx"));
+    App().AddToRecentFileList(Test("mine2.ryx"));
+    const std::vector<std::string> recent = App().GetRecentFileList()->Entries();
+    const std::string profile = Read(App().GetRecentFileList()->ProfilePath());
+    ASSERT_FALSE(profile.empty());
+
+    const std::vector<std::string> files = Copies(1000);
+    fw::ServiceScope scope(dialogs);
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok(files, 1, c.type)});
+    ASSERT_TRUE(Run(c.command));
+    EXPECT_EQ(dialogs.Dialogs().back().caption, c.caption);
+    EXPECT_EQ(App().m_strExportFormat, c.name);
+    ASSERT_EQ(App().m_exportQueue.size(), 1000u);
+    QProgressBar* bar = App().m_pMainFrame->Progress();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_EQ(bar->maximum(), 1000);
+    EXPECT_EQ(App().m_pMainFrame->GetPaneText(0), c.caption);
+    EXPECT_FALSE(BatchEnabled()) << "no second batch while one runs";
+
+    // The loop works the queue off, one file per idle period.
+    std::vector<int> progress;
+    ASSERT_TRUE(Until(
+        [&] {
+            if (QProgressBar* b = App().m_pMainFrame->Progress()) progress.push_back(b->value());
+            return App().m_exportQueue.empty();
+        },
+        600000));
+    EXPECT_EQ(App().m_pMainFrame->Progress(), nullptr);
+    EXPECT_TRUE(BatchEnabled());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GT(progress.size(), 100u) << "the loop ran between the files";
+    const BatchExportJob& job = App().ExportJob();
+    ASSERT_EQ(job.Written().size(), 1000u);
+    for (size_t i = 0; i < files.size(); ++i) ASSERT_EQ(job.Written()[i], c.output(files[i])) << i;
+    EXPECT_FALSE(Read(c.output(files[999])).empty());
+    EXPECT_TRUE(job.Failures().empty());
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty()) << "every hidden document closed";
+    EXPECT_EQ(App().GetRecentFileList()->Entries(), recent);
+    EXPECT_EQ(Read(App().GetRecentFileList()->ProfilePath()), profile) << "the list was not rewritten";
+}
+
+INSTANTIATE_TEST_SUITE_P(EachFormat, ThousandFiles, testing::ValuesIn(kFormats),
+                         [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FileCommandsTest, BatchListsTheFilesItCouldNotExportAndSparesTheDosHeader) {
+    const std::string good = Test("good.ryx");
+    const std::string pair = Test("T1.RYX");
+    std::ofstream(platform::JoinPath(folder, "T1.BDT")) << "bdt";
+    std::ofstream(platform::JoinPath(folder, "T1.DAT")) << "DOS header";
+    const std::string broken = platform::JoinPath(folder, "broken.ryx");
+    std::ofstream(broken) << "not a test";
+    fw::ServiceScope scope(dialogs);
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({good, pair, broken}, 1, 1)});
+    ASSERT_TRUE(Run(ID_BATCH_EXPORT_DATA));
+    ASSERT_TRUE(Until([] { return App().m_exportQueue.empty(); }));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], "The following files were not exported :\n\t" + pair + "\n\t" + broken);
+    EXPECT_EQ(Read(platform::JoinPath(folder, "T1.DAT")), "DOS header");
+    EXPECT_FALSE(Read(platform::JoinPath(folder, "good.dat")).empty());
+}
+
+TEST_F(FileCommandsTest, NoTestFileChosenOrAFailedSelectionGivesOneMessage) {
+    fw::ServiceScope scope(dialogs);
+    // A failed selection: 657 from the dialog and nothing after it.
+    dialogs.Script({fw::ScriptedOpenDialogs::Fail(), fw::ScriptedOpenDialogs::Ok({Test("a.ryx")})});
+    ASSERT_TRUE(Run(ID_BATCH_EXPORT_RESULTS));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(657)});
+    EXPECT_TRUE(App().m_exportQueue.empty());
+    EXPECT_EQ(App().m_pMainFrame->Progress(), nullptr);
+    boxes.Clear();
+    // Only foreign files: 658 and the dialog stays; Cancel then ends it.
+    const std::string text = platform::JoinPath(folder, "notes.txt");
+    std::ofstream(text) << "x";
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({text}), fw::ScriptedOpenDialogs::Cancel()});
+    ASSERT_TRUE(Run(ID_BATCH_EXPORT_DATA));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::FormatString1(658, "\n\t" + text)});
+    EXPECT_TRUE(App().m_exportQueue.empty());
+}
+
+// Delta Tc of the binder at -12 and -18 degC, with the creep of the
+// simulator's binder: S(60 s) 200 and 400 MPa, m(60 s) 0.35 and 0.28.
+TEST_F(FileCommandsTest, DeltaTcOfTwoTestsShowsAboutPlusPointEight) {
+    const std::string warm = Test("b12.ryx", {-12.0f, 200.0, 0.35});
+    const std::string cold = Test("b18.ryx", {-18.0f, 400.0, 0.28});
+    // A test the user has open stays open.
+    fw::Document* mine = App().m_pReportTemplate->OpenDocumentFile(warm.c_str(), false);
+    ASSERT_NE(mine, nullptr);
+    fw::ServiceScope scope(dialogs);
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({warm, cold})});
+    ASSERT_TRUE(Run(ID_CALCULATE_DELTA_TC));
+    EXPECT_EQ(App().m_deltaTcFiles, (std::vector<std::string>{cold, warm}));
+    ASSERT_TRUE(Until([] { return !App().m_pDeltaTcTemplate->GetDocuments().empty(); }));
+    EXPECT_TRUE(App().m_deltaTcFiles.empty());
+    // Until the Delta Tc window is part of the station, its document says so.
+    for (const std::string& t : boxes.Texts()) EXPECT_EQ(t, fw::FormatString1(890, "Delta Tc"));
+    auto* doc = static_cast<CQXRYXDeltaTcDoc*>(App().m_pDeltaTcTemplate->GetDocuments().front().get());
+    EXPECT_EQ(doc->m_data1.m_strFileName.m_data, "b18");
+    EXPECT_EQ(doc->m_data2.m_strFileName.m_data, "b12");
+    const DeltaTcResults r = ComputeDeltaTc(doc->m_data1, doc->m_data2);
+    std::printf("Tc,S = %.2f degC, Tc,m = %.2f degC, Delta Tc = %+.2f degC\n", r.tcStiffness.m_data,
+                r.tcMValue.m_data, r.deltaTc.m_data);
+    EXPECT_NEAR(r.deltaTc.m_data, 0.8, 0.1);
+    EXPECT_EQ(FormatDeltaTc(r).deltaTc, " 0.8");
+    ASSERT_EQ(App().m_pReportTemplate->GetDocuments().size(), 1u);
+    EXPECT_EQ(App().m_pReportTemplate->GetDocuments().front().get(), mine);
+    EXPECT_TRUE(std::find(App().GetRecentFileList()->Entries().begin(), App().GetRecentFileList()->Entries().end(),
+                          "Delta Tc") == App().GetRecentFileList()->Entries().end());
+}
+
+TEST_F(FileCommandsTest, DeltaTcRefusesAnUnreadableFileAndAPairThatFailsTheCheck) {
+    const std::string warm = Test("b12.ryx", {-12.0f, 200.0, 0.35});
+    const std::string same = Test("s12.ryx", {-12.0f, 400.0, 0.28});
+    const std::string reversed = Test("r18.ryx", {-18.0f, 200.0, 0.28});
+    const std::string broken = platform::JoinPath(folder, "broken.ryx");
+    std::ofstream(broken) << "not a test";
+    struct Case {
+        std::string second;
+        std::string message;
+    };
+    const Case cases[] = {
+        {broken, fw::LoadString(659)},
+        {same, fw::LoadString(662)},
+        {reversed, "The two specimens used to calculate Critical Temperature should  meet the following "
+                   "criteria...\n\tS1 < 300.0 < S2\n\tm2 < 0.300 < m1\nThe specimen values are...\n\tS1 = "
+                   "200.0,\tm1 = 0.280\n\tS2 = 200.0,\tm2 = 0.350"},
+    };
+    fw::ServiceScope scope(dialogs);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.second);
+        boxes.Clear();
+        dialogs.Script({fw::ScriptedOpenDialogs::Ok({warm, c.second})});
+        ASSERT_TRUE(Run(ID_CALCULATE_DELTA_TC));
+        ASSERT_TRUE(Until([] { return App().m_deltaTcFiles.empty(); }));
+        App().RunUntil([&] { return boxes.Count() > 0; }, 2000);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
+        EXPECT_TRUE(App().m_pDeltaTcTemplate->GetDocuments().empty());
+        EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty());
+    }
+    // A selection of one test file and a text file: 661 names it, 413 keeps the dialog.
+    const std::string text = platform::JoinPath(folder, "notes.txt");
+    std::ofstream(text) << "x";
+    boxes.Clear();
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({warm, text}), fw::ScriptedOpenDialogs::Cancel()});
+    ASSERT_TRUE(Run(ID_CALCULATE_DELTA_TC));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{fw::FormatString1(661, "\n\t" + text), fw::LoadString(413)}));
+    EXPECT_TRUE(App().m_deltaTcFiles.empty());
+}
+
+// The real dialogs, offscreen: what they show, their veto, the preview.
+TEST_F(FileCommandsTest, DialogsOffscreenVetoAndPreview) {
+    const std::string a = Test("a.ryx", {-12.0f, 200.0, 0.35, "Project A", "Op A", "Beam A"});
+    const std::string b = Test("b.ryx", {-18.0f, 400.0, 0.28, "Project B", "Op B", "Beam B"});
+    const std::string notes = platform::JoinPath(folder, "notes.txt");
+    std::ofstream(notes) << "x";
+
+    // Batch export: foreign files only are refused with 658 and the dialog stays.
+    bool stayed = false;
+    QStringList types;
+    std::string okText;
+    fw::QtOpenDialogs::SetShownHook([&](QWidget* w) {
+        WhenListed(w, folder, [&, w] {
+            auto* q = static_cast<QFileDialog*>(w);
+            okText = q->labelText(QFileDialog::Accept).toStdString();
+            auto* combo = q->findChild<QComboBox*>("fileType");
+            for (int i = 0; combo && i < combo->count(); ++i) types << combo->itemText(i);
+            Shoot(w, "batch-export-dialog.png");
+            Type(q, QStringLiteral("notes.txt"));
+            static_cast<QDialog*>(q)->accept();
+            stayed = q->isVisible();
+            Type(q, QStringLiteral("\"a.ryx\" \"b.ryx\""));
+            static_cast<QDialog*>(q)->accept();
+        });
+    });
+    ASSERT_TRUE(Run(ID_BATCH_EXPORT_DATA));
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(okText, "Export");
+    EXPECT_EQ(types, (QStringList{"Comma Separated Values (*.csv)", "ASCII file format      (*.dat)"}));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::FormatString1(658, "\n\t" + notes)});
+    EXPECT_EQ(App().m_exportQueue, (std::vector<std::string>{b, a}));
+    ASSERT_TRUE(Until([] { return App().m_exportQueue.empty(); }));
+    boxes.Clear();
+
+    // Delta Tc: one file is refused with 413, two are taken.
+    std::string hint;
+    fw::QtOpenDialogs::SetShownHook([&](QWidget* w) {
+        WhenListed(w, folder, [&, w] {
+            auto* q = static_cast<QFileDialog*>(w);
+            if (auto* h = q->findChild<QLabel*>("hint")) hint = h->text().toStdString();
+            Shoot(w, "delta-tc-dialog.png");
+            Type(q, QStringLiteral("a.ryx"));
+            static_cast<QDialog*>(q)->accept();
+            stayed = q->isVisible();
+            Type(q, QStringLiteral("\"a.ryx\" \"b.ryx\""));
+            static_cast<QDialog*>(q)->accept();
+        });
+    });
+    stayed = false;
+    ASSERT_TRUE(Run(ID_CALCULATE_DELTA_TC));
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(hint, "Use the keyboard Ctrl button and mouse to select two *.ryx files.");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(413)});
+    EXPECT_EQ(App().m_deltaTcFiles.size(), 2u);
+    ASSERT_TRUE(Until([] { return App().m_deltaTcFiles.empty(); }));
+    boxes.Clear();
+
+    // Open: two files are refused with 414; Preview of three lists the two
+    // tests (415 for the one that is not) and the second row opens b.ryx.
+    std::ofstream(platform::JoinPath(folder, "foreign.ryx")) << "not a test";
+    int rows = 0;
+    std::string firstRow;
+    fw::QtOpenDialogs::SetShownHook([&](QWidget* w) {
+        WhenListed(w, folder, [&, w] {
+            auto* q = static_cast<QFileDialog*>(w);
+            Shoot(w, "open-dialog.png");
+            Type(q, QStringLiteral("\"a.ryx\" \"b.ryx\""));
+            static_cast<QDialog*>(q)->accept();
+            stayed = q->isVisible();
+            // The preview list comes up in a loop of its own.
+            QTimer::singleShot(0, [&] {
+                auto* preview = qobject_cast<FilePreview*>(QApplication::activeModalWidget());
+                ASSERT_NE(preview, nullptr);
+                rows = preview->List()->GetItemCount();
+                firstRow = preview->List()->GetItemText(0, 0) + "|" + preview->List()->GetItemText(0, 2) + "|" +
+                           preview->List()->GetItemText(0, 3) + "|" + preview->List()->GetItemText(0, 4);
+                Shoot(preview, "file-preview.png");
+                preview->List()->SetSelectedRow(1);
+                preview->accept();
+            });
+            Type(q, QStringLiteral("\"a.ryx\" \"b.ryx\" \"foreign.ryx\""));
+            q->findChild<QPushButton*>("preview")->click();
+        });
+    });
+    stayed = false;
+    ASSERT_TRUE(Run(ID_FILE_OPEN));
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(firstRow, "a.ryx|Project A|Beam A|Op A");
+    ASSERT_GE(boxes.Count(), 2u);
+    EXPECT_EQ(boxes.Texts()[0], fw::LoadString(414));
+    EXPECT_EQ(boxes.Texts()[1], fw::LoadString(415));
+    // b.ryx opens in its report window, or, while that window is not part of
+    // the station, the box says so by its name.
+    if (boxes.Count() > 2)
+        EXPECT_EQ(boxes.Texts()[2], fw::FormatString1(890, "b.ryx"));
+    else
+        EXPECT_NE(App().m_pReportTemplate->FindDocument(b), nullptr);
+}
+
+TEST_F(FileCommandsTest, TemperatureControlTogglesWithoutWaitingAndNotWhileTheLinkIsDown) {
+    ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "2.000"; }));
+    BeamState state;
+    ASSERT_TRUE(Until([&] { return App().m_beam.GetState(state) && App().m_beam.GetStatus() == 0; }));
+    fw::CmdUI ui(ID_TEMPERATURE_CONTROL);
+    App().OnUpdateEnableTemperatureControl(ui);
+    EXPECT_TRUE(ui.IsEnabled());
+    const int before = state.mode;
+    const std::string command = before == 1 ? "N" : "B";
+    ASSERT_TRUE(Run(ID_TEMPERATURE_CONTROL));
+    const auto sent = [&] {
+        size_t n = 0;
+        for (const auto& l : tap->LinesWith(command)) n += l.text == command;
+        return n;
+    };
+    ASSERT_TRUE(Until([&] { return sent() == 1; }));
+    ASSERT_TRUE(Until([&] {
+        BeamState s;
+        return App().m_beam.GetState(s) && s.mode != before;
+    }));
+    fw::CmdUI after(ID_TEMPERATURE_CONTROL);
+    App().OnUpdateEnableTemperatureControl(after);
+    EXPECT_EQ(after.GetCheck(), before == 1 ? 0 : 1);
+    // A toggle while another command is outstanding is refused by the
+    // instrument object; it goes out at a later idle period, and the command
+    // itself returns at once.
+    const std::string back = before == 1 ? "B" : "N";
+    const auto sentBack = [&] {
+        size_t n = 0;
+        for (const auto& l : tap->LinesWith(back)) n += l.text == back;
+        return n;
+    };
+    ASSERT_TRUE(Until([] { return App().m_beam.SetTemperature(-12.0) != FALSE; }));
+    ASSERT_TRUE(Run(ID_TEMPERATURE_CONTROL));
+    EXPECT_EQ(sentBack(), 0u);
+    ASSERT_TRUE(Until([&] { return sentBack() == 1; }));
+    ASSERT_TRUE(Until([&] {
+        BeamState s;
+        return App().m_beam.GetState(s) && s.mode == before;
+    }));
+
+    App().m_bTestRunning = TRUE;
+    fw::CmdUI running(ID_TEMPERATURE_CONTROL);
+    App().OnUpdateEnableTemperatureControl(running);
+    EXPECT_FALSE(running.IsEnabled());
+    App().m_bTestRunning = FALSE;
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -8,6 +8,7 @@
 #include "framework/ui/Frames.h"
 
 class CQXBendingBeam;
+struct CalibrateChain;
 class CStatus;
 class QMimeData;
 
@@ -45,6 +46,7 @@ protected:
 private:
     void PreCreateWindow();
     void MapCalibrateCommands();
+    CalibrateChain Chain();
 
     CStatus* m_pInstrumentBar;  // a child widget: Qt deletes it with the frame
     CQXBendingBeam* m_pBeam = nullptr;

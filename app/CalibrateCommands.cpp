@@ -4,6 +4,7 @@
 // stack and shown modally; nothing follows one that did not end with OK.
 #include <cfloat>
 
+#include "app/CalibrateChain.h"
 #include "app/CQXRYXMainFrame.h"
 #include "app/CQXRYXwApp.h"
 #include "calibration/CCheckWiz.h"
@@ -48,28 +49,44 @@ void CQXRYXMainFrame::MapCalibrateCommands() {
         MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(!TestRunning()); });
 }
 
-void CQXRYXMainFrame::OnCalibrateDeflection() {
-    {
-        CalibrationDeflectionWizard deflection(*m_pBeam);
-        if (deflection.DoModal() != IDOK) return;
-    }
-    {
-        CalibrationForceWizard force(*m_pBeam);
-        if (force.DoModal() != IDOK) return;
-    }
+void RunDeflectionChain(const CalibrateChain& chain) {
+    if (chain.deflection() != IDOK) return;
+    if (chain.force() != IDOK) return;
     // FLT_MAX: no datum until the datum wizard measures one against the new
     // calibration. A datum that stays would pass for valid: say so.
     if (theRegistry.SetAutoThicknessDatum(static_cast<double>(FLT_MAX)) != 0)
         fw::ShowMessage(IDS_DATUM_NOT_UNSET, MB_OK | MB_ICONEXCLAMATION);
-    OnConfidenceTest();
+    chain.confidence();
+}
+
+void RunForceChain(const CalibrateChain& chain) {
+    if (chain.force() != IDOK) return;
+    chain.confidence();
+}
+
+CalibrateChain CQXRYXMainFrame::Chain() {
+    CalibrateChain chain;
+    chain.deflection = [this] {
+        CalibrationDeflectionWizard wizard(*m_pBeam);
+        return wizard.DoModal();
+    };
+    chain.force = [this] {
+        CalibrationForceWizard wizard(*m_pBeam);
+        return wizard.DoModal();
+    };
+    chain.confidence = [this] {
+        CCheckWiz wizard(*m_pBeam);
+        return wizard.DoModal();
+    };
+    return chain;
+}
+
+void CQXRYXMainFrame::OnCalibrateDeflection() {
+    RunDeflectionChain(Chain());
 }
 
 void CQXRYXMainFrame::OnCalibrateForce() {
-    {
-        CalibrationForceWizard force(*m_pBeam);
-        if (force.DoModal() != IDOK) return;
-    }
-    OnConfidenceTest();
+    RunForceChain(Chain());
 }
 
 void CQXRYXMainFrame::OnConfidenceTest() {

@@ -174,7 +174,8 @@ TEST_F(CalibrationTest, CancellingTheDeflectionWizardEndsTheChain) {
     EXPECT_EQ(d, before);
 }
 
-// Without a complete calibration the datum command asks first; No opens nothing.
+// Without a complete calibration the datum command asks first: No opens
+// nothing, Yes the deflection chain.
 TEST_F(CalibrationTest, DatumWithoutCalibrationAsks728) {
     StartInstrument();
     WriteSettings();
@@ -183,7 +184,7 @@ TEST_F(CalibrationTest, DatumWithoutCalibrationAsks728) {
     ASSERT_EQ(hive->SetValue(theRegistry.KeyPath("Force"), "Constant",
                              platform::RegValue{platform::kRegDword, std::string(4, '\0')}),
               0u);
-    boxes.Answer({IDOK, IDNO});
+    boxes.Answer({IDOK, IDNO, IDYES});
     ASSERT_TRUE(StartStation());
     WizardOperator op(*sim, App().m_beam);
     op.CancelEverything();
@@ -194,6 +195,10 @@ TEST_F(CalibrationTest, DatumWithoutCalibrationAsks728) {
     EXPECT_EQ(boxes.Texts()[1], fw::LoadString(728));
     EXPECT_EQ(boxes.Boxes()[1].type, MB_YESNO);
     EXPECT_EQ(op.Dialogs(), std::vector<unsigned>{131});
+    Command(ID_CALIBRATE_DATUM);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_EQ(boxes.Texts()[2], fw::LoadString(728));
+    EXPECT_EQ(op.Dialogs(), (std::vector<unsigned>{131, 131}));
 }
 
 TEST_F(CalibrationTest, TheCalibrateCommandsAreOffWhileATestRuns) {

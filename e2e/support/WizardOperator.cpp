@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "calibration/WizardDialog.h"
+#include "e2e/support/BenchActions.h"
 #include "instrument/CQXBendingBeam.h"
 
 namespace e2e {
@@ -13,9 +14,6 @@ namespace {
 // Well beyond the slowest chain under the sanitizers; only a script that
 // went wrong gets there.
 constexpr qint64 kGiveUpMs = 240000;
-
-using ryxsim::BeamKind;
-using ryxsim::GageLevel;
 
 }  // namespace
 
@@ -36,50 +34,7 @@ int WizardOperator::Count() {
 }
 
 void WizardOperator::FollowPrompts() {
-    // Deflection (131).
-    At(131, 1, [](ryxsim::Simulator& s) {
-        s.RemoveAllMasses();
-        s.InsertBeam(BeamKind::kNone);
-    });
-    At(131, 2, [](ryxsim::Simulator& s) {
-        s.PlaceGageBlock(GageLevel::kTop);
-        s.AddMass(100);
-    });
-    At(131, 4, [](ryxsim::Simulator& s) { s.PlaceGageBlock(GageLevel::kRed); });
-    At(131, 6, [](ryxsim::Simulator& s) { s.PlaceGageBlock(GageLevel::kWhite); });
-    At(131, 8, [](ryxsim::Simulator& s) { s.PlaceGageBlock(GageLevel::kBlue); });
-    // Force and compliance (133).
-    At(133, 1, [](ryxsim::Simulator& s) { s.InsertBeam(BeamKind::kNone); });
-    At(133, 2, [](ryxsim::Simulator& s) {
-        s.RemoveAllMasses();
-        s.PlaceGageBlock(GageLevel::kNone);
-        s.InsertBeam(BeamKind::kThickSteel);
-    });
-    At(133, 3, [](ryxsim::Simulator& s) { s.SetContactLoad(10.0); });
-    for (int step : {4, 6, 8, 10}) At(133, step, [](ryxsim::Simulator& s) { s.AddMass(100); });
-    At(133, 12, [](ryxsim::Simulator& s) {
-        s.RemoveAllMasses();
-        s.InsertBeam(BeamKind::kNone);
-    });
-    // Confidence test (132).
-    At(132, 1, [](ryxsim::Simulator& s) {
-        s.RemoveAllMasses();
-        s.InsertBeam(BeamKind::kThinSteel);
-        s.SetContactLoad(10.0);
-    });
-    At(132, 2, [](ryxsim::Simulator& s) { s.AddMass(100); });
-    At(132, 4, [](ryxsim::Simulator& s) { s.AddMass(300); });
-    At(132, 6, [](ryxsim::Simulator& s) {
-        s.RemoveAllMasses();
-        s.InsertBeam(BeamKind::kNone);
-    });
-    // Datum (153).
-    At(153, 1, [](ryxsim::Simulator& s) {
-        s.InsertBeam(BeamKind::kThickSteel);
-        s.SetContactLoad(35.0);
-    });
-    At(153, 3, [](ryxsim::Simulator& s) { s.FlipBeam(); });
-    At(153, 5, [](ryxsim::Simulator& s) { s.InsertBeam(BeamKind::kNone); });
+    for (auto& [where, action] : PromptActions()) m_actions[where] = action;
 }
 
 void WizardOperator::Tick() {

@@ -11,6 +11,7 @@
 
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
+#include "framework/ui/FileDialogs.h"
 #include "instrument/CQXBendingBeam.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
@@ -147,9 +148,7 @@ std::optional<long long> ParseInteger(const std::string& text) {
 }
 
 std::string FolderWithSeparator(const std::string& folder) {
-    std::string f = Trim(folder);
-    if (f.empty() || f.back() != '/') f += '/';
-    return f;
+    return fw::WithTrailingSeparator(Trim(folder));
 }
 
 bool DirectoryUsable(const std::string& folder) {

@@ -1,5 +1,7 @@
 #include "setup/CSetupSheet.h"
 
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 
 #include "platform/WinTypes.h"
@@ -43,6 +45,8 @@ void CSetupSheet::Build() {
                new CPageThree(m.m_confidence), new CPageFour(m.m_graphs),   new CPageOne(m.m_equipment),
                new CPageSeven(m.m_archive),    new CPageEight(m.m_beam),    new CPageNine(m.m_advanced)};
     for (CSetupPage* page : m_pages) AddPage(page);
+    // Wide enough for every tab title, as the page templates were.
+    if (auto* tabs = findChild<QTabWidget*>()) setMinimumWidth(tabs->tabBar()->sizeHint().width() + 40);
     QWidget* parent = parentWidget();
     m_redraw = [parent] { RedrawWithChildren(parent); };
 }

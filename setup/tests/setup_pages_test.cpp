@@ -16,35 +16,11 @@
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
 #include "setup/SetupSheetModel.h"
+#include "setup/tests/support/FakeInstrument.h"
 #include "setup/tests/support/SetupTestEnvironment.h"
 
 namespace setup {
 namespace {
-
-class FakeInstrument : public SetupInstrument {
-public:
-    std::string version = "?";
-    std::set<std::string> available = {"COM1", "COM2", "COM3", "COM4"};
-    std::string open;
-    std::vector<std::string> setPorts;
-    bool reloadOk = true;
-    int reloads = 0;
-
-    std::string GetFirmwareVersion() override { return version; }
-    unsigned SetPort(const std::string& name) override {
-        setPorts.push_back(name);
-        if (!available.count(name)) {
-            open.clear();
-            return 1117;
-        }
-        open = name;
-        return 0;
-    }
-    bool ReloadTemperatureEquation() override {
-        ++reloads;
-        return reloadOk;
-    }
-};
 
 std::string Cwd() {
     char buf[4096];

@@ -18,11 +18,13 @@
 #include "framework/core/CommandIds.h"
 #include "framework/core/Strings.h"
 #include "res/MenuIds.h"
+#include "res/Resource.h"
 
 CQXRYXMainFrame::CQXRYXMainFrame(CQXBendingBeam& beam) : m_pInstrumentBar(new CStatus(&beam, this)) {
     for (UINT id : {ID_HELP_FINDER, ID_HELP, ID_DEFAULT_HELP})
         MapCommand(id, [] { fw::ShowHelpTopic(kHelpTesting); });
     MapUpdate(ID_INDICATOR_BEAM_THICKNESS, [this](fw::CmdUI& ui) { ui.Enable(m_bShowThickness); });
+    MapCommand(ID_SETUP_INSTRUMENT, [this] { OnSetupInstrument(); });
 }
 
 CQXRYXMainFrame::~CQXRYXMainFrame() = default;

@@ -32,6 +32,9 @@ public:
     // A batch export in progress keeps the window open.
     bool OnClose() override;
 
+    // Instrument Setup: the sheet and its follow-up (SetupCommand.cpp).
+    void OnSetupInstrument();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

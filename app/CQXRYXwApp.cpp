@@ -59,6 +59,7 @@ void CQXRYXwApp::MapCommands() {
     // Commands whose windows come with later work: in the menus, disabled.
     for (UINT id : kCommandsOfLaterWork) MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(false); });
     MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
+    MapUpdate(ID_SETUP_INSTRUMENT, [this](fw::CmdUI& ui) { ui.Enable(!m_bTestRunning); });
     auto print = [this](fw::CmdUI& ui) { ui.Enable(m_pMainFrame && m_pMainFrame->GetActiveFrame()); };
     MapUpdate(ID_FILE_PRINT, print);
     MapUpdate(ID_FILE_PRINT_PREVIEW, print);

@@ -1,6 +1,8 @@
 // The station from start-up to shut-down against the simulated instrument.
 #include "e2e/support/Station.h"
 
+#include "e2e/support/SheetScript.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,9 +61,10 @@ TEST_F(StationTest, NothingStoredGivesOneBoxWithEveryLineInOrder) {
                                  fw::LoadString(571) + fw::LoadString(572) + fw::LoadString(573) +
                                  fw::LoadString(576) + fw::LoadString(574);
     EXPECT_EQ(boxes.Texts()[0], expected);
-    // The posted Instrument Setup runs from the loop; its sheet comes with
-    // later work, so it opens nothing and asks nothing.
-    App().RunUntil([] { return false; }, 300);
+    // The posted Instrument Setup opens the sheet from the loop; cancelled,
+    // it asks nothing more.
+    SheetScript cancel([](setup::CSetupSheet& sheet) { sheet.reject(); });
+    ASSERT_TRUE(Until([&] { return cancel.Shown() == 1; }));
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(Cwd(), startDir);  // no data directory to go to
 }

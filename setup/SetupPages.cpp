@@ -108,7 +108,13 @@ unsigned BeamInstrument::SetPort(const std::string& name) {
     return m_beam.SetPort(name);
 }
 bool BeamInstrument::ReloadTemperatureEquation() {
-    return m_beam.ReloadTemperatureEquation() != FALSE;
+    // The reload's FALSE also stands for "no offset for the set-point", which
+    // is what a coefficient change has just made so: what counts here is that
+    // the equation found all three stored coefficients.
+    m_beam.ReloadTemperatureEquation();
+    double v = 0;
+    return theRegistry.GetTemperatureA0(v) == 0 && theRegistry.GetTemperatureA1(v) == 0 &&
+           theRegistry.GetTemperatureA3(v) == 0;
 }
 
 // ---- texts ----
@@ -551,7 +557,10 @@ unsigned CPageOneModel::Write() {
 
 bool CPageOneModel::AfterCommit(PageControls&) {
     if (!m_changed) return true;
-    if (m_beam.ReloadTemperatureEquation()) return true;
+    char offsets[CQXRegistry::kOffsetsSize];
+    const bool cleared =
+        !m_clearOffsets || theRegistry.GetTemperatureOffsets(offsets, sizeof offsets) != 0;
+    if (m_beam.ReloadTemperatureEquation() && cleared) return true;
     fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }

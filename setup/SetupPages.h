@@ -82,6 +82,7 @@ public:
     virtual ~SetupInstrument() = default;
     virtual std::string GetFirmwareVersion() = 0;  // "?" until the instrument said
     virtual unsigned SetPort(const std::string& name) = 0;  // 0: open
+    // True when the equation now uses the stored coefficients.
     virtual bool ReloadTemperatureEquation() = 0;
 };
 

@@ -75,6 +75,9 @@ public:
     ChildFrame* GetParentFrame() const;
     // Draws the view; the default draws nothing.
     virtual void OnDraw(DrawContext& dc);
+    // Prepares the context before each OnDraw, on screen and on paper (a
+    // scroll view sets its mapping mode and origin); the default does nothing.
+    virtual void OnPrepareDC(DrawContext& dc);
     virtual void OnInitialUpdate() {}
     // Prints one page through OnDraw on a printing context.
     bool PrintTo(QPrinter& printer);

@@ -1,12 +1,10 @@
 #pragma once
 #include <string>
 
-#include "framework/ui/Application.h"
-
 namespace setuptest {
 
-fw::Application& App();
-// This test process's own configuration folder ($RYX_CONFIG_DIR).
+// This test process's own configuration folder ($RYX_CONFIG_DIR); the
+// application object is framework/ui's test one.
 const std::string& ConfigDir();
 
 }  // namespace setuptest

@@ -11,6 +11,7 @@
 
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/Help.h"
+#include "setup/CNumEdit.h"
 
 namespace setup {
 
@@ -87,7 +88,8 @@ void CSetupPage::SetItems(int id, const std::vector<std::string>& items) {
 
 QLineEdit* CSetupPage::AddNumber(QGridLayout* grid, int row, const NumField& field, const char* label,
                                  const char* unit) {
-    auto* edit = new QLineEdit;
+    // Each key is judged against the field's digits and open limits.
+    auto* edit = new CNumEdit(field.intDigits, field.fracDigits, field.minimum, field.maximum);
     edit->setObjectName(QString::number(field.id));
     edit->setMinimumWidth(110);
     edit->setMaximumWidth(150);
@@ -98,8 +100,9 @@ QLineEdit* CSetupPage::AddNumber(QGridLayout* grid, int row, const NumField& fie
     return edit;
 }
 
-QLineEdit* CSetupPage::AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars, int labelId) {
-    auto* edit = new QLineEdit;
+QLineEdit* CSetupPage::AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars, int labelId,
+                               bool coefficient) {
+    QLineEdit* edit = coefficient ? new CNumEdit(10, 10, CPageOneModel::kMin, CPageOneModel::kMax) : new QLineEdit;
     edit->setObjectName(QString::number(id));
     edit->setMaxLength(maxChars);
     edit->setMinimumWidth(160);
@@ -123,9 +126,9 @@ CPageOne::CPageOne(CPageOneModel& model) : CSetupPage(model) {
     QGridLayout* grid = Group(column, "Temperature Probe", &probe);
     AddControl(CPageOneModel::kProbeGroup, probe);
     AddEdit(grid, 0, CPageOneModel::kSerialNumber, "&S/N :", 15, CPageOneModel::kSerialLabel);
-    AddEdit(grid, 1, CPageOneModel::kA0, "A&0 :", 32767, CPageOneModel::kA0Label);
-    AddEdit(grid, 2, CPageOneModel::kA1, "A&1 :", 32767, CPageOneModel::kA1Label);
-    AddEdit(grid, 3, CPageOneModel::kA2, "A&2 :", 32767, CPageOneModel::kA2Label);
+    AddEdit(grid, 1, CPageOneModel::kA0, "A&0 :", 32767, CPageOneModel::kA0Label, true);
+    AddEdit(grid, 2, CPageOneModel::kA1, "A&1 :", 32767, CPageOneModel::kA1Label, true);
+    AddEdit(grid, 3, CPageOneModel::kA2, "A&2 :", 32767, CPageOneModel::kA2Label, true);
     column->addStretch(1);
 }
 
@@ -175,7 +178,8 @@ void CPageFour::OnAutoScale() {
 CPageFive::CPageFive(CPageFiveModel& model) : CSetupPage(model) {
     QVBoxLayout* column = Column(this);
     QGridLayout* grid = Group(column, "Bath &Temperature ");
-    auto* edit = new QLineEdit;
+    const NumField& f = model.Fields()[0];
+    auto* edit = new CNumEdit(f.intDigits, f.fracDigits, f.minimum, f.maximum);
     edit->setMaximumWidth(80);
     AddControl(CPageFiveModel::kTemperature, edit);
     grid->addWidget(edit, 0, 0);

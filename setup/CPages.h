@@ -36,7 +36,9 @@ public:
 protected:
     // Builders of the template's controls; each registers its control by id.
     QLineEdit* AddNumber(QGridLayout* grid, int row, const NumField& field, const char* label, const char* unit);
-    QLineEdit* AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars, int labelId = 0);
+    // coefficient: a numeric edit with the temperature coefficients' limits.
+    QLineEdit* AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars, int labelId = 0,
+                       bool coefficient = false);
 
 private:
     SetupPage& m_model;

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "framework/ui/Help.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
+#include "setup/CNumEdit.h"
 #include "setup/CSetupSheet.h"
 #include "setup/tests/support/FakeInstrument.h"
 #include "setup/tests/support/SetupTestEnvironment.h"
@@ -209,6 +211,21 @@ TEST_F(SetupSheetTest, PagesHandleAutoScaleBrowseFirmwareAndHelp) {
         autoScale->click();
         EXPECT_TRUE(graphs->GetDlgItem(CPageFourModel::kForce)->isEnabled());
         EXPECT_TRUE(graphs->GetDlgItem(CPageFourModel::kDeflection)->isEnabled());
+
+        // Typing goes through the fields' digits and open limits.
+        QLineEdit* top = Edit(sheet, S::kTabGageBlock, CPageTwoModel::kTop);
+        QLineEdit* bath = Edit(sheet, S::kTabBath, CPageFiveModel::kTemperature);
+        QLineEdit* a0 = Edit(sheet, S::kTabEquipment, CPageOneModel::kA0);
+        for (QLineEdit* e : {top, bath, a0}) {
+            ASSERT_NE(dynamic_cast<CNumEdit*>(e), nullptr);
+            e->clear();
+        }
+        QTest::keyClicks(top, "75");  // 75 mm is no gage block level
+        EXPECT_EQ(top->text().toStdString(), "7");
+        QTest::keyClicks(bath, "-45.");  // below the offset table, and whole degrees only
+        EXPECT_EQ(bath->text().toStdString(), "-4");
+        QTest::keyClicks(a0, "-1x");
+        EXPECT_EQ(a0->text().toStdString(), "-1");
 
         // Equipment at firmware 2: only the apparatus ID.
         CSetupPage* equipment = sheet.Page(S::kTabEquipment);

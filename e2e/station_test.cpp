@@ -1,8 +1,6 @@
 // The station from start-up to shut-down against the simulated instrument.
 #include "e2e/support/Station.h"
 
-#include "e2e/support/SheetScript.h"
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +19,7 @@
 #include "app/CStatus.h"
 #include "app/SingleInstance.h"
 #include "app/Termination.h"
+#include "e2e/support/SheetScript.h"
 #include "framework/core/Strings.h"
 #include "platform/Hive.h"
 #include "platform/Numbers.h"

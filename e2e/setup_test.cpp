@@ -14,6 +14,7 @@
 #include "e2e/support/SheetScript.h"
 #include "e2e/support/Station.h"
 #include "framework/core/Strings.h"
+#include "framework/ui/Dialogs.h"
 #include "framework/ui/FileDialogs.h"
 #include "platform/Hive.h"
 #include "platform/Numbers.h"
@@ -155,6 +156,59 @@ TEST_F(SetupE2ETest, InstrumentSetupIsInTheMenuAndDisabledWhileATestRuns) {
     frame->FindAction(ID_SETUP_INSTRUMENT)->trigger();
     EXPECT_EQ(ok.Shown(), 1);
     EXPECT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+}
+
+// The follow-up starts the calibrations through the Calibrate menu's own
+// commands: new gage-block levels advise a calibration (431) and start the
+// deflection wizard; a new bath set-point only advises.
+TEST_F(SetupE2ETest, TheFollowUpAdvisesAndStartsTheDeflectionChain) {
+    StartInstrument();
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+
+    struct Case {
+        int tab;
+        int id;
+        const char* text;
+        UINT message;
+        bool wizard;
+    };
+    const Case cases[] = {
+        {S::kTabGageBlock, setup::CPageTwoModel::kWhite, "13.100", 431, true},
+        {S::kTabBath, setup::CPageFiveModel::kTemperature, "-13", 431, false},
+    };
+    for (const Case& k : cases) {
+        boxes.Clear();
+        // Any other dialog that opens is a calibration wizard: noted and cancelled.
+        std::vector<std::string> wizards;
+        class WizardWatch : public QObject {
+        public:
+            explicit WizardWatch(std::vector<std::string>& seen) : m_seen(seen) { qApp->installEventFilter(this); }
+            ~WizardWatch() override { qApp->removeEventFilter(this); }
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                auto* d = dynamic_cast<fw::Dialog*>(watched);
+                if (event->type() == QEvent::Show && d && !dynamic_cast<setup::CSetupSheet*>(watched)) {
+                    m_seen.push_back(d->windowTitle().toStdString());
+                    QTimer::singleShot(0, d, [d] { d->reject(); });
+                }
+                return false;
+            }
+
+        private:
+            std::vector<std::string>& m_seen;
+        } watch(wizards);
+        SheetScript ok([&](setup::CSetupSheet& sheet) {
+            Edit(sheet, k.tab, k.id)->setText(k.text);
+            sheet.accept();
+        });
+        App().m_pMainFrame->OnCmdMsg(ID_SETUP_INSTRUMENT);
+        EXPECT_EQ(ok.Shown(), 1) << k.text;
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(k.message)}) << k.text;
+        // Cancelled, the deflection wizard ends the chain.
+        EXPECT_EQ(wizards, k.wizard ? std::vector<std::string>{"Deflection Calibration "} : std::vector<std::string>{})
+            << k.text;
+    }
 }
 
 }  // namespace

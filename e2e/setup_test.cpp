@@ -2,12 +2,13 @@
 // Instrument Setup sheet from the posted command, the pages filled, and after
 // OK the line opens on the chosen port and the live readings come, without a
 // restart.
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
 #include <functional>
-#include <unistd.h>
 
 #include "app/CQXRYXMainFrame.h"
 #include "app/CStatus.h"
@@ -45,10 +46,11 @@ protected:
         auto to = platform::Hive::ForPath(platform::JoinPath(ConfigDir(), "registry.reg"));
         theRegistry.SetProgramKey(ProgramKey());
         const std::pair<const char*, const char*> values[] = {
-            {"Deflection", "White"},       {"Deflection", "Zero"},        {"Deflection", "Compliance"},
-            {"Deflection", "Constant"},    {"Deflection", "BluConstant"}, {"Deflection", "TopConstant"},
-            {"Deflection", "WhtConstant"}, {"Force", "Zero"},             {"Force", "Constant"},
-            {"", "Last Calibration"}};
+            {"Deflection", "White"},       {"Deflection", "Zero"},
+            {"Deflection", "Compliance"},  {"Deflection", "Constant"},
+            {"Deflection", "BluConstant"}, {"Deflection", "TopConstant"},
+            {"Deflection", "WhtConstant"}, {"Force", "Zero"},
+            {"Force", "Constant"},         {"", "Last Calibration"}};
         for (const auto& [section, name] : values) {
             platform::RegValue v;
             const std::string key = theRegistry.KeyPath(section);
@@ -86,9 +88,12 @@ TEST_F(SetupE2ETest, NothingStoredOpensTheSheetAndAfterOkTheLineOpensAndReadings
             if (tab == S::kTabEquipment) {
                 Edit(sheet, tab, setup::CPageOneModel::kApparatusId)->setText("SIM-RYX");
                 Edit(sheet, tab, setup::CPageOneModel::kSerialNumber)->setText("SIM-T");
-                Edit(sheet, tab, setup::CPageOneModel::kA0)->setText(QString::fromStdString(platform::FormatUser("%.10g", cal.a0)));
-                Edit(sheet, tab, setup::CPageOneModel::kA1)->setText(QString::fromStdString(platform::FormatUser("%.10g", cal.a1)));
-                Edit(sheet, tab, setup::CPageOneModel::kA2)->setText(QString::fromStdString(platform::FormatUser("%.10g", cal.a3)));
+                Edit(sheet, tab, setup::CPageOneModel::kA0)
+                    ->setText(QString::fromStdString(platform::FormatUser("%.10g", cal.a0)));
+                Edit(sheet, tab, setup::CPageOneModel::kA1)
+                    ->setText(QString::fromStdString(platform::FormatUser("%.10g", cal.a1)));
+                Edit(sheet, tab, setup::CPageOneModel::kA2)
+                    ->setText(QString::fromStdString(platform::FormatUser("%.10g", cal.a3)));
             } else if (tab == S::kTabArchive) {
                 sheet.Page(tab)->GetDlgItem(setup::CPageSevenModel::kBrowse)->setFocus();
                 dynamic_cast<setup::CPageSeven*>(sheet.Page(tab))->OnBrowse();
@@ -184,7 +189,9 @@ TEST_F(SetupE2ETest, TheFollowUpAdvisesAndStartsTheDeflectionChain) {
         std::vector<std::string> wizards;
         class WizardWatch : public QObject {
         public:
-            explicit WizardWatch(std::vector<std::string>& seen) : m_seen(seen) { qApp->installEventFilter(this); }
+            explicit WizardWatch(std::vector<std::string>& seen) : m_seen(seen) {
+                qApp->installEventFilter(this);
+            }
             ~WizardWatch() override { qApp->removeEventFilter(this); }
             bool eventFilter(QObject* watched, QEvent* event) override {
                 auto* d = dynamic_cast<fw::Dialog*>(watched);
@@ -206,7 +213,8 @@ TEST_F(SetupE2ETest, TheFollowUpAdvisesAndStartsTheDeflectionChain) {
         EXPECT_EQ(ok.Shown(), 1) << k.text;
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(k.message)}) << k.text;
         // Cancelled, the deflection wizard ends the chain.
-        EXPECT_EQ(wizards, k.wizard ? std::vector<std::string>{"Deflection Calibration "} : std::vector<std::string>{})
+        EXPECT_EQ(wizards,
+                  k.wizard ? std::vector<std::string>{"Deflection Calibration "} : std::vector<std::string>{})
             << k.text;
     }
 }

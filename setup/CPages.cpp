@@ -42,7 +42,8 @@ QGridLayout* Group(QVBoxLayout* column, const char* title, QGroupBox** box = nul
 
 }  // namespace
 
-CSetupPage::CSetupPage(SetupPage& model, QWidget* parent) : fw::PropertyPage(model.Title(), parent), m_model(model) {}
+CSetupPage::CSetupPage(SetupPage& model, QWidget* parent)
+    : fw::PropertyPage(model.Title(), parent), m_model(model) {}
 
 void CSetupPage::OnInitDialog() {
     m_model.Load(*this);
@@ -100,9 +101,10 @@ QLineEdit* CSetupPage::AddNumber(QGridLayout* grid, int row, const NumField& fie
     return edit;
 }
 
-QLineEdit* CSetupPage::AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars, int labelId,
-                               bool coefficient) {
-    QLineEdit* edit = coefficient ? new CNumEdit(10, 10, CPageOneModel::kMin, CPageOneModel::kMax) : new QLineEdit;
+QLineEdit* CSetupPage::AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars,
+                               int labelId, bool coefficient) {
+    QLineEdit* edit =
+        coefficient ? new CNumEdit(10, 10, CPageOneModel::kMin, CPageOneModel::kMax) : new QLineEdit;
     edit->setObjectName(QString::number(id));
     edit->setMaxLength(maxChars);
     edit->setMinimumWidth(160);
@@ -138,7 +140,8 @@ CPageTwo::CPageTwo(CPageTwoModel& model) : CSetupPage(model) {
     QVBoxLayout* column = Column(this);
     QGridLayout* grid = Group(column, "Gage Block");
     const char* labels[] = {"&Top Level :", "&Red Level :", "&White Level :", "&Blue Level :"};
-    for (size_t i = 0; i < 4; ++i) AddNumber(grid, static_cast<int>(i), model.Fields()[i], labels[i], nullptr);
+    for (size_t i = 0; i < 4; ++i)
+        AddNumber(grid, static_cast<int>(i), model.Fields()[i], labels[i], nullptr);
     column->addStretch(1);
 }
 

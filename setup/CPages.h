@@ -35,7 +35,8 @@ public:
 
 protected:
     // Builders of the template's controls; each registers its control by id.
-    QLineEdit* AddNumber(QGridLayout* grid, int row, const NumField& field, const char* label, const char* unit);
+    QLineEdit* AddNumber(QGridLayout* grid, int row, const NumField& field, const char* label,
+                         const char* unit);
     // coefficient: a numeric edit with the temperature coefficients' limits.
     QLineEdit* AddEdit(QGridLayout* grid, int row, int id, const char* label, int maxChars, int labelId = 0,
                        bool coefficient = false);

@@ -41,7 +41,7 @@ CSetupSheet::~CSetupSheet() = default;
 
 void CSetupSheet::Build() {
     SetupSheetModel& m = *m_model;
-    m_pages = {new CPageFive(m.m_bath),       new CPageTwo(m.m_gageBlock), new CPageSix(m.m_port),
+    m_pages = {new CPageFive(m.m_bath),        new CPageTwo(m.m_gageBlock), new CPageSix(m.m_port),
                new CPageThree(m.m_confidence), new CPageFour(m.m_graphs),   new CPageOne(m.m_equipment),
                new CPageSeven(m.m_archive),    new CPageEight(m.m_beam),    new CPageNine(m.m_advanced)};
     for (CSetupPage* page : m_pages) AddPage(page);

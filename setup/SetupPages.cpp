@@ -57,16 +57,17 @@ bool Missing() {
     return false;
 }
 
-NumField Real(int id, const char* label, unsigned intDigits, unsigned fracDigits, double minimum, double maximum,
-              const char* format, double def, unsigned (CQXRegistry::*get)(double&),
+NumField Real(int id, const char* label, unsigned intDigits, unsigned fracDigits, double minimum,
+              double maximum, const char* format, double def, unsigned (CQXRegistry::*get)(double&),
               unsigned (CQXRegistry::*set)(double), double scale = 1.0) {
-    return NumField{id, label, intDigits, fracDigits, minimum, maximum, format, scale, def,
-                    Kind::Real, get, set, nullptr, nullptr};
+    return NumField{id,    label, intDigits,  fracDigits, minimum, maximum, format,
+                    scale, def,   Kind::Real, get,        set,     nullptr, nullptr};
 }
 
 NumField Whole(int id, const char* label, unsigned intDigits, double maximum, double def,
                unsigned (CQXRegistry::*get)(DWORD&), unsigned (CQXRegistry::*set)(DWORD)) {
-    return NumField{id, label, intDigits, 0, 0, maximum, "%d", 1.0, def, Kind::Whole, nullptr, nullptr, get, set};
+    return NumField{id,  label, intDigits,   0,       0,       maximum, "%d",
+                    1.0, def,   Kind::Whole, nullptr, nullptr, get,     set};
 }
 
 }  // namespace
@@ -135,8 +136,9 @@ std::optional<double> ParseUserNumber(const std::string& text) {
     if (t.empty()) return std::nullopt;
     // strtod also reads "inf", "nan" and hexadecimal forms: none is a field's.
     for (char ch : t) {
-        if (!(std::isdigit(static_cast<unsigned char>(ch)) || ch == '-' || ch == '+' || ch == 'e' || ch == 'E' ||
-              std::ispunct(static_cast<unsigned char>(ch)) || static_cast<unsigned char>(ch) >= 0x80))
+        if (!(std::isdigit(static_cast<unsigned char>(ch)) || ch == '-' || ch == '+' || ch == 'e' ||
+              ch == 'E' || std::ispunct(static_cast<unsigned char>(ch)) ||
+              static_cast<unsigned char>(ch) >= 0x80))
             return std::nullopt;
     }
     char* end = nullptr;
@@ -253,8 +255,8 @@ unsigned NumericPage::Write() {
 CPageFiveModel::CPageFiveModel()
     : NumericPage("Bath", 143,
                   // The offset table covers -40 to +25 degC: so does the field.
-                  {Real(kTemperature, "Bath Temperature", 2, 0, -41, 26, "%.f", -30, &CQXRegistry::GetTestBath,
-                        &CQXRegistry::SetTestBath)}) {}
+                  {Real(kTemperature, "Bath Temperature", 2, 0, -41, 26, "%.f", -30,
+                        &CQXRegistry::GetTestBath, &CQXRegistry::SetTestBath)}) {}
 
 void CPageFiveModel::Load(PageControls& c) {
     NumericPage::Load(c);
@@ -302,10 +304,10 @@ bool CPageTwoModel::Changed() const {
 
 CPageThreeModel::CPageThreeModel()
     : NumericPage("Confidence Test", 141,
-                  {Real(kMinimum, "Minimum Limit", 3, 1, 0, 400, "%.1f", 1.83, &CQXRegistry::GetConfidenceTestMin,
-                        &CQXRegistry::SetConfidenceTestMin, 100.0),
-                   Real(kMaximum, "Maximum Limit", 3, 1, 0, 400, "%.1f", 2.23, &CQXRegistry::GetConfidenceTestMax,
-                        &CQXRegistry::SetConfidenceTestMax, 100.0)}) {}
+                  {Real(kMinimum, "Minimum Limit", 3, 1, 0, 400, "%.1f", 1.83,
+                        &CQXRegistry::GetConfidenceTestMin, &CQXRegistry::SetConfidenceTestMin, 100.0),
+                   Real(kMaximum, "Maximum Limit", 3, 1, 0, 400, "%.1f", 2.23,
+                        &CQXRegistry::GetConfidenceTestMax, &CQXRegistry::SetConfidenceTestMax, 100.0)}) {}
 
 double CPageThreeModel::ToStore(size_t i) const {
     // Limits entered the wrong way round are stored the right way round.
@@ -366,14 +368,15 @@ unsigned CPageFourModel::Write() {
 // ---- Beam Dimensions ----
 
 CPageEightModel::CPageEightModel()
-    : NumericPage("Beam Dimensions", 1537,
-                  {Real(kThinThickness, "Thin Beam Thickness", 1, 2, 0, 2, "%.2f", 1.2,
-                        &CQXRegistry::GetBeamDimensionsThinThickness, &CQXRegistry::SetBeamDimensionsThinThickness),
-                   Real(kThinWidth, "Thin Beam Width", 2, 2, 0, 14, "%.2f", 12.7,
-                        &CQXRegistry::GetBeamDimensionsThinWidth, &CQXRegistry::SetBeamDimensionsThinWidth),
-                   Real(kThickThickness, "Thick Beam Thickness", 2, 2, 0, 14, "%.2f", 6.35,
-                        &CQXRegistry::GetAutoThicknessThickThickness,
-                        &CQXRegistry::SetAutoThicknessThickThickness)}) {}
+    : NumericPage(
+          "Beam Dimensions", 1537,
+          {Real(kThinThickness, "Thin Beam Thickness", 1, 2, 0, 2, "%.2f", 1.2,
+                &CQXRegistry::GetBeamDimensionsThinThickness, &CQXRegistry::SetBeamDimensionsThinThickness),
+           Real(kThinWidth, "Thin Beam Width", 2, 2, 0, 14, "%.2f", 12.7,
+                &CQXRegistry::GetBeamDimensionsThinWidth, &CQXRegistry::SetBeamDimensionsThinWidth),
+           Real(kThickThickness, "Thick Beam Thickness", 2, 2, 0, 14, "%.2f", 6.35,
+                &CQXRegistry::GetAutoThicknessThickThickness,
+                &CQXRegistry::SetAutoThicknessThickThickness)}) {}
 
 void CPageEightModel::Load(PageControls& c) {
     NumericPage::Load(c);
@@ -398,8 +401,8 @@ CPageNineModel::CPageNineModel()
     : NumericPage("Advanced Test Settings", 106,
                   {Whole(kLoadTime, "Test Load Time", 6, 605000.1, 240, &CQXRegistry::GetTestLoadTime,
                          &CQXRegistry::SetTestLoadTime),
-                   Whole(kRecoveryTime, "Test Recovery Time", 5, 87000.1, 10, &CQXRegistry::GetTestRecoveryTime,
-                         &CQXRegistry::SetTestRecoveryTime),
+                   Whole(kRecoveryTime, "Test Recovery Time", 5, 87000.1, 10,
+                         &CQXRegistry::GetTestRecoveryTime, &CQXRegistry::SetTestRecoveryTime),
                    Whole(kSampleInterval, "Extended Sample Interval", 4, 3600.1, 30,
                          &CQXRegistry::GetTestSampleInterval, &CQXRegistry::SetTestSampleInterval)}) {}
 
@@ -508,8 +511,8 @@ void CPageOneModel::Load(PageControls& c) {
     // said which it runs, the probe's fields stay, so that a first setup
     // stores them.
     m_probe = FirmwareNumber(m_beam.GetFirmwareVersion()) < 2.0;
-    for (int id : {int(kProbeGroup), int(kSerialLabel), int(kSerialNumber), int(kA0Label), int(kA0), int(kA1Label),
-                   int(kA1), int(kA2Label), int(kA2)})
+    for (int id : {int(kProbeGroup), int(kSerialLabel), int(kSerialNumber), int(kA0Label), int(kA0),
+                   int(kA1Label), int(kA1), int(kA2Label), int(kA2)})
         c.Show(id, m_probe);
     // This page keeps no count of visits and never asks for one.
 }
@@ -527,8 +530,8 @@ bool CPageOneModel::Check(PageControls& c) {
     for (int i = 0; i < 3; ++i) {
         const auto v = ParseUserNumber(texts[i]);
         if (!v || !(kMin < *v && *v < kMax)) {
-            return RangeMessage(NumField{kCoefficientIds[i], kCoefficientLabels[i], 10, 10, kMin, kMax, "%.10g", 1, 0,
-                                         Kind::Real, nullptr, nullptr, nullptr, nullptr});
+            return RangeMessage(NumField{kCoefficientIds[i], kCoefficientLabels[i], 10, 10, kMin, kMax,
+                                         "%.10g", 1, 0, Kind::Real, nullptr, nullptr, nullptr, nullptr});
         }
         // A text left as shown keeps the stored value to the last digit.
         m_entered[i] = (m_stored[i] && !m_shown[i].empty() && texts[i] == m_shown[i]) ? *m_stored[i] : *v;
@@ -558,8 +561,7 @@ unsigned CPageOneModel::Write() {
 bool CPageOneModel::AfterCommit(PageControls&) {
     if (!m_changed) return true;
     char offsets[CQXRegistry::kOffsetsSize];
-    const bool cleared =
-        !m_clearOffsets || theRegistry.GetTemperatureOffsets(offsets, sizeof offsets) != 0;
+    const bool cleared = !m_clearOffsets || theRegistry.GetTemperatureOffsets(offsets, sizeof offsets) != 0;
     if (m_beam.ReloadTemperatureEquation() && cleared) return true;
     fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
     return false;

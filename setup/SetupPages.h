@@ -80,7 +80,7 @@ private:
 class SetupInstrument {
 public:
     virtual ~SetupInstrument() = default;
-    virtual std::string GetFirmwareVersion() = 0;  // "?" until the instrument said
+    virtual std::string GetFirmwareVersion() = 0;           // "?" until the instrument said
     virtual unsigned SetPort(const std::string& name) = 0;  // 0: open
     // True when the equation now uses the stored coefficients.
     virtual bool ReloadTemperatureEquation() = 0;
@@ -124,7 +124,7 @@ struct NumField {
     double minimum;  // exclusive
     double maximum;  // exclusive
     const char* format;
-    double scale;  // shown = stored x scale
+    double scale;         // shown = stored x scale
     double defaultValue;  // as stored
     Kind kind;
     unsigned (CQXRegistry::*get)(double&);
@@ -208,7 +208,7 @@ protected:
     struct FieldState {
         double loaded = 0;
         bool loadedValid = false;
-        std::string shown;  // the text put into the control at load
+        std::string shown;              // the text put into the control at load
         std::optional<double> entered;  // as shown (x scale)
         bool unchanged = false;         // the text is the one shown at load
     };

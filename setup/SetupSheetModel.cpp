@@ -12,10 +12,8 @@
 namespace setup {
 
 SetupSheetModel::SetupSheetModel(SetupInstrument& beam)
-    : m_equipment(beam),
-      m_port(beam),
-      m_tabs{&m_bath, &m_gageBlock, &m_port, &m_confidence, &m_graphs, &m_equipment, &m_archive, &m_beam,
-             &m_advanced} {}
+    : m_equipment(beam), m_port(beam), m_tabs{&m_bath,      &m_gageBlock, &m_port, &m_confidence, &m_graphs,
+                                              &m_equipment, &m_archive,   &m_beam, &m_advanced} {}
 
 SetupPage& SetupSheetModel::Page(int tab) {
     return *m_tabs.at(static_cast<size_t>(tab));
@@ -97,9 +95,9 @@ bool CalibrationValuesMissing() {
     Time64 t{};
     WORD w = 0;
     double d = 0;
-    return theRegistry.GetLastCalibration(t) || theRegistry.GetForceZero(w) || theRegistry.GetDeflectionZero(w) ||
-           theRegistry.GetForceConstant(d) || theRegistry.GetDeflectionConstant(d) ||
-           theRegistry.GetDeflectionCompliance(d);
+    return theRegistry.GetLastCalibration(t) || theRegistry.GetForceZero(w) ||
+           theRegistry.GetDeflectionZero(w) || theRegistry.GetForceConstant(d) ||
+           theRegistry.GetDeflectionConstant(d) || theRegistry.GetDeflectionCompliance(d);
 }
 
 void RunFollowUp(int result, const std::function<void(UINT id)>& command) {

@@ -22,8 +22,17 @@ class SetupSheetModel {
 public:
     static constexpr int kPages = 9;
     // Tabs.
-    enum { kTabBath, kTabGageBlock, kTabPort, kTabConfidence, kTabGraphs, kTabEquipment, kTabArchive, kTabBeam,
-           kTabAdvanced };
+    enum {
+        kTabBath,
+        kTabGageBlock,
+        kTabPort,
+        kTabConfidence,
+        kTabGraphs,
+        kTabEquipment,
+        kTabArchive,
+        kTabBeam,
+        kTabAdvanced
+    };
 
     explicit SetupSheetModel(SetupInstrument& beam);
 
@@ -55,9 +64,9 @@ private:
 
 // What the Setup command does after the sheet closed with OK.
 struct SetupFollowUp {
-    int code = 0;         // 1 no temperature calibration, 2 calibration, 4 thin beam, 8 thick beam
-    UINT message = 0;     // 0: none
-    int calibrations = 0; // 2: the deflection chain, 4: the confidence test
+    int code = 0;          // 1 no temperature calibration, 2 calibration, 4 thin beam, 8 thick beam
+    UINT message = 0;      // 0: none
+    int calibrations = 0;  // 2: the deflection chain, 4: the confidence test
 };
 // The decision table: result the sheet's bits, noTemperature the bath has no
 // temperature offset, calibrationMissing one of the six calibration values

@@ -257,7 +257,7 @@ TEST_F(SetupPagesTest, ResultBitsFollowTheTrackedEntries) {
 
 TEST_F(SetupPagesTest, StoredValuesOutsideTheFieldsAreDefaultsThatCountAsChanged) {
     StoreCompleteSetup();
-    ASSERT_EQ(theRegistry.SetTestBath(26), 0u);           // above the offset table
+    ASSERT_EQ(theRegistry.SetTestBath(26), 0u);                     // above the offset table
     ASSERT_EQ(theRegistry.SetAutoThicknessThickThickness(14), 0u);  // the field's open maximum
     beam.open = "COM3";
     Open();

@@ -127,8 +127,8 @@ TEST_F(SetupSheetTest, FirstSetupBringsEachDefaultedPageForwardOnceThenStoresEve
     EXPECT_EQ(forward, (std::vector<int>{S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs,
                                          S::kTabEquipment, S::kTabArchive, S::kTabBeam, S::kTabAdvanced}));
     const std::string d258 = fw::LoadString(IDS_DEFAULTS_PRESENT);
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{d258, d258, d258, d258, fw::LoadString(IDS_VALUE_MISSING),
-                                                       d258, d258, d258}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{d258, d258, d258, d258,
+                                                       fw::LoadString(IDS_VALUE_MISSING), d258, d258, d258}));
     EXPECT_EQ(result, kResultOk | kResultThinBeam | kResultGageBlock | kResultBath);
     EXPECT_EQ(redraws, 1);
     EXPECT_EQ(beam.open, "COM1");
@@ -155,7 +155,8 @@ TEST_F(SetupSheetTest, CancelReturnsOneAndWritesNothing) {
 
 TEST_F(SetupSheetTest, TheStartPageIsAValidIndexOrTheFirst) {
     StoreCompleteSetup();
-    for (const auto& [start, shown] : std::vector<std::pair<int, int>>{{-1, 0}, {12, 0}, {9, 0}, {5, 5}, {8, 8}}) {
+    for (const auto& [start, shown] :
+         std::vector<std::pair<int, int>>{{-1, 0}, {12, 0}, {9, 0}, {5, 5}, {8, 8}}) {
         CSetupSheet sheet(nullptr, start, beam);
         EXPECT_EQ(sheet.StartPage(), shown);
         Run(sheet, [&] {
@@ -262,18 +263,16 @@ TEST_F(SetupSheetTest, ScreenshotsOfThePagesAreKept) {
     CSetupSheet sheet(nullptr, 0, beam);
     Run(sheet, [&] {
         sheet.resize(sheet.minimumWidth(), 380);
-        const std::pair<int, const char*> shots[] = {{S::kTabBath, "bath"},
-                                                     {S::kTabGageBlock, "gage-block"},
-                                                     {S::kTabGraphs, "graphs"},
-                                                     {S::kTabEquipment, "equipment"},
-                                                     {S::kTabArchive, "archive"},
-                                                     {S::kTabAdvanced, "advanced"}};
+        const std::pair<int, const char*> shots[] = {
+            {S::kTabBath, "bath"},           {S::kTabGageBlock, "gage-block"}, {S::kTabGraphs, "graphs"},
+            {S::kTabEquipment, "equipment"}, {S::kTabArchive, "archive"},      {S::kTabAdvanced, "advanced"}};
         for (const auto& [tab, name] : shots) {
             sheet.SetActivePage(tab);
             QApplication::processEvents();
             const QImage shot = sheet.grab().toImage();
             EXPECT_FALSE(shot.isNull());
-            const std::string path = platform::JoinPath(Artefacts(), std::string("setup-sheet-") + name + ".png");
+            const std::string path =
+                platform::JoinPath(Artefacts(), std::string("setup-sheet-") + name + ".png");
             EXPECT_TRUE(shot.save(QString::fromStdString(path))) << path;
         }
         sheet.reject();

@@ -18,6 +18,7 @@
 #include "framework/core/CommandIds.h"
 #include "framework/core/Strings.h"
 #include "res/MenuIds.h"
+#include "res/Resource.h"
 
 CQXRYXMainFrame::CQXRYXMainFrame(CQXBendingBeam& beam) : m_pInstrumentBar(new CStatus(&beam, this)) {
     for (UINT id : {ID_HELP_FINDER, ID_HELP, ID_DEFAULT_HELP})
@@ -25,6 +26,7 @@ CQXRYXMainFrame::CQXRYXMainFrame(CQXBendingBeam& beam) : m_pInstrumentBar(new CS
     MapUpdate(ID_INDICATOR_BEAM_THICKNESS, [this](fw::CmdUI& ui) { ui.Enable(m_bShowThickness); });
     m_pBeam = &beam;
     MapCalibrateCommands();
+    MapCommand(ID_SETUP_INSTRUMENT, [this] { OnSetupInstrument(); });
 }
 
 CQXRYXMainFrame::~CQXRYXMainFrame() = default;

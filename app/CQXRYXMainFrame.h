@@ -38,6 +38,8 @@ public:
     void OnCalibrateForce();
     void OnConfidenceTest();
     void OnAutoThicknessDatum();
+    // Instrument Setup: the sheet and its follow-up (SetupCommand.cpp).
+    void OnSetupInstrument();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -67,6 +67,7 @@ void CQXRYXwApp::MapCommands() {
     MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
     MapCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     MapUpdate(ID_FILE_NEW, [this](fw::CmdUI& ui) { OnUpdateNoTestRunning(ui); });
+    MapUpdate(ID_SETUP_INSTRUMENT, [this](fw::CmdUI& ui) { OnUpdateNoTestRunning(ui); });
     auto print = [this](fw::CmdUI& ui) { ui.Enable(m_pMainFrame && m_pMainFrame->GetActiveFrame()); };
     MapUpdate(ID_FILE_PRINT, print);
     MapUpdate(ID_FILE_PRINT_PREVIEW, print);

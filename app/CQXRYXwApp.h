@@ -123,7 +123,7 @@ private:
 // The commands whose windows or dialogs come with later work: in the menus,
 // disabled by the application's update handler.
 inline constexpr UINT kCommandsOfLaterWork[] = {
-    ID_SETUP_INSTRUMENT, ID_CALIBRATE_TEMPERATURE,
+    ID_CALIBRATE_TEMPERATURE,
     ID_VERIFICATION};
 
 // The string shown for a window that this version of the station lacks.

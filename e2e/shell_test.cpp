@@ -12,6 +12,7 @@
 #include "app/CQXRYXMainFrame.h"
 #include "app/CStatus.h"
 #include "app/Help.h"
+#include "e2e/support/SheetScript.h"
 #include "e2e/support/Station.h"
 #include "framework/core/Strings.h"
 #include "platform/Paths.h"
@@ -24,7 +25,11 @@ class ShellTest : public StationTest {
 protected:
     void SetUp() override {
         StationTest::SetUp();
+        // Nothing is stored: the settings check posts Instrument Setup,
+        // whose sheet is cancelled here.
+        SheetScript cancel([](setup::CSetupSheet& sheet) { sheet.reject(); });
         ASSERT_TRUE(StartStation());
+        ASSERT_TRUE(Until([&] { return cancel.Shown() == 1; }));
         boxes.Clear();  // the settings check's box
         frame = App().m_pMainFrame;
         frame->UpdateCommandUI();

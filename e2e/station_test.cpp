@@ -21,6 +21,7 @@
 #include "app/CStatus.h"
 #include "app/SingleInstance.h"
 #include "app/Termination.h"
+#include "e2e/support/SheetScript.h"
 #include "framework/core/Strings.h"
 #include "platform/Hive.h"
 #include "platform/Numbers.h"
@@ -78,9 +79,10 @@ TEST_F(StationTest, NothingStoredGivesOneBoxWithEveryLineInOrder) {
                                  fw::LoadString(571) + fw::LoadString(572) + fw::LoadString(573) +
                                  fw::LoadString(576) + fw::LoadString(574);
     EXPECT_EQ(boxes.Texts()[0], expected);
-    // The posted Instrument Setup runs from the loop; its sheet comes with
-    // later work, so it opens nothing and asks nothing.
-    App().RunUntil([] { return false; }, 300);
+    // The posted Instrument Setup opens the sheet from the loop; cancelled,
+    // it asks nothing more.
+    SheetScript cancel([](setup::CSetupSheet& sheet) { sheet.reject(); });
+    ASSERT_TRUE(Until([&] { return cancel.Shown() == 1; }));
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(Cwd(), startDir);  // no data directory to go to
 }

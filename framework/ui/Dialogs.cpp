@@ -1,6 +1,8 @@
 #include "framework/ui/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,10 +60,14 @@ QWidget* Dialog::GetDlgItem(int id) const {
     return it == m_controls.end() ? nullptr : it->second;
 }
 
-void Dialog::SetDlgItemText(int id, const std::string& text) {
+namespace {
+
+void SetItemText(QWidget* w, const std::string& text) {
     const QString t = QString::fromStdString(text);
-    QWidget* w = GetDlgItem(id);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        c->setCurrentIndex(c->findText(t, Qt::MatchExactly));
+        if (c->isEditable()) c->setEditText(t);
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
         e->setText(t);
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
         l->setText(t);
@@ -72,12 +78,22 @@ void Dialog::SetDlgItemText(int id, const std::string& text) {
     }
 }
 
-std::string Dialog::GetDlgItemText(int id) const {
-    QWidget* w = GetDlgItem(id);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text().toStdString();
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->text().toStdString();
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().toStdString();
+std::string ItemText(const QWidget* w) {
+    if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText().toStdString();
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text().toStdString();
+    if (auto* l = qobject_cast<const QLabel*>(w)) return l->text().toStdString();
+    if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text().toStdString();
     return w ? w->windowTitle().toStdString() : std::string();
+}
+
+}  // namespace
+
+void Dialog::SetDlgItemText(int id, const std::string& text) {
+    SetItemText(GetDlgItem(id), text);
+}
+
+std::string Dialog::GetDlgItemText(int id) const {
+    return ItemText(GetDlgItem(id));
 }
 
 QDialogButtonBox* Dialog::AddOkCancel(QVBoxLayout* layout) {
@@ -91,6 +107,32 @@ QDialogButtonBox* Dialog::AddOkCancel(QVBoxLayout* layout) {
 }
 
 PropertyPage::PropertyPage(const std::string& title, QWidget* parent) : QWidget(parent), m_title(title) {}
+
+void PropertyPage::AddControl(int id, QWidget* control) {
+    m_controls[id] = control;
+}
+
+QWidget* PropertyPage::GetDlgItem(int id) const {
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void PropertyPage::SetDlgItemText(int id, const std::string& text) {
+    SetItemText(GetDlgItem(id), text);
+}
+
+std::string PropertyPage::GetDlgItemText(int id) const {
+    return ItemText(GetDlgItem(id));
+}
+
+void PropertyPage::CheckDlgButton(int id, bool checked) {
+    if (auto* b = qobject_cast<QAbstractButton*>(GetDlgItem(id))) b->setChecked(checked);
+}
+
+bool PropertyPage::IsDlgButtonChecked(int id) const {
+    auto* b = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+    return b && b->isChecked();
+}
 
 PropertySheet::PropertySheet(const std::string& caption, QWidget* parent)
     : Dialog(parent), m_tabs(new QTabWidget(this)) {
@@ -131,6 +173,10 @@ void PropertySheet::OnTabChanged(int index) {
     bool ok = true;
     if (from) GuardHandler([&] { ok = from->OnKillActive(); });
     if (ok && to) {
+        if (!to->m_initialised) {
+            to->m_initialised = true;
+            GuardHandler([&] { to->OnInitDialog(); });
+        }
         ok = false;
         GuardHandler([&] { ok = to->OnSetActive(); });
     }
@@ -153,6 +199,30 @@ bool PropertySheet::OnInitDialog() {
     m_switching = false;
     OnTabChanged(0);
     return true;
+}
+
+void PropertySheet::ActivateEveryPage(int start) {
+    for (int i = 0; i < static_cast<int>(m_pages.size()); ++i) SetActivePage(i);
+    // The start page is made active once more, also when it is the last.
+    PropertyPage* page = GetPage(start);
+    if (!page) return;
+    if (m_current != start)
+        SetActivePage(start);
+    else
+        GuardHandler([&] { page->OnSetActive(); });
+}
+
+void PropertySheet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        PropertyPage* page = GetPage(m_current);
+        bool handled = false;
+        if (page) GuardHandler([&] { handled = page->OnCommandHelp(); });
+        if (handled) {
+            event->accept();
+            return;
+        }
+    }
+    Dialog::keyPressEvent(event);
 }
 
 void PropertySheet::OnOK() {

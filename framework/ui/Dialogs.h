@@ -14,6 +14,7 @@
 #include "framework/ui/Window.h"
 
 class QDialogButtonBox;
+class QKeyEvent;
 class QTabWidget;
 class QVBoxLayout;
 
@@ -62,6 +63,22 @@ class PropertyPage : public QWidget {
 public:
     explicit PropertyPage(const std::string& title, QWidget* parent = nullptr);
     const std::string& Title() const { return m_title; }
+    // Once, when the page first becomes active, before OnSetActive: the
+    // moment its window is made and its controls are filled.
+    virtual void OnInitDialog() {}
+    // F1 while the page is the sheet's active one; false: the page has no help.
+    virtual bool OnCommandHelp() { return false; }
+    bool WasInitialised() const { return m_initialised; }
+
+    // Controls by id: line edits, labels, buttons, check boxes, combo boxes.
+    // The text of a combo box is its selected entry's; setting it selects the
+    // entry with that text.
+    void AddControl(int id, QWidget* control);
+    QWidget* GetDlgItem(int id) const;
+    void SetDlgItemText(int id, const std::string& text);
+    std::string GetDlgItemText(int id) const;
+    void CheckDlgButton(int id, bool checked);
+    bool IsDlgButtonChecked(int id) const;
     // The page is about to show; false keeps the previous page.
     virtual bool OnSetActive() { return true; }
     // The page is about to be left (another tab, OK); false stays on it.
@@ -76,6 +93,8 @@ private:
     friend class PropertySheet;
     std::string m_title;
     bool m_activated = false;
+    bool m_initialised = false;
+    std::map<int, QWidget*> m_controls;
 };
 
 class PropertySheet : public Dialog {
@@ -92,6 +111,11 @@ protected:
     bool OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    // Makes every page active in turn, from the first to the last, then
+    // page start: so every page's window is made (and loads) as the sheet opens.
+    void ActivateEveryPage(int start);
+    // F1 goes to the active page's help.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnTabChanged(int index);

@@ -73,6 +73,11 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
     return path + "." + extension;
 }
 
+std::string WithTrailingSeparator(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/') return folder;
+    return folder + '/';
+}
+
 bool QtFileDialogs::Open(const FileDialogRequest& request, std::vector<std::string>& files) {
     QFileDialog d(m_parent);
     Setup(d, request);

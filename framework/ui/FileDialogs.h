@@ -43,6 +43,8 @@ FileDialogService* InstallService(FileDialogService* service);
 std::string QtFilter(const std::string& resourceFilter);
 // The name with ".ext" added when its last part has no extension.
 std::string WithDefaultExtension(const std::string& path, const std::string& extension);
+// A chosen folder as the station keeps folders: ending in one "/".
+std::string WithTrailingSeparator(const std::string& folder);
 
 class QtFileDialogs : public FileDialogService {
 public:

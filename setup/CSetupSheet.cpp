@@ -1,0 +1,75 @@
+#include "setup/CSetupSheet.h"
+
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWidget>
+
+#include "platform/WinTypes.h"
+
+namespace setup {
+
+namespace {
+
+int StartIndex(int start) {
+    return start >= 0 && start < SetupSheetModel::kPages ? start : 0;
+}
+
+void RedrawWithChildren(QWidget* window) {
+    if (!window) return;
+    window->update();
+    for (QWidget* child : window->findChildren<QWidget*>()) child->update();
+}
+
+}  // namespace
+
+CSetupSheet::CSetupSheet(QWidget* parent, int start, CQXBendingBeam& beam)
+    : fw::PropertySheet("Instrument Setup", parent),
+      m_nStartPage(StartIndex(start)),
+      m_ownBeam(std::make_unique<BeamInstrument>(beam)),
+      m_model(std::make_unique<SetupSheetModel>(*m_ownBeam)) {
+    Build();
+}
+
+CSetupSheet::CSetupSheet(QWidget* parent, int start, SetupInstrument& beam)
+    : fw::PropertySheet("Instrument Setup", parent),
+      m_nStartPage(StartIndex(start)),
+      m_model(std::make_unique<SetupSheetModel>(beam)) {
+    Build();
+}
+
+CSetupSheet::~CSetupSheet() = default;
+
+void CSetupSheet::Build() {
+    SetupSheetModel& m = *m_model;
+    m_pages = {new CPageFive(m.m_bath),        new CPageTwo(m.m_gageBlock), new CPageSix(m.m_port),
+               new CPageThree(m.m_confidence), new CPageFour(m.m_graphs),   new CPageOne(m.m_equipment),
+               new CPageSeven(m.m_archive),    new CPageEight(m.m_beam),    new CPageNine(m.m_advanced)};
+    for (CSetupPage* page : m_pages) AddPage(page);
+    // Wide enough for every tab title, as the page templates were.
+    if (auto* tabs = findChild<QTabWidget*>()) setMinimumWidth(tabs->tabBar()->sizeHint().width() + 40);
+    QWidget* parent = parentWidget();
+    m_redraw = [parent] { RedrawWithChildren(parent); };
+}
+
+int CSetupSheet::DoModal() {
+    return fw::PropertySheet::DoModal() == IDOK ? m_model->Result() : kResultCancelled;
+}
+
+bool CSetupSheet::OnInitDialog() {
+    const bool r = fw::PropertySheet::OnInitDialog();
+    ActivateEveryPage(m_nStartPage);
+    return r;
+}
+
+void CSetupSheet::OnOK() {
+    std::vector<PageControls*> controls(m_pages.begin(), m_pages.end());
+    const int refusing = m_model->Apply(controls, GetActiveIndex());
+    if (refusing >= 0) {
+        SetActivePage(refusing);
+        return;
+    }
+    if (m_model->WantsRedraw() && m_redraw) m_redraw();
+    EndDialog(IDOK);
+}
+
+}  // namespace setup

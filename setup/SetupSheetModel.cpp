@@ -1,0 +1,111 @@
+#include "setup/SetupSheetModel.h"
+
+#include <cfloat>
+
+#include "framework/core/Exceptions.h"
+#include "framework/core/MessageBox.h"
+#include "instrument/TempOffsetTable.h"
+#include "res/MenuIds.h"
+#include "res/Resource.h"
+#include "settings/CQXRegistry.h"
+
+namespace setup {
+
+SetupSheetModel::SetupSheetModel(SetupInstrument& beam)
+    : m_equipment(beam), m_port(beam), m_tabs{&m_bath,      &m_gageBlock, &m_port, &m_confidence, &m_graphs,
+                                              &m_equipment, &m_archive,   &m_beam, &m_advanced} {}
+
+SetupPage& SetupSheetModel::Page(int tab) {
+    return *m_tabs.at(static_cast<size_t>(tab));
+}
+
+int SetupSheetModel::Apply(const std::vector<PageControls*>& controls, int active) {
+    // Every page is judged before any is written, so that a page refusing
+    // late leaves nothing half stored.
+    for (int tab = 0; tab < kPages; ++tab)
+        if (!Page(tab).Check(*controls[tab])) return tab;
+    PageControls& port = *controls[kTabPort];
+    if (!m_port.SwitchPort(port)) return kTabPort;
+    {
+        CQXSettingsGroup group;
+        for (int tab = 0; tab < kPages; ++tab) {
+            if (Page(tab).Write()) {
+                m_port.Restore(port);
+                fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
+                return tab;
+            }
+        }
+        if (group.Commit()) {
+            m_port.Restore(port);
+            fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
+            return active;
+        }
+    }
+    for (int tab = 0; tab < kPages; ++tab)
+        if (!Page(tab).AfterCommit(*controls[tab])) return tab;
+    return -1;
+}
+
+int SetupSheetModel::Result() const {
+    int r = kResultOk;
+    if (m_beam.m_enteredThin != m_beam.m_loadedThin) r |= kResultThinBeam;
+    if (m_gageBlock.Changed()) r |= kResultGageBlock;
+    if (m_bath.m_entered != m_bath.m_loaded) r |= kResultBath;
+    if (m_beam.m_enteredThick != m_beam.m_loadedThick) r |= kResultThickBeam;
+    return r;
+}
+
+SetupFollowUp DecideFollowUp(int result, bool noTemperature, bool calibrationMissing) {
+    SetupFollowUp f;
+    const int t = noTemperature ? 1 : 0;
+    f.code = t;
+    if (result & kResultBath) {
+        f.code |= 2;
+        f.calibrations = t;  // advised only: no wizard starts
+    } else if ((result & kResultGageBlock) || calibrationMissing) {
+        f.code |= 2;
+        f.calibrations = f.code;
+    } else if (result & kResultThinBeam) {
+        f.code |= 4;
+        f.calibrations = f.code;
+    } else {
+        f.calibrations = f.code;
+    }
+    if (result & kResultThickBeam) f.code |= 8;  // advice only
+    static const UINT kMessages[16] = {0, 430, 431, 433, 432, 434, 0, 0, 435, 436, 437, 438, 439, 440, 0, 0};
+    f.message = kMessages[f.code & 15];
+    f.calibrations &= 6;
+    return f;
+}
+
+bool NoTemperatureCalibration() {
+    double bath = 0;
+    if (theRegistry.GetTestBath(bath)) return true;
+    TempOffsetTable table;
+    if (!table.LoadOffsets()) return true;
+    try {
+        return table.GetOffset(bath) == FLT_MAX;
+    } catch (const fw::InvalidArgException&) {
+        // A bath outside the table's degrees has no offset either.
+        return true;
+    }
+}
+
+bool CalibrationValuesMissing() {
+    Time64 t{};
+    WORD w = 0;
+    double d = 0;
+    return theRegistry.GetLastCalibration(t) || theRegistry.GetForceZero(w) ||
+           theRegistry.GetDeflectionZero(w) || theRegistry.GetForceConstant(d) ||
+           theRegistry.GetDeflectionConstant(d) || theRegistry.GetDeflectionCompliance(d);
+}
+
+void RunFollowUp(int result, const std::function<void(UINT id)>& command) {
+    if (result & kResultCancelled) return;
+    const SetupFollowUp f = DecideFollowUp(result, NoTemperatureCalibration(), CalibrationValuesMissing());
+    if (f.message) fw::ShowMessage(f.message, MB_OK);
+    if (f.calibrations & 2) command(ID_CALIBRATE_DEFLECTION);
+    if (f.calibrations & 4) command(ID_CONFIDENCE_TEST);
+}
+
+}  // namespace setup

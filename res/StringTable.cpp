@@ -225,6 +225,8 @@ const StringEntry kStringTable[] = {
     {869, "Saved results in \r\n%s"},
     {870, "Error - verification results not saved to csv file."},
     {890, "%1 cannot be shown yet: this kind of window is not part of this version of the station."},  // own wording
+    {913, "The test cannot be run: the Sample Interval and the Load Time must each be at least 1 second.\nPlease correct them in the Instrument Setup."},  // own wording
+    {914, "The test could not be saved as\n%1\n\nWould you like to save it under another name?"},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording

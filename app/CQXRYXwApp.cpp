@@ -11,6 +11,7 @@
 #include "app/CQXRYXMainFrame.h"
 #include "app/CSplashWnd.h"
 #include "app/Menus.h"
+#include "app/TestStation.h"
 #include "data/CQXRYXDeltaTcDoc.h"
 #include "data/CQXRYXTestDoc.h"
 #include "framework/core/CommandIds.h"
@@ -184,12 +185,15 @@ void CQXRYXwApp::CreateTemplates() {
     m_pDeltaTcTemplate = make(IDR_DELTA_TC, deltaDoc);
     m_templates = {m_pReportTemplate, m_pTestTemplate, m_pLegacyReportTemplate, m_pLegacyTestTemplate,
                    m_pDeltaTcTemplate};
-    // The views of all five come with the test and report windows; until
-    // they are registered here the templates open nothing.
+    // The views of the others come with the report windows; until they are
+    // registered here those templates open nothing.
+    for (UINT id : {IDR_TEST_DATA, IDR_OLD_TEST_DATA})
+        m_frames->Register(id, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, &StationMenu(id)});
+    m_testStation = std::make_unique<CQXRYXTestStation>(*this);
 }
 
-bool CQXRYXwApp::HasWindows(UINT) const {
-    return false;
+bool CQXRYXwApp::HasWindows(UINT id) const {
+    return id == IDR_TEST_DATA || id == IDR_OLD_TEST_DATA;
 }
 
 fw::Document* CQXRYXwApp::OpenDocumentFile(const char* path, int type) {

@@ -20,6 +20,7 @@
 #include "res/Resource.h"
 
 class CQXRYXMainFrame;
+class CQXRYXTestStation;
 
 class CQXRYXwApp : public fw::Application {
     Q_OBJECT
@@ -77,6 +78,7 @@ private:
     SingleInstance m_instance;
     std::unique_ptr<CQXRYXMainFrame> m_mainFrameOwner;
     std::unique_ptr<fw::MdiFrameFactory> m_frames;
+    std::unique_ptr<CQXRYXTestStation> m_testStation;
     std::vector<std::unique_ptr<fw::DocTemplate>> m_ownedTemplates;
     std::vector<fw::DocTemplate*> m_templates;  // in the framework's order
     platform::Clock* m_idleClock;

@@ -254,4 +254,54 @@ TEST_F(WholeTest, DefaultTestFromNewDocumentToTheSavedFileAndTheLimsFile) {
     EXPECT_FALSE(sim->State().testLoad);
 }
 
+// After an aborted test the instrument is stopped ("D", then "Z"), so the
+// next test's automatic thickness reads untared deflections and measures the
+// beam as a first test does.
+TEST_F(WholeTest, SecondTestAfterAnAbortMeasuresTheSameThickness) {
+    ASSERT_EQ(theRegistry.SetTestThickness(FLT_MAX), 0u);
+    ASSERT_EQ(theRegistry.SetTestSaveLIMS(0), 0u);
+    boxes.Clear();
+    for (int i = 0; i < 20; ++i) boxes.Answer(IDOK);
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+        if (shown.text.rfind("Flip the beam", 0) == 0) sim->FlipBeam();
+    });
+    auto measure = [&](bool abort) {
+        CQXRYXTestDoc doc;
+        EXPECT_TRUE(doc.OnNewDocument());
+        EXPECT_EQ(doc.m_beamThickness.m_data, FLT_MAX);
+        ClockWindow win(clock);
+        BeamInstrument instrument(beam, window);
+        TestSequencer seq(doc, instrument, win, env, clock);
+        EXPECT_TRUE(seq.StartTest());
+        for (uint32_t t = 0; t < 60000 && seq.GetState() != TestSequencer::kTesting; t += kPassMs)
+            EXPECT_TRUE(Step(seq, win));
+        EXPECT_EQ(seq.GetState(), TestSequencer::kTesting);
+        for (int i = 0; i < 40; ++i) EXPECT_TRUE(Step(seq, win));
+        const float thickness = doc.m_beamThickness.m_data;
+        if (abort) {
+            // Abort Test, Yes at 601: the test ends, the document re-zeroes.
+            seq.SetCloseQuestionOpen(true);
+            seq.EndByClose();
+            seq.RequestStop(true);
+            for (int i = 0; i < 100 && seq.PendingStop().Pending(); ++i) {
+                seq.PumpStop();
+                EXPECT_TRUE(Step(seq, win));
+            }
+            EXPECT_FALSE(seq.PendingStop().Pending());
+            for (int i = 0; i < 40; ++i) EXPECT_TRUE(Step(seq, win));
+            EXPECT_FALSE(sim->State().testLoad);
+            BeamState state;
+            EXPECT_TRUE(beam.GetState(state));
+            EXPECT_FALSE(state.test);
+        }
+        sim->FlipBeam();  // the operator takes the beam out and puts it back as it was
+        return thickness;
+    };
+    const float first = measure(true);
+    EXPECT_GT(first, 5.5f);
+    EXPECT_LT(first, 7.2f);
+    const float second = measure(false);
+    EXPECT_NEAR(second, first, 0.02);
+}
+
 }  // namespace

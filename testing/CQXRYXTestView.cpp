@@ -128,6 +128,17 @@ bool CQXRYXTestView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+bool CQXRYXTestView::OnCmdMsg(UINT id) {
+    if (OnCommand(id)) return true;
+    if (fw::Document* doc = fw::View::GetDocument()) {
+        // The document may close and take this view's frame with it: nothing
+        // of this view is touched after.
+        if (doc->OnCommand(id)) return true;
+    }
+    if (fw::ChildFrame* frame = GetParentFrame()) return frame->OnCmdMsg(id);
+    return false;
+}
+
 void CQXRYXTestView::OnTimer(uintptr_t id) {
     if (id != TestSequencer::kPreloadTimerId || !m_sequencer) return;
     m_sequencer->OnPreloadTimer();

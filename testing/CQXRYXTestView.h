@@ -52,6 +52,10 @@ public:
     void OnUpdateViewReport(fw::CmdUI& ui);
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A command posted to this view's window (the close path's File Close):
+    // this view, its document, then its frame and on up, whichever view is
+    // active.
+    bool OnCmdMsg(UINT id) override;
     void OnTimer(uintptr_t id) override;
     void OnDocumentDetached() override;
 

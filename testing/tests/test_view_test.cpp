@@ -9,10 +9,12 @@
 #include <QMdiArea>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "framework/ui/Application.h"
 #include "framework/ui/Frames.h"
+#include "framework/ui/Help.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
 #include "support/SequencerFakes.h"
@@ -240,6 +242,58 @@ TEST_F(TestView, AbortTestGoesToTheRunningViewFromAnyTestWindow) {
     graphView->OnUpdateCommand(abort);
     EXPECT_FALSE(abort.IsEnabled());
     other.OnCloseDocument();
+}
+
+TEST_F(TestView, AnAbortedTestClosesItsWindowThroughThePostedFileClose) {
+    RunToTesting();
+    for (int i = 0; i < 20; ++i) Tick();
+    station.beam.readings.deflection.m_data = 6.0f;  // the beam breaks
+    box.Answer(IDOK);                                 // 532
+    Update();
+    Update();
+    EXPECT_EQ(box.Texts().back(), "The test sample has been damaged.\n\nTest will be aborted.");
+    EXPECT_EQ(doc->m_testState, 6);
+    EXPECT_EQ(tmpl.GetDocuments().size(), 1u);
+    // The close command arrives through the event loop; no question is asked.
+    for (int i = 0; i < 20 && !tmpl.GetDocuments().empty(); ++i) QApplication::processEvents();
+    EXPECT_EQ(tmpl.GetDocuments().size(), 0u);
+    EXPECT_FALSE(station.running);
+    EXPECT_EQ(box.Count(), 2u);  // 736 and 532 only
+}
+
+TEST_F(TestView, UpdatesWhileABoxIsOpenOnlyWidenTheTemperatureRange) {
+    ASSERT_TRUE(view->StartTest());
+    int nested = 0;
+    box.OnShow([&](const fw::ScriptedMessageBox::Shown&) {
+        // The box's own loop delivers the instrument's updates meanwhile.
+        station.beam.readings.temperature.m_data = -12.05f;
+        Update(3);
+        nested += 3;
+        EXPECT_EQ(view->GetState(), TestSequencer::kWaiting);
+    });
+    box.Answer(IDOK);
+    Update();
+    EXPECT_EQ(nested, 3);
+    EXPECT_EQ(box.Count(), 1u);  // the specimen question was not asked again
+    EXPECT_EQ(view->GetState(), TestSequencer::kThicknessStart);
+    EXPECT_FLOAT_EQ(doc->m_minTemperature.m_data, -12.1f);
+}
+
+TEST_F(TestView, HelpFromTheTestFrame) {
+    std::string opened;
+    fw::HelpOpener previous = fw::SetHelpOpener([&](const std::string& path) {
+        opened = path;
+        return true;
+    });
+    setenv("RYX_HELP_DIR", dir.c_str(), 1);
+    std::filesystem::create_directories(dir + "/RYXW");
+    std::ofstream(dir + "/RYXW/Testing_a_sample.htm") << "<html></html>";
+    auto* frame = dynamic_cast<CQXRYXTestFrm*>(view->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->OnCommand(ID_HELP));
+    EXPECT_EQ(opened, dir + "/RYXW/Testing_a_sample.htm");
+    fw::SetHelpOpener(previous);
+    unsetenv("RYX_HELP_DIR");
 }
 
 }  // namespace

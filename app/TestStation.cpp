@@ -45,6 +45,13 @@ bool CQXRYXTestStation::OpenReport(CQXRYXTestDoc& doc) {
         fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, doc.GetTitle()), MB_OK | MB_ICONEXCLAMATION);
         return true;
     }
+    // A report window on the document already: it comes to the front.
+    for (fw::View* v : doc.GetViews()) {
+        auto* view = dynamic_cast<fw::ViewWidget*>(v);
+        if (!view || dynamic_cast<CQXRYXTestView*>(v) || !view->GetParentFrame()) continue;
+        view->GetParentFrame()->ActivateFrame(-1);
+        return true;
+    }
     return report->CreateFrame(doc, true);
 }
 

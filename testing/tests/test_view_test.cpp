@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMdiArea>
+#include <QPrinter>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -294,6 +295,18 @@ TEST_F(TestView, HelpFromTheTestFrame) {
     EXPECT_EQ(opened, dir + "/RYXW/Testing_a_sample.htm");
     fw::SetHelpOpener(previous);
     unsetenv("RYX_HELP_DIR");
+}
+
+TEST_F(TestView, PrintsThePageWithItsHeaderToAFile) {
+    RunToTesting();
+    for (int i = 0; i < 100; ++i) Tick();
+    QDir().mkpath(RYX_TESTING_ARTEFACTS);
+    const std::string pdf = std::string(RYX_TESTING_ARTEFACTS) + "/live-test-view-printed.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    ASSERT_TRUE(view->PrintTo(printer));
+    EXPECT_GT(std::filesystem::file_size(pdf), 2000u);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "framework/ui/Application.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Help.h"
+#include "framework/ui/PainterContext.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
 #include "support/SequencerFakes.h"
@@ -307,6 +308,42 @@ TEST_F(TestView, PrintsThePageWithItsHeaderToAFile) {
     printer.setOutputFileName(QString::fromStdString(pdf));
     ASSERT_TRUE(view->PrintTo(printer));
     EXPECT_GT(std::filesystem::file_size(pdf), 2000u);
+}
+
+// DrawGraph and DrawTrace on an image: a joined trace draws lines between
+// its points, an unjoined one only its markers; points that are not numbers
+// are skipped and the others still drawn.
+TEST(DrawGraphOnImage, JoinedAndUnjoinedTracesAndBadPoints) {
+    auto render = [](bool join, bool nanPoint) {
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        CGraphTrace trace(3, fw::RGB(255, 0, 0), join, fw::PS_SOLID, 2, 6);
+        CQXDataPoint a(0, 0), b(10, 10), bad(std::nanf(""), 5);
+        trace.SetAtGrow(0, &a);
+        trace.SetAtGrow(1, nanPoint ? &bad : &a);
+        trace.SetAtGrow(2, &b);
+        CGraph graph;
+        SetAxisRange(graph.m_xAxis, 0, 10, 2);
+        SetAxisRange(graph.m_yAxis, 0, 10, 2);
+        graph.m_pTraces = &trace;
+        graph.m_nTraces = 1;
+        {
+            fw::PainterContext dc(image);
+            fw::LogFont font;
+            font.lfFaceName = "Arial";
+            font.lfHeight = 14;
+            dc.SelectFont(font);
+            fw::Rect area;
+            DrawGraph(graph, area, dc, 0, 0, 400, 300, true);
+            EXPECT_GT(area.Width(), 0);
+        }
+        return CountColour(image, qRgb(255, 0, 0));
+    };
+    const int joined = render(true, false);
+    const int markers = render(false, false);
+    EXPECT_GT(markers, 0);
+    EXPECT_GT(joined, markers + 100);
+    EXPECT_EQ(render(true, true), joined);
 }
 
 }  // namespace

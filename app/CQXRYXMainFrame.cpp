@@ -23,6 +23,8 @@ CQXRYXMainFrame::CQXRYXMainFrame(CQXBendingBeam& beam) : m_pInstrumentBar(new CS
     for (UINT id : {ID_HELP_FINDER, ID_HELP, ID_DEFAULT_HELP})
         MapCommand(id, [] { fw::ShowHelpTopic(kHelpTesting); });
     MapUpdate(ID_INDICATOR_BEAM_THICKNESS, [this](fw::CmdUI& ui) { ui.Enable(m_bShowThickness); });
+    m_pBeam = &beam;
+    MapCalibrateCommands();
 }
 
 CQXRYXMainFrame::~CQXRYXMainFrame() = default;

@@ -32,14 +32,22 @@ public:
     // A batch export in progress keeps the window open.
     bool OnClose() override;
 
+    // The Calibrate menu (CalibrateCommands.cpp).
+    void OnCalibrateDeflection();
+    void OnCalibrateForce();
+    void OnConfidenceTest();
+    void OnAutoThicknessDatum();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void PreCreateWindow();
+    void MapCalibrateCommands();
 
     CStatus* m_pInstrumentBar;  // a child widget: Qt deletes it with the frame
+    CQXBendingBeam* m_pBeam = nullptr;
     bool m_bShowThickness = false;
     std::function<void(const std::string&)> m_onDrop;
 };

@@ -21,6 +21,9 @@
 #include "res/MenuIds.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
+#include "testing/CQXRYXDataFrm.h"
+#include "testing/CQXRYXDataView.h"
+#include "testing/CQXRYXDeltaTcView.h"
 
 namespace {
 
@@ -60,6 +63,8 @@ void CQXRYXwApp::MapCommands() {
     // Commands whose windows come with later work: in the menus, disabled.
     for (UINT id : kCommandsOfLaterWork) MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(false); });
     MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
+    MapCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    MapUpdate(ID_FILE_NEW, [this](fw::CmdUI& ui) { OnUpdateNoTestRunning(ui); });
     auto print = [this](fw::CmdUI& ui) { ui.Enable(m_pMainFrame && m_pMainFrame->GetActiveFrame()); };
     MapUpdate(ID_FILE_PRINT, print);
     MapUpdate(ID_FILE_PRINT_PREVIEW, print);
@@ -185,15 +190,24 @@ void CQXRYXwApp::CreateTemplates() {
     m_pDeltaTcTemplate = make(IDR_DELTA_TC, deltaDoc);
     m_templates = {m_pReportTemplate, m_pTestTemplate, m_pLegacyReportTemplate, m_pLegacyTestTemplate,
                    m_pDeltaTcTemplate};
-    // The views of the others come with the report windows; until they are
-    // registered here those templates open nothing.
+    // The windows of the templates; a template without one opens nothing.
+    auto reportWindow = [](UINT id) {
+        return fw::MdiFrameFactory::Kind{[] { return new CQXRYXDataView; }, [] { return new CQXRYXDataFrm; },
+                                         &StationMenu(id)};
+    };
+    m_frames->Register(IDR_TEST_REPORT, reportWindow(IDR_TEST_REPORT));
+    m_frames->Register(IDR_OLD_TEST_REPORT, reportWindow(IDR_OLD_TEST_REPORT));
+    m_frames->Register(IDR_DELTA_TC, {[] { return new CQXRYXDeltaTcView; }, [] { return new CQXRYXDataFrm; },
+                                      &StationMenu(IDR_DELTA_TC)});
     for (UINT id : {IDR_TEST_DATA, IDR_OLD_TEST_DATA})
         m_frames->Register(id, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, &StationMenu(id)});
     m_testStation = std::make_unique<CQXRYXTestStation>(*this);
+    // View Graph opens the test window.
+    CQXRYXDataView::SetGraphTemplate(HasWindows(IDR_TEST_DATA) ? m_pTestTemplate : nullptr);
 }
 
-bool CQXRYXwApp::HasWindows(UINT id) const {
-    return id == IDR_TEST_DATA || id == IDR_OLD_TEST_DATA;
+bool CQXRYXwApp::HasWindows(UINT templateId) const {
+    return m_frames && m_frames->IsRegistered(templateId);
 }
 
 fw::Document* CQXRYXwApp::OpenDocumentFile(const char* path, int type) {

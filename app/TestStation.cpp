@@ -4,6 +4,7 @@
 #include "app/CQXRYXwApp.h"
 #include "app/Menus.h"
 #include "data/CQXRYXTestDoc.h"
+#include "data/DefaultTestName.h"
 #include "framework/core/FileDialog.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
@@ -19,7 +20,7 @@ CQXRYXTestStation::~CQXRYXTestStation() {
 
 SequencerInstrument& CQXRYXTestStation::Instrument(fw::WindowId window) {
     auto& slot = m_instruments[window];
-    if (!slot) slot = std::make_unique<BeamInstrument>(m_app.m_beam, window);
+    if (!slot) slot = std::make_unique<SequencerBeam>(m_app.m_beam, window);
     return *slot;
 }
 
@@ -55,9 +56,7 @@ bool CQXRYXTestStation::OpenReport(CQXRYXTestDoc& doc) {
     return report->CreateFrame(doc, true);
 }
 
-void CQXRYXTestStation::AdvanceDefaultTestName() {
-    // The test setup's next default name comes with the test setup dialog.
-}
+void CQXRYXTestStation::AdvanceDefaultTestName() { ::AdvanceDefaultTestName(); }
 
 bool CQXRYXTestStation::AskSavePath(std::string& path) {
     fw::SaveDialogRequest request;

@@ -28,7 +28,7 @@ public:
 private:
     CQXRYXwApp& m_app;
     RegistryEnvironment m_env;
-    std::map<fw::WindowId, std::unique_ptr<BeamInstrument>> m_instruments;
+    std::map<fw::WindowId, std::unique_ptr<SequencerBeam>> m_instruments;
     TestViewDocHost m_docHost;
     TestStation* m_previousStation;
     TestDocHost* m_previousDocHost;

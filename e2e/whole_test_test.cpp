@@ -181,7 +181,7 @@ protected:
     }
     // Runs one test from StartTest until the sequencer is idle again.
     void RunTest(CQXRYXTestDoc& doc, ClockWindow& win, uint32_t maxMs = 400000) {
-        BeamInstrument instrument(beam, window);
+        SequencerBeam instrument(beam, window);
         TestSequencer seq(doc, instrument, win, env, clock);
         ASSERT_TRUE(seq.StartTest());
         uint32_t t = 0;
@@ -270,7 +270,7 @@ TEST_F(WholeTest, SecondTestAfterAnAbortMeasuresTheSameThickness) {
         EXPECT_TRUE(doc.OnNewDocument());
         EXPECT_EQ(doc.m_beamThickness.m_data, FLT_MAX);
         ClockWindow win(clock);
-        BeamInstrument instrument(beam, window);
+        SequencerBeam instrument(beam, window);
         TestSequencer seq(doc, instrument, win, env, clock);
         EXPECT_TRUE(seq.StartTest());
         for (uint32_t t = 0; t < 60000 && seq.GetState() != TestSequencer::kTesting; t += kPassMs)

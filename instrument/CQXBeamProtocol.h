@@ -106,6 +106,17 @@ public:
     // One received byte through the state machine.
     void HandleByte(char c);
 
+    // The simulated instrument: changes the frame texts as the instrument
+    // would answer command, without the port, and for "G" processes the
+    // made-up data frame. FALSE for an unknown command number; else the
+    // pending command is cleared (CQXBeamSimulation.cpp).
+    BOOL SimulateResponse(int command);
+    // The deflection ramp of a simulated load, also written as the
+    // deflection word: 22616 without a load; else down from 22528 and back
+    // up from 21085 in steps of 3 per count, 480 counts each way.
+    WORD SimulateDeflection();
+    uint32_t GetLoadCounter() const { return m_loadCounter; }
+
     void SetLoadValue(WORD value) { m_loadValue = value; }
     WORD GetLoadValue() const { return m_loadValue; }
     void SetRawSetPoint(WORD value) { m_rawSetPoint = value; }
@@ -151,6 +162,9 @@ private:
     uint32_t m_lastFrameTime = 0;
     BOOL m_tarePending = FALSE;
     unsigned long m_commandsQueued = 0;
+    // Counts of a simulated load still to come: wider than the load value,
+    // so that its + 1 never wraps.
+    uint32_t m_loadCounter = 0;
 
     char m_words[3][5] = {{'0', '0', '0', '0', 0}, {'0', '0', '0', '0', 0}, {'0', '0', '0', '0', 0}};
     char m_remoteLetter = 'L';

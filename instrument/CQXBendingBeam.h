@@ -96,6 +96,15 @@ public:
     void AddNotifyWindow(fw::WindowId window);
     void RemoveNotifyWindow(fw::WindowId window);
 
+    // The simulated instrument (CQXBeamSimulation.cpp): answers a command
+    // number as the instrument would, without the port, and for "G" processes
+    // a made-up data frame; FALSE for an unknown number. Nothing in the
+    // station calls it.
+    BOOL SimulateResponse(int command);
+    // The simulated deflection word: 22616 without a load, else the ramp at
+    // the simulated load's count.
+    WORD SimulateDeflection();
+
     // For tests and diagnostics.
     bool IsWorkerRunning() const { return m_workerAlive.load(); }
     void SetThreadStarter(ThreadStarter starter) { m_startThread = std::move(starter); }

@@ -47,7 +47,12 @@ const StringEntry kStringTable[] = {
     {244, "Please remove all mass, and then remove the thick steel beam."},
     {248, "Deflection calibration constant is : \r\n\r\n\tDeflection :\t%.8f µm/bit\r\n"},
     {249, "Force calibration constants are : \r\n\r\n\tForce :\t\t%.8f mN/bit\r\n\tCompliance :\t%.8f µm/N\r\n"},
+    {250, "The force readings did not rise with each added 100 g mass, or they give no usable force or compliance constant. Nothing has been saved. Please check the masses and the thick steel beam, and take the readings again."},  // own wording
+    {251, "The gage block readings did not rise from the Top level to the Blue level, or they give no usable deflection constant. Nothing has been saved. Please check the gage block levels and take the readings again."},  // own wording
+    {252, "The readings did not rise from the 100 g load to the 400 g load, or they give no usable stiffness. Nothing has been saved. Please check the thin steel beam and the masses, and take the readings again."},  // own wording
+    {253, "The thin beam width or thickness entered under Instrument Setup is not a positive number. The Confidence Test uses 12.7 mm by 1.17 mm instead."},  // own wording
     {254, "This action will delete all current temperature calibration offsets.  You will have to recalibrate temperature in order to run tests.\nAre you sure you want to delete the offsets?"},
+    {255, "The auto-thickness datum could not be marked as not established after the new calibration. Please re-establish the datum before measuring beam thickness automatically."},  // own wording
     {257, "An error occured while calibrating the temperature.\r\nAn offset will not be saved for the current bath temperature."},
     {258, "Default settings are present. After closing this message, please review the information on the displayed page for accuracy."},
     {259, "A required value has not been entered. After closing this message, please check that all fields on the displayed page have an entry."},
@@ -227,6 +232,10 @@ const StringEntry kStringTable[] = {
     {890, "%1 cannot be shown yet: this kind of window is not part of this version of the station."},  // own wording
     {913, "The test cannot be run: the Sample Interval and the Load Time must each be at least 1 second.\nPlease correct them in the Instrument Setup."},  // own wording
     {914, "The test could not be saved as\n%1\n\nWould you like to save it under another name?"},  // own wording
+    {930, "%1 must be a whole number greater than %2 and less than %3."},  // own wording
+    {931, "%1 must be a number greater than %2 and less than %3, with at most %4 digits after the decimal separator."},  // own wording
+    {932, "The data directory %1 cannot be used: it does not exist, is not a folder or cannot be written. Please choose another one on the Archive page of Instrument Setup."},  // own wording
+    {933, "No data directory has been chosen. Please choose one on the Archive page of Instrument Setup."},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording

@@ -8,7 +8,7 @@
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
 
-void BeamInstrument::Register(bool on) {
+void SequencerBeam::Register(bool on) {
     if (m_window == fw::kNoWindow) return;
     if (on)
         m_beam.AddNotifyWindow(m_window);

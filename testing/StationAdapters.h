@@ -5,9 +5,9 @@
 #include "instrument/CQXBendingBeam.h"
 #include "testing/TestSequencer.h"
 
-class BeamInstrument : public SequencerInstrument {
+class SequencerBeam : public SequencerInstrument {
 public:
-    BeamInstrument(CQXBendingBeam& beam, fw::WindowId window) : m_beam(beam), m_window(window) {}
+    SequencerBeam(CQXBendingBeam& beam, fw::WindowId window) : m_beam(beam), m_window(window) {}
     BOOL GetReadings(BeamReadings& out) override { return m_beam.GetReadings(out); }
     unsigned GetStatus() override { return m_beam.GetStatus(); }
     BOOL SendZero() override { return m_beam.SendZero(); }

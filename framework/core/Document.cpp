@@ -16,6 +16,8 @@ View::~View() {
 
 Document::Document() { MapCommand(ID_FILE_CLOSE, [this] { OnFileClose(); }); }
 
+void View::OnUpdate(View*, intptr_t) {}
+
 Document::~Document() {
     const std::vector<View*> views = m_views;
     m_views.clear();
@@ -65,6 +67,15 @@ void Document::RemoveView(View* view) {
     m_views.erase(it);
     view->m_document = nullptr;
     view->OnDocumentDetached();
+}
+
+void Document::UpdateAllViews(View* sender, intptr_t hint) {
+    // A view may close others while it updates: walk a copy, skipping the gone.
+    const std::vector<View*> views = m_views;
+    for (View* v : views) {
+        if (v == sender || std::find(m_views.begin(), m_views.end(), v) == m_views.end()) continue;
+        v->OnUpdate(sender, hint);
+    }
 }
 
 bool Document::OnNewDocument() {

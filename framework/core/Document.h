@@ -3,6 +3,7 @@
 // modified flag and the views attached to it, and follows the framework's
 // new / open / save / close protocol; a template makes documents and asks a
 // frame factory (framework/ui, or a test double) for their windows.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,6 +30,9 @@ public:
     // Called when the view is taken off its document (the document closes or
     // goes): a view that holds on to its document lets go here.
     virtual void OnDocumentDetached() {}
+    // The document changed (UpdateAllViews); sender is the view that
+    // changed it, or null. The default does nothing; window views repaint.
+    virtual void OnUpdate(View* sender, intptr_t hint);
 
 private:
     friend class Document;
@@ -57,6 +61,8 @@ public:
     void AddView(View* view);
     void RemoveView(View* view);
     const std::vector<View*>& GetViews() const { return m_views; }
+    // OnUpdate of every view but sender, in the order they were added.
+    void UpdateAllViews(View* sender, intptr_t hint = 0);
 
     virtual bool OnNewDocument();
     // Reads the file through Serialize; an empty file reads nothing.

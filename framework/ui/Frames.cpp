@@ -91,15 +91,25 @@ ChildFrame* ViewWidget::GetParentFrame() const {
 
 void ViewWidget::OnDraw(DrawContext&) {}
 
+void ViewWidget::OnPrepareDC(DrawContext&) {}
+
+void ViewWidget::OnUpdate(View*, intptr_t) { update(); }
+
 void ViewWidget::paintEvent(QPaintEvent*) {
     PainterContext dc(*this);
-    GuardHandler([&] { OnDraw(dc); });
+    GuardHandler([&] {
+        OnPrepareDC(dc);
+        OnDraw(dc);
+    });
 }
 
 bool ViewWidget::PrintTo(QPrinter& printer) {
     PainterContext dc(printer);
     if (!dc.IsActive()) return false;
-    return GuardHandler([&] { OnDraw(dc); });
+    return GuardHandler([&] {
+        OnPrepareDC(dc);
+        OnDraw(dc);
+    });
 }
 
 void ViewWidget::OnFilePrint() {

@@ -23,28 +23,6 @@
 #include "framework/core/IdleTasks.h"
 #include "testing/CQXRYXTestView.h"
 
-// One application object per test process, offscreen; the plain cases of
-// this program do not notice it.
-namespace {
-
-std::unique_ptr<fw::Application> g_app;
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "testing_tests";
-        static char* argv[] = {name, nullptr};
-        g_app = std::make_unique<fw::Application>(argc, argv);
-    }
-    void TearDown() override { g_app.reset(); }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
-
 namespace {
 
 class FakeStation : public TestStation {
@@ -189,9 +167,9 @@ TEST_F(TestView, LiveTestScreenshotAndTheReportRule) {
     const fw::COLORREF c = fw::GetSysColor(fw::COLOR_ACTIVECAPTION);
     const QRgb traceColour = qRgb(fw::GetRValue(c), fw::GetGValue(c), fw::GetBValue(c));
     EXPECT_GT(CountColour(page, traceColour), 500);  // both traces are drawn
-    QDir().mkpath(RYX_TESTING_ARTEFACTS);
+    QDir().mkpath(RYX_TEST_ARTEFACTS);
     const QImage shot = main.grab().toImage();
-    EXPECT_TRUE(shot.save(QString(RYX_TESTING_ARTEFACTS) + "/live-test-view.png"));
+    EXPECT_TRUE(shot.save(QString(RYX_TEST_ARTEFACTS) + "/live-test-view.png"));
 
     for (int i = 0; i < 201; ++i) Tick();
     EXPECT_EQ(view->GetState(), TestSequencer::kIdle);
@@ -301,8 +279,8 @@ TEST_F(TestView, HelpFromTheTestFrame) {
 TEST_F(TestView, PrintsThePageWithItsHeaderToAFile) {
     RunToTesting();
     for (int i = 0; i < 100; ++i) Tick();
-    QDir().mkpath(RYX_TESTING_ARTEFACTS);
-    const std::string pdf = std::string(RYX_TESTING_ARTEFACTS) + "/live-test-view-printed.pdf";
+    QDir().mkpath(RYX_TEST_ARTEFACTS);
+    const std::string pdf = std::string(RYX_TEST_ARTEFACTS) + "/live-test-view-printed.pdf";
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));

@@ -1,0 +1,87 @@
+// The Calibrate menu of the main frame: the deflection chain (deflection,
+// force, the datum marked unset, the confidence test), the force chain, the
+// confidence test and the auto-thickness datum. Each wizard is built on the
+// stack and shown modally; nothing follows one that did not end with OK.
+#include <cfloat>
+
+#include "app/CQXRYXMainFrame.h"
+#include "app/CQXRYXwApp.h"
+#include "calibration/CCheckWiz.h"
+#include "calibration/CDatumWiz.h"
+#include "calibration/CalibrationDeflectionWizard.h"
+#include "calibration/CalibrationForceWizard.h"
+#include "framework/core/MessageBox.h"
+#include "res/MenuIds.h"
+#include "res/Resource.h"
+#include "settings/CQXRegistry.h"
+
+namespace {
+
+constexpr UINT IDS_DATUM_NEEDS_CALIBRATION = 728;
+// The old datum was measured against the old calibration.
+constexpr UINT IDS_DATUM_NOT_UNSET = 255;
+
+// The six values a calibration leaves, read in order up to the first missing.
+bool CalibrationComplete() {
+    Time64 t{};
+    WORD w = 0;
+    double d = 0;
+    return !theRegistry.GetLastCalibration(t) && !theRegistry.GetForceZero(w) &&
+           !theRegistry.GetDeflectionZero(w) && !theRegistry.GetForceConstant(d) &&
+           !theRegistry.GetDeflectionConstant(d) && !theRegistry.GetDeflectionCompliance(d);
+}
+
+bool TestRunning() {
+    const CQXRYXwApp* app = CQXRYXwApp::Instance();
+    return app && app->m_bTestRunning;
+}
+
+}  // namespace
+
+void CQXRYXMainFrame::MapCalibrateCommands() {
+    MapCommand(ID_CALIBRATE_DEFLECTION, [this] { OnCalibrateDeflection(); });
+    MapCommand(ID_CALIBRATE_FORCE, [this] { OnCalibrateForce(); });
+    MapCommand(ID_CONFIDENCE_TEST, [this] { OnConfidenceTest(); });
+    MapCommand(ID_CALIBRATE_DATUM, [this] { OnAutoThicknessDatum(); });
+    // Not while a test runs.
+    for (UINT id : {ID_CALIBRATE_DEFLECTION, ID_CALIBRATE_FORCE, ID_CONFIDENCE_TEST, ID_CALIBRATE_DATUM})
+        MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(!TestRunning()); });
+}
+
+void CQXRYXMainFrame::OnCalibrateDeflection() {
+    {
+        CalibrationDeflectionWizard deflection(*m_pBeam);
+        if (deflection.DoModal() != IDOK) return;
+    }
+    {
+        CalibrationForceWizard force(*m_pBeam);
+        if (force.DoModal() != IDOK) return;
+    }
+    // FLT_MAX: no datum until the datum wizard measures one against the new
+    // calibration. A datum that stays would pass for valid: say so.
+    if (theRegistry.SetAutoThicknessDatum(static_cast<double>(FLT_MAX)) != 0)
+        fw::ShowMessage(IDS_DATUM_NOT_UNSET, MB_OK | MB_ICONEXCLAMATION);
+    OnConfidenceTest();
+}
+
+void CQXRYXMainFrame::OnCalibrateForce() {
+    {
+        CalibrationForceWizard force(*m_pBeam);
+        if (force.DoModal() != IDOK) return;
+    }
+    OnConfidenceTest();
+}
+
+void CQXRYXMainFrame::OnConfidenceTest() {
+    CCheckWiz check(*m_pBeam);
+    check.DoModal();
+}
+
+void CQXRYXMainFrame::OnAutoThicknessDatum() {
+    if (CalibrationComplete()) {
+        CDatumWiz datum(*m_pBeam);
+        datum.DoModal();
+        return;
+    }
+    if (fw::ShowMessage(IDS_DATUM_NEEDS_CALIBRATION, MB_YESNO) == IDYES) OnCalibrateDeflection();
+}

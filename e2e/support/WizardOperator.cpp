@@ -1,0 +1,132 @@
+#include "e2e/support/WizardOperator.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include "calibration/WizardDialog.h"
+#include "instrument/CQXBendingBeam.h"
+
+namespace e2e {
+
+namespace {
+
+// Well beyond the slowest chain under the sanitizers; only a script that
+// went wrong gets there.
+constexpr qint64 kGiveUpMs = 240000;
+
+using ryxsim::BeamKind;
+using ryxsim::GageLevel;
+
+}  // namespace
+
+WizardOperator::WizardOperator(ryxsim::Simulator& sim, CQXBendingBeam& beam) : m_sim(sim), m_beam(beam) {
+    m_elapsed.start();
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Tick(); });
+    m_timer.start(20);
+}
+
+WizardOperator::~WizardOperator() {
+    m_timer.stop();
+}
+
+int WizardOperator::Count() {
+    BeamState s;
+    m_beam.GetState(s);
+    return s.count;
+}
+
+void WizardOperator::FollowPrompts() {
+    // Deflection (131).
+    At(131, 1, [](ryxsim::Simulator& s) {
+        s.RemoveAllMasses();
+        s.InsertBeam(BeamKind::kNone);
+    });
+    At(131, 2, [](ryxsim::Simulator& s) {
+        s.PlaceGageBlock(GageLevel::kTop);
+        s.AddMass(100);
+    });
+    At(131, 4, [](ryxsim::Simulator& s) { s.PlaceGageBlock(GageLevel::kRed); });
+    At(131, 6, [](ryxsim::Simulator& s) { s.PlaceGageBlock(GageLevel::kWhite); });
+    At(131, 8, [](ryxsim::Simulator& s) { s.PlaceGageBlock(GageLevel::kBlue); });
+    // Force and compliance (133).
+    At(133, 1, [](ryxsim::Simulator& s) { s.InsertBeam(BeamKind::kNone); });
+    At(133, 2, [](ryxsim::Simulator& s) {
+        s.RemoveAllMasses();
+        s.PlaceGageBlock(GageLevel::kNone);
+        s.InsertBeam(BeamKind::kThickSteel);
+    });
+    At(133, 3, [](ryxsim::Simulator& s) { s.SetContactLoad(10.0); });
+    for (int step : {4, 6, 8, 10}) At(133, step, [](ryxsim::Simulator& s) { s.AddMass(100); });
+    At(133, 12, [](ryxsim::Simulator& s) {
+        s.RemoveAllMasses();
+        s.InsertBeam(BeamKind::kNone);
+    });
+    // Confidence test (132).
+    At(132, 1, [](ryxsim::Simulator& s) {
+        s.RemoveAllMasses();
+        s.InsertBeam(BeamKind::kThinSteel);
+        s.SetContactLoad(10.0);
+    });
+    At(132, 2, [](ryxsim::Simulator& s) { s.AddMass(100); });
+    At(132, 4, [](ryxsim::Simulator& s) { s.AddMass(300); });
+    At(132, 6, [](ryxsim::Simulator& s) {
+        s.RemoveAllMasses();
+        s.InsertBeam(BeamKind::kNone);
+    });
+    // Datum (153).
+    At(153, 1, [](ryxsim::Simulator& s) {
+        s.InsertBeam(BeamKind::kThickSteel);
+        s.SetContactLoad(35.0);
+    });
+    At(153, 3, [](ryxsim::Simulator& s) { s.FlipBeam(); });
+    At(153, 5, [](ryxsim::Simulator& s) { s.InsertBeam(BeamKind::kNone); });
+}
+
+void WizardOperator::Tick() {
+    auto* d = dynamic_cast<WizardDialog*>(QApplication::activeModalWidget());
+    if (!d || d->Engine().Ended()) return;
+    WizardEngine& e = d->Engine();
+    if (d != m_current) m_dialogs.push_back(d->DialogId());
+    if (d != m_current || e.Step() != m_step) {
+        m_current = d;
+        m_step = e.Step();
+        m_acted = false;
+    }
+    const std::pair<unsigned, int> here{d->DialogId(), m_step};
+    if (m_elapsed.elapsed() > kGiveUpMs) {
+        m_problems.push_back("gave up at " + std::to_string(here.first) + " step " + std::to_string(here.second));
+        d->CancelButton()->click();
+        return;
+    }
+    if (m_cancelAll || here == m_cancelAt) {
+        d->CancelButton()->click();
+        return;
+    }
+    if (e.Busy() || !d->NextButton()->isEnabled()) return;  // reading, or a box is open
+    const bool result = d->NextButton()->text() == QStringLiteral("&OK");
+    if (d->NextButton()->text() == QStringLiteral("&Retry")) {
+        m_problems.push_back("error step in " + std::to_string(here.first) + ": " + d->PromptText());
+        d->CancelButton()->click();
+        return;
+    }
+    if (!m_acted) {
+        m_acted = true;
+        auto it = m_actions.find(here);
+        if (it != m_actions.end()) it->second(m_sim);
+        // Only a reading right after Next could see the bench as it was.
+        const auto& table = e.Table();
+        const int next = m_step >= 0 && m_step < static_cast<int>(table.size())
+                             ? table[static_cast<size_t>(m_step)].next
+                             : kNoStep;
+        m_waitForFrames = next >= 0 && next < static_cast<int>(table.size()) &&
+                          table[static_cast<size_t>(next)].reading != kNoStep;
+        m_countAtAction = Count();
+    }
+    // A frame already on its way may show the bench from before the action;
+    // the one after it cannot.
+    if (m_waitForFrames && Count() < m_countAtAction + 2) return;
+    if (result) m_results.push_back(d->PromptText());
+    d->NextButton()->click();
+}
+
+}  // namespace e2e

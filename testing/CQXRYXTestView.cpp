@@ -63,7 +63,7 @@ TestStation* SetTestStation(TestStation* station) {
 
 // ---- the view -------------------------------------------------------------------
 
-CQXRYXTestView::CQXRYXTestView(QWidget* parent) : fw::ViewWidget(parent) {
+CQXRYXTestView::CQXRYXTestView(QWidget* parent) : fw::ScrollView(parent) {
     setFocusPolicy(Qt::StrongFocus);
     MapCommand(ID_TEST_ABORT, [this] {
         // Abort Test always concerns the running test, whichever view is active.
@@ -83,6 +83,16 @@ CQXRYXTestView* CQXRYXTestView::RunningView() { return Running(); }
 void CQXRYXTestView::OnInitialUpdate() {
     m_doc = GetDocument();
     m_graphs.Initialise();
+    {
+        // The scroll sizes, measured on a context of the screen's resolution.
+        QImage probe(1, 1, QImage::Format_RGB32);
+        probe.setDotsPerMeterX(static_cast<int>(logicalDpiX() / 0.0254));
+        probe.setDotsPerMeterY(static_cast<int>(logicalDpiY() / 0.0254));
+        fw::PainterContext dc(probe);
+        fw::Size line;
+        const fw::Size total = m_graphs.ScrollSize(dc, &line);
+        SetScrollSizes(fw::MM_LOMETRIC, total, {total.cx / 4, total.cy / 4}, line);
+    }
     if (m_doc) m_graphs.LoadFromDocument(*m_doc);
     if (m_sequencer) m_sequencer->UpdateCaption();
 }
@@ -122,7 +132,7 @@ bool CQXRYXTestView::StartTest() {
 }
 
 bool CQXRYXTestView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_INSTRUMENT_UPDATE) return fw::ViewWidget::OnMessage(message, wParam, lParam);
+    if (message != WM_INSTRUMENT_UPDATE) return fw::ScrollView::OnMessage(message, wParam, lParam);
     if (m_sequencer) m_sequencer->OnInstrumentData();
     UpdateCursor();
     return true;
@@ -173,10 +183,23 @@ void CQXRYXTestView::OnUpdateViewReport(fw::CmdUI& ui) {
     ui.Enable(m_doc && m_doc->IsTestComplete() && !(m_doc->m_testState & 0x1));
 }
 
-void CQXRYXTestView::keyPressEvent(QKeyEvent* event) {
-    // The page is drawn to the window's size: the scrolling keys have
-    // nothing to move until the view scrolls.
-    fw::ViewWidget::keyPressEvent(event);
+void CQXRYXTestView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+    switch (nChar) {
+        case fw::VK_PRIOR: SendScroll(fw::WM_VSCROLL, fw::SB_PAGEUP); break;
+        case fw::VK_NEXT: SendScroll(fw::WM_VSCROLL, fw::SB_PAGEDOWN); break;
+        case fw::VK_END: SendScroll(fw::WM_HSCROLL, fw::SB_PAGERIGHT); break;
+        case fw::VK_HOME: SendScroll(fw::WM_HSCROLL, fw::SB_PAGELEFT); break;
+        case fw::VK_LEFT: SendScroll(fw::WM_HSCROLL, fw::SB_LINELEFT); break;
+        case fw::VK_UP: SendScroll(fw::WM_VSCROLL, fw::SB_LINEUP); break;
+        case fw::VK_RIGHT: SendScroll(fw::WM_HSCROLL, fw::SB_LINERIGHT); break;
+        case fw::VK_DOWN: SendScroll(fw::WM_VSCROLL, fw::SB_LINEDOWN); break;
+        default: fw::ScrollView::OnKeyDown(nChar, nRepCnt, nFlags); break;
+    }
+}
+
+bool CQXRYXTestView::OnScroll(int bar, UINT code, int pos) {
+    update();
+    return fw::ScrollView::OnScroll(bar, code, pos);
 }
 
 void CQXRYXTestView::OnDraw(fw::DrawContext& dc) {
@@ -188,19 +211,11 @@ void CQXRYXTestView::OnDraw(fw::DrawContext& dc) {
         m_graphs.DrawReport(dc, w, -h, m_doc, idle);
         return;
     }
-    // Off-screen, then one copy: the graphs redrawn twice a second do not flicker.
-    const int wpx = std::max(1, width());
-    const int hpx = std::max(1, height());
-    fw::MemoryContext page(dc, wpx, hpx);
-    page.SetMapMode(fw::MM_LOMETRIC);
-    fw::Size size = page.DPtoLP(fw::Size{wpx, hpx});
-    page.IntersectClipRect({0, 0, std::abs(size.cx), -std::abs(size.cy)});
-    m_graphs.DrawReport(page, std::abs(size.cx), -std::abs(size.cy), m_doc, idle);
-    page.SetMapMode(fw::MM_TEXT);  // the copy counts in pixels on both sides
-    dc.SaveDC();
-    dc.SetMapMode(fw::MM_TEXT);
-    dc.BitBlt(0, 0, wpx, hpx, page, 0, 0);
-    dc.RestoreDC(-1);
+    // Off-screen, then one copy: the graphs redrawn twice a second do not
+    // flicker. The page is the larger of the window and the total size.
+    const fw::Size page = GetScreenPageSize();
+    PaintOffScreen(dc, {page.cx, -page.cy},
+                   [&](fw::DrawContext& memory) { m_graphs.DrawReport(memory, page.cx, -page.cy, m_doc, idle); });
 }
 
 QImage CQXRYXTestView::RenderPage() {
@@ -208,6 +223,7 @@ QImage CQXRYXTestView::RenderPage() {
     image.fill(Qt::white);
     {
         fw::PainterContext dc(image);
+        OnPrepareDC(dc);
         OnDraw(dc);
     }
     return image;

@@ -8,6 +8,7 @@
 
 #include "data/TestDocHost.h"
 #include "framework/ui/Frames.h"
+#include "framework/ui/ScrollView.h"
 #include "testing/TestGraphs.h"
 #include "testing/TestSequencer.h"
 
@@ -34,7 +35,7 @@ public:
 TestStation* GetTestStation();
 TestStation* SetTestStation(TestStation* station);
 
-class CQXRYXTestView : public fw::ViewWidget, private SequencerWindow {
+class CQXRYXTestView : public fw::ScrollView, private SequencerWindow {
     Q_OBJECT
 public:
     explicit CQXRYXTestView(QWidget* parent = nullptr);
@@ -65,8 +66,9 @@ public:
     // The page drawn into an image of the view's size (tests, screenshots).
     QImage RenderPage();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    // The scrolling keys: Page Up and Down, Home and End, the arrows.
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    bool OnScroll(int bar, UINT code, int pos) override;
 
 private:
     // SequencerWindow

@@ -169,11 +169,12 @@ void TestGraphs::UpdateGraphScales(bool idle) {
     }
 }
 
-fw::Size TestGraphs::ScrollSize(fw::DrawContext& dc) {
+fw::Size TestGraphs::ScrollSize(fw::DrawContext& dc, fw::Size* line) {
     dc.SaveDC();
     dc.SetMapMode(fw::MM_LOMETRIC);
     dc.SelectFont(Font(38));
     fw::Size text = dc.GetTextExtent("250.0");
+    if (line) *line = {std::abs(text.cx), std::abs(text.cy)};
     fw::Rect area;
     DrawGraph(m_deflectionGraph, area, dc, -5000, 5000, 10 * text.cx, -10 * text.cy, false);
     dc.RestoreDC(-1);

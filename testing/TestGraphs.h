@@ -34,8 +34,9 @@ public:
     // The page in MM_LOMETRIC: width W, height H < 0 (y up). Printing adds the
     // header and the file name, project and test date lines.
     void DrawReport(fw::DrawContext& dc, int width, int height, const CQXRYXTestDoc* doc, bool idle);
-    // The total scroll size of the page in 0.1 mm, measured on dc.
-    fw::Size ScrollSize(fw::DrawContext& dc);
+    // The total scroll size of the page in 0.1 mm, measured on dc; line gets
+    // the size of the text "250.0" (the line step).
+    fw::Size ScrollSize(fw::DrawContext& dc, fw::Size* line = nullptr);
 
     fw::LogFont Font(int height) const;
 

@@ -288,6 +288,24 @@ TEST_F(TestView, PrintsThePageWithItsHeaderToAFile) {
     EXPECT_GT(std::filesystem::file_size(pdf), 2000u);
 }
 
+TEST_F(TestView, ScrollingKeysMoveTheSmallWindowOverThePage) {
+    main.resize(420, 300);
+    QApplication::processEvents();
+    const fw::Size total = view->GetTotalSize();
+    EXPECT_GT(total.cx, 0);
+    EXPECT_GT(total.cy, total.cx);  // two graphs stacked
+    EXPECT_EQ(view->GetScrollPosition().y, 0);
+    view->OnKeyDown(fw::VK_NEXT, 1, 0);
+    const int down = view->GetDeviceScrollPosition().y;
+    EXPECT_GT(down, 0);
+    view->OnKeyDown(fw::VK_UP, 1, 0);
+    EXPECT_LT(view->GetDeviceScrollPosition().y, down);
+    view->OnKeyDown(fw::VK_END, 1, 0);
+    EXPECT_GT(view->GetDeviceScrollPosition().x, 0);
+    view->OnKeyDown(fw::VK_HOME, 1, 0);
+    EXPECT_EQ(view->GetDeviceScrollPosition().x, 0);
+}
+
 // DrawGraph and DrawTrace on an image: a joined trace draws lines between
 // its points, an unjoined one only its markers; points that are not numbers
 // are skipped and the others still drawn.

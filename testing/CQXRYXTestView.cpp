@@ -133,7 +133,13 @@ bool CQXRYXTestView::StartTest() {
 
 bool CQXRYXTestView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_INSTRUMENT_UPDATE) return fw::ScrollView::OnMessage(message, wParam, lParam);
-    if (m_sequencer) m_sequencer->OnInstrumentData();
+    if (m_sequencer) {
+        m_sequencer->OnInstrumentData();
+        // A finished test no longer hears of updates: what is left of its
+        // stop ("D" refused at the last tick) goes on from the idle work.
+        if (m_sequencer->GetState() == TestSequencer::kIdle && m_doc && m_doc->m_testState == 0)
+            HandToIdle(m_sequencer->TakeStop());
+    }
     UpdateCursor();
     return true;
 }

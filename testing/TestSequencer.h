@@ -146,6 +146,13 @@ public:
     bool PumpStop();
     void RequestStop(bool reZero);
     const InstrumentStop& PendingStop() const { return m_stop; }
+    // Hands what is left of the stop to someone else (the idle work), once
+    // no update may come to pump it.
+    InstrumentStop TakeStop() {
+        InstrumentStop stop = m_stop;
+        m_stop = {};
+        return stop;
+    }
     // Whether the instrument is reporting on its own (a load was accepted and
     // no "D" since).
     bool IsReporting() const { return m_reporting; }

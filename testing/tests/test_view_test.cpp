@@ -306,6 +306,18 @@ TEST_F(TestView, ScrollingKeysMoveTheSmallWindowOverThePage) {
     EXPECT_EQ(view->GetDeviceScrollPosition().x, 0);
 }
 
+TEST_F(TestView, AnEndRefusedAtTheLastTickIsSentFromTheIdleWork) {
+    RunToTesting();
+    for (int i = 0; i < 500; ++i) Tick();
+    station.beam.refuse["D"] = 1;
+    Tick();  // the last tick: the test finishes, "D" refused
+    EXPECT_EQ(view->GetState(), TestSequencer::kIdle);
+    EXPECT_EQ(station.beam.Sent(), "L2 D L480");
+    for (int i = 0; i < 5 && fw::RunIdleTasks(); ++i) {
+    }
+    EXPECT_EQ(station.beam.Sent(), "L2 D L480 D");
+}
+
 // DrawGraph and DrawTrace on an image: a joined trace draws lines between
 // its points, an unjoined one only its markers; points that are not numbers
 // are skipped and the others still drawn.

@@ -309,8 +309,8 @@ TEST_F(TestView, ScrollingKeysMoveTheSmallWindowOverThePage) {
 TEST_F(TestView, AnEndRefusedAtTheLastTickIsSentFromTheIdleWork) {
     RunToTesting();
     for (int i = 0; i < 500; ++i) Tick();
-    station.beam.refuse["D"] = 1;
-    Tick();  // the last tick: the test finishes, "D" refused
+    station.beam.refuse["D"] = 2;  // the end command and its first retry
+    Tick();                        // the last tick: the test finishes
     EXPECT_EQ(view->GetState(), TestSequencer::kIdle);
     EXPECT_EQ(station.beam.Sent(), "L2 D L480");
     for (int i = 0; i < 5 && fw::RunIdleTasks(); ++i) {

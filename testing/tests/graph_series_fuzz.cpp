@@ -8,6 +8,7 @@
 #include "framework/core/Archive.h"
 #include "framework/core/Exceptions.h"
 #include "testing/Graph.h"
+#include "testing/TestGraphs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -25,6 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fw::Archive out;
         s.Serialize(out);
         if (out.Bytes() != bytes.substr(0, used)) __builtin_trap();
+    }
+    // The loaded points as a live trace, scaled both ways.
+    if (loaded) {
+        CGraphTrace trace;
+        static_cast<CQXDataSeries&>(trace) = s;
+        for (bool idle : {true, false}) {
+            CGraph graph;
+            double scale = 1.0;
+            TestGraphs::AutoScale(graph, trace, scale, idle);
+            if (!IsDrawableAxis(graph.m_yAxis)) __builtin_trap();
+            (void)InnerTicks(graph.m_yAxis);
+        }
     }
     // The first 12 bytes as an axis.
     if (size >= 12) {

@@ -13,6 +13,7 @@
 #include "app/CQXRYXMainFrame.h"
 #include "app/CSplashWnd.h"
 #include "app/Menus.h"
+#include "app/TestStation.h"
 #include "data/CQXRYXDeltaTcDoc.h"
 #include "data/CQXRYXTestDoc.h"
 #include "framework/core/CommandIds.h"
@@ -207,7 +208,10 @@ void CQXRYXwApp::CreateTemplates() {
     m_frames->Register(IDR_OLD_TEST_REPORT, reportWindow(IDR_OLD_TEST_REPORT));
     m_frames->Register(IDR_DELTA_TC, {[] { return new CQXRYXDeltaTcView; }, [] { return new CQXRYXDataFrm; },
                                       &StationMenu(IDR_DELTA_TC)});
-    // View Graph opens the test window, once the station has one.
+    for (UINT id : {IDR_TEST_DATA, IDR_OLD_TEST_DATA})
+        m_frames->Register(id, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, &StationMenu(id)});
+    m_testStation = std::make_unique<CQXRYXTestStation>(*this);
+    // View Graph opens the test window.
     CQXRYXDataView::SetGraphTemplate(HasWindows(IDR_TEST_DATA) ? m_pTestTemplate : nullptr);
 }
 

@@ -23,6 +23,7 @@ class BatchExportJob;
 class CQXRYXMainFrame;
 class CQXRYXTestDoc;
 class DeltaTcData;
+class CQXRYXTestStation;
 
 class CQXRYXwApp : public fw::Application {
     Q_OBJECT
@@ -112,6 +113,7 @@ private:
     SingleInstance m_instance;
     std::unique_ptr<CQXRYXMainFrame> m_mainFrameOwner;
     std::unique_ptr<fw::MdiFrameFactory> m_frames;
+    std::unique_ptr<CQXRYXTestStation> m_testStation;
     std::vector<std::unique_ptr<fw::DocTemplate>> m_ownedTemplates;
     std::vector<fw::DocTemplate*> m_templates;  // in the framework's order
     platform::Clock* m_idleClock;

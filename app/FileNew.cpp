@@ -2,6 +2,7 @@
 #include "app/CQXRYXMainFrame.h"
 #include "app/CQXRYXwApp.h"
 #include "framework/core/Document.h"
+#include "testing/CQXRYXTestView.h"
 #include "testing/RYXTestSetup.h"
 
 void CQXRYXwApp::OnFileNew() {
@@ -13,10 +14,9 @@ void CQXRYXwApp::OnFileNew() {
     if (!StartTestInView(doc->GetViews().front())) doc->OnCloseDocument();
 }
 
-bool CQXRYXwApp::StartTestInView(fw::View*) {
-    // The live test view comes with the test window (template 130); until
-    // then the template opens no window and no document reaches here.
-    return false;
+bool CQXRYXwApp::StartTestInView(fw::View* view) {
+    auto* testView = dynamic_cast<CQXRYXTestView*>(view);
+    return testView && testView->StartTest();
 }
 
 void CQXRYXwApp::OnUpdateNoTestRunning(fw::CmdUI& ui) {

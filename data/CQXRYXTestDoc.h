@@ -26,6 +26,10 @@ public:
     void ReportSaveLoadException(const std::string& path, const fw::Exception* e, bool saving,
                                  UINT defaultId) override;
     void DeleteContents() override;
+    // The close of a running test (data/TestDocClose.cpp).
+    bool SaveModified() override;
+    void OnCloseDocument() override;
+    void SaveAbortedTest();
 
     // Appends a point; out of memory raises fw::MemoryException.
     void AddPoint(const CQXFloatData& deflection, const CQXFloatData& force, const CQXFloatData& temperature);

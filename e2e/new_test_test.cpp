@@ -9,6 +9,9 @@
 #include "e2e/support/Station.h"
 #include "framework/core/Strings.h"
 #include "settings/CQXRegistry.h"
+#include "res/Resource.h"
+#include "data/CQXRYXTestDoc.h"
+#include "testing/CQXRYXTestView.h"
 #include "testing/RYXTestSetup.h"
 
 namespace e2e {
@@ -28,7 +31,7 @@ protected:
     CQXRYXMainFrame* frame = nullptr;
 };
 
-TEST_F(NewTestCommandTest, OkStoresTheSetupThenTheTestWindowIsNotYetThere) {
+TEST_F(NewTestCommandTest, OkStoresTheSetupThenTheTestRunsInItsWindow) {
     QAction* run = frame->FindAction(ID_FILE_NEW);
     ASSERT_NE(run, nullptr);
     ASSERT_TRUE(run->isEnabled());
@@ -45,8 +48,23 @@ TEST_F(NewTestCommandTest, OkStoresTheSetupThenTheTestWindowIsNotYetThere) {
     std::string stored;
     EXPECT_EQ(theRegistry.GetTestFileName(stored), 0u);
     EXPECT_EQ(stored, proposed);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], fw::FormatString1(IDS_WINDOW_NOT_YET, "A new test"));
+    // The test window of the new test, its test running.
+    CQXRYXTestView* view = CQXRYXTestView::RunningView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(App().m_bTestRunning);
+    EXPECT_EQ(view->GetState(), TestSequencer::kPreparation);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), proposed + ".ryx");
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->FindAction(ID_FILE_NEW)->isEnabled());
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    // Abort Test, Yes: the test ends and its window closes.
+    boxes.Answer(IDYES);
+    view->OnCommand(ID_TEST_ABORT);
+    EXPECT_EQ(boxes.Texts().back(), fw::LoadString(601));
+    EXPECT_FALSE(App().m_bTestRunning);
+    EXPECT_EQ(CQXRYXTestView::RunningView(), nullptr);
+    EXPECT_TRUE(App().m_pTestTemplate->GetDocuments().empty());
 }
 
 TEST_F(NewTestCommandTest, CancelLeavesTheSettingsAlone) {

@@ -41,7 +41,9 @@ rm -f "$cfg/ports/com1"
 fifo="$PWD/.run/sim.in"
 [ -p "$fifo" ] || { rm -f "$fifo"; mkfifo "$fifo"; }
 exec 3<>"$fifo"
-"$sim" --config-dir "$cfg" --alias COM1 <&3 >"$PWD/.run/sim.log" 2>&1 &
+# RYX_SIM_ARGS passes options to the simulator, e.g. RYX_SIM_ARGS="--time-scale 10".
+# shellcheck disable=SC2086
+"$sim" --config-dir "$cfg" --alias COM1 ${RYX_SIM_ARGS:-} <&3 >"$PWD/.run/sim.log" 2>&1 &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null || true; wait $sim_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "$cfg/ports/com1" ] && break; sleep 0.1; done

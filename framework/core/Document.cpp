@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/core/Archive.h"
+#include "framework/core/CommandIds.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "platform/Paths.h"
@@ -13,10 +14,22 @@ View::~View() {
     if (m_document) m_document->RemoveView(this);
 }
 
+Document::Document() { MapCommand(ID_FILE_CLOSE, [this] { OnFileClose(); }); }
+
 void View::OnUpdate(View*, intptr_t) {}
 
 Document::~Document() {
-    for (View* v : m_views) v->m_document = nullptr;
+    const std::vector<View*> views = m_views;
+    m_views.clear();
+    for (View* v : views) {
+        v->m_document = nullptr;
+        v->OnDocumentDetached();
+    }
+}
+
+void Document::OnFileClose() {
+    if (!SaveModified()) return;
+    OnCloseDocument();
 }
 
 namespace {
@@ -53,6 +66,7 @@ void Document::RemoveView(View* view) {
     if (it == m_views.end()) return;
     m_views.erase(it);
     view->m_document = nullptr;
+    view->OnDocumentDetached();
 }
 
 void Document::UpdateAllViews(View* sender, intptr_t hint) {

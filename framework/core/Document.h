@@ -27,6 +27,9 @@ public:
     Document* GetDocument() const { return m_document; }
     WindowId GetWindow() const { return m_window; }
     void SetWindow(WindowId window) { m_window = window; }
+    // Called when the view is taken off its document (the document closes or
+    // goes): a view that holds on to its document lets go here.
+    virtual void OnDocumentDetached() {}
     // The document changed (UpdateAllViews); sender is the view that
     // changed it, or null. The default does nothing; window views repaint.
     virtual void OnUpdate(View* sender, intptr_t hint);
@@ -39,7 +42,8 @@ private:
 
 class Document : public Object, public CommandTarget {
 public:
-    Document() = default;
+    // Maps File Close (ID_FILE_CLOSE): SaveModified, then OnCloseDocument.
+    Document();
     ~Document() override;
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
@@ -75,6 +79,9 @@ public:
     virtual void ReportSaveLoadException(const std::string& path, const Exception* e, bool saving,
                                          UINT defaultId);
     virtual void DeleteContents() {}
+    // File Close: asks SaveModified, then closes through the overridable
+    // OnCloseDocument (which may delete this).
+    void OnFileClose();
 
     // The framework's ask-to-save text.
     static constexpr UINT kIdsAskToSave = 61444;

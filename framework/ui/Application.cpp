@@ -6,6 +6,7 @@
 
 #include "framework/core/CommandIds.h"
 #include "framework/core/Document.h"
+#include "framework/core/IdleTasks.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Frames.h"
@@ -72,6 +73,7 @@ Application* Application::Instance() { return qobject_cast<Application*>(QCoreAp
 
 bool Application::OnIdle(long count) {
     if (count == 0 && m_mainFrame) m_mainFrame->UpdateCommandUI();
+    RunIdleTasks();
     return false;
 }
 

@@ -175,6 +175,9 @@ bool ChildFrame::OnCmdMsg(UINT id) {
 void ChildFrame::closeEvent(QCloseEvent* event) {
     // Closing the last window of a document closes the document, after it
     // has been asked to save.
+    // The close box takes the same road as File Close: SaveModified, then
+    // the document's own OnCloseDocument, which may keep the document (and
+    // this window) open.
     Document* doc = m_view ? m_view->GetDocument() : nullptr;
     if (doc && doc->GetViews().size() == 1) {
         bool keep = false;
@@ -183,9 +186,15 @@ void ChildFrame::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        m_view->GetDocument()->RemoveView(m_view);
-        if (DocTemplate* tmpl = doc->GetDocTemplate()) {
-            tmpl->CloseDocument(doc);
+        if (doc->GetDocTemplate()) {
+            GuardHandler([&] { doc->OnCloseDocument(); });
+            // Still attached: the document chose to stay open.
+            if (m_view && m_view->GetDocument() == doc) {
+                event->ignore();
+                return;
+            }
+        } else {
+            doc->RemoveView(m_view);
         }
     } else if (doc) {
         doc->RemoveView(m_view);

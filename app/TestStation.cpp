@@ -1,0 +1,71 @@
+#include "app/TestStation.h"
+
+#include "app/CQXRYXMainFrame.h"
+#include "app/CQXRYXwApp.h"
+#include "app/Menus.h"
+#include "data/CQXRYXTestDoc.h"
+#include "data/DefaultTestName.h"
+#include "framework/core/FileDialog.h"
+#include "framework/core/MessageBox.h"
+#include "framework/core/Strings.h"
+#include "platform/Paths.h"
+
+CQXRYXTestStation::CQXRYXTestStation(CQXRYXwApp& app)
+    : m_app(app), m_previousStation(SetTestStation(this)), m_previousDocHost(SetTestDocHost(&m_docHost)) {}
+
+CQXRYXTestStation::~CQXRYXTestStation() {
+    SetTestDocHost(m_previousDocHost);
+    SetTestStation(m_previousStation);
+}
+
+SequencerInstrument& CQXRYXTestStation::Instrument(fw::WindowId window) {
+    auto& slot = m_instruments[window];
+    if (!slot) slot = std::make_unique<SequencerBeam>(m_app.m_beam, window);
+    return *slot;
+}
+
+platform::Clock& CQXRYXTestStation::Clock() { return platform::DefaultClock(); }
+
+void CQXRYXTestStation::ShowBeamThickness(float mm) {
+    if (m_app.m_pMainFrame) m_app.m_pMainFrame->ShowBeamThickness(&mm);
+}
+
+void CQXRYXTestStation::ClearBeamThickness() {
+    if (m_app.m_pMainFrame) m_app.m_pMainFrame->ClearBeamThickness();
+}
+
+bool CQXRYXTestStation::IsTestRunning() { return m_app.m_bTestRunning; }
+
+void CQXRYXTestStation::SetTestRunning(bool running) { m_app.m_bTestRunning = running ? TRUE : FALSE; }
+
+bool CQXRYXTestStation::OpenReport(CQXRYXTestDoc& doc) {
+    fw::DocTemplate* report = m_app.m_pReportTemplate;
+    if (!report) return false;
+    if (!m_app.HasWindows(report->GetResourceId())) {
+        // The report window comes with a later version: say so in its place.
+        fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, doc.GetTitle()), MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
+    // A report window on the document already: it comes to the front.
+    for (fw::View* v : doc.GetViews()) {
+        auto* view = dynamic_cast<fw::ViewWidget*>(v);
+        if (!view || dynamic_cast<CQXRYXTestView*>(v) || !view->GetParentFrame()) continue;
+        view->GetParentFrame()->ActivateFrame(-1);
+        return true;
+    }
+    return report->CreateFrame(doc, true);
+}
+
+void CQXRYXTestStation::AdvanceDefaultTestName() { ::AdvanceDefaultTestName(); }
+
+bool CQXRYXTestStation::AskSavePath(std::string& path) {
+    fw::SaveDialogRequest request;
+    request.filter = "RYXw Test Data (*.ryx)|*.ryx||";
+    request.fileName = platform::BaseName(path);
+    request.defaultExtension = "ryx";
+    request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    fw::SaveDialogResult result;
+    if (!fw::SaveDialogs().ShowSave(request, result) || result.path.empty()) return false;
+    path = result.path;
+    return true;
+}

@@ -1,0 +1,562 @@
+// Scenario tests of the test sequencer on a fake instrument, a fake window and
+// a manual clock: every path of the state table, the aborts with what they
+// send to stop the instrument, the save offers and the mended faults.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <filesystem>
+#include <functional>
+
+#include "framework/core/Strings.h"
+#include "support/SequencerFakes.h"
+
+namespace {
+
+using S = TestSequencer;
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+class Sequencer : public SequencerFixture {};
+
+TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
+    RunToRecovery();
+    EXPECT_TRUE(beam.registered);
+    EXPECT_TRUE(window.running);
+    EXPECT_EQ(doc.m_testState, 7);
+    EXPECT_EQ(window.timerMs, 21000u);
+    EXPECT_EQ(window.pane, 6.35f);
+    clock.Advance(5500);
+    Update();  // state 8: the countdown shows
+    EXPECT_EQ(window.caption, "T1.ryx" + fw::FormatString1(633, "16"));
+
+    StartTesting();
+    EXPECT_EQ(doc.GetPointCount(), 1);
+    Ticks(501);
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_EQ(beam.Sent(), "L2 D L480 D");
+    EXPECT_EQ(doc.GetPointCount(), 501);
+    EXPECT_EQ(window.graph.size(), 501u);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(window.advanced, 1);
+    EXPECT_EQ(window.reports, 1);
+    EXPECT_FALSE(window.running);
+    EXPECT_FALSE(beam.registered);
+    EXPECT_EQ(doc.m_testState, 0);
+    EXPECT_EQ(window.closes, 0);
+    EXPECT_EQ(window.pane, -1);
+    EXPECT_EQ(beeps.Beeps(), std::vector<UINT>{fw::BEEP_SIMPLE});
+    EXPECT_EQ(doc.m_tempCalibrationDate, 777);
+    EXPECT_FLOAT_EQ(doc.m_minTemperature.m_data, -12.0f);
+    EXPECT_TRUE(window.captions.size() >= 3);
+    EXPECT_EQ(window.captions.front(), "T1.ryx" + fw::LoadString(632));
+}
+
+struct SamplingCase {
+    int recovery, interval;
+    int points;
+    std::vector<int> extraTicks;
+};
+
+TEST_F(Sequencer, SamplingAfterTheFirst250Seconds) {
+    const SamplingCase cases[] = {
+        {10, 30, 501, {}},
+        {300, 30, 511, {540, 600, 660, 720, 780, 840, 900, 960, 1020, 1080}},
+        {300, 25, 512, {550, 600, 650, 700, 750, 800, 850, 900, 950, 1000, 1050}},
+    };
+    for (const SamplingCase& c : cases) {
+        SCOPED_TRACE(c.interval);
+        Reset();
+        CQXRYXTestDoc d;
+        d.SetPathName(dir + "/T1.ryx", false);
+        d.m_targetTemperature.m_data = -12.0f;
+        d.m_beamThickness.m_data = 6.35f;
+        d.m_beamWidth.m_data = 12.7f;
+        d.m_loadSamples = 480;
+        d.m_totalSamples = 2 * c.recovery + 481;
+        d.m_sampleInterval = c.interval;
+        env.stopMaxDefl = 0;  // the deflection below tells the tick
+        FakeWindow w;
+        FakeInstrument b;
+        b.readings = beam.readings;
+        TestSequencer s(d, b, w, env, clock);
+        ASSERT_TRUE(s.StartTest());
+        box.Answer(IDOK);
+        for (int i = 0; i < 7; ++i) s.OnInstrumentData();
+        ASSERT_EQ(s.GetState(), S::kRecovery);
+        clock.Advance(21000);
+        s.OnPreloadTimer();
+        s.OnInstrumentData();
+        ASSERT_EQ(s.GetState(), S::kTesting);
+        while (s.GetState() == S::kTesting) {
+            b.readings.deflection.m_data = static_cast<float>(s.GetStep() + 1);
+            s.OnInstrumentData();
+        }
+        ASSERT_EQ(d.GetPointCount(), c.points);
+        for (size_t k = 0; k < c.extraTicks.size(); ++k)
+            EXPECT_EQ(d.GetDeflection(501 + static_cast<int>(k))->m_data, static_cast<float>(c.extraTicks[k]));
+        EXPECT_EQ(b.Sent(), "L2 D L480 D");
+    }
+}
+
+// ---- preparation -------------------------------------------------------------------
+
+struct PrepCase {
+    const char* name;
+    std::function<void(SequencerFixture&)> setup;
+    std::vector<int> answers;
+    std::vector<UINT> boxIds;  // the first line of each box, by string id
+    int updates;
+    int finalState;
+    int closes;
+};
+
+class Preparation : public SequencerFixture {
+public:
+    void Run(const PrepCase& c) {
+        c.setup(*this);
+        for (int a : c.answers) box.Answer(a);
+        ASSERT_TRUE(seq->StartTest());
+        Update(c.updates);
+        auto texts = box.Texts();
+        ASSERT_EQ(texts.size(), c.boxIds.size()) << c.name;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            std::string first = fw::LoadString(c.boxIds[i]).substr(0, 20);
+            EXPECT_TRUE(texts[i].find(first.substr(0, first.find('%'))) != std::string::npos)
+                << c.name << ": box " << i << " is " << texts[i];
+        }
+        EXPECT_EQ(seq->GetState(), c.finalState) << c.name;
+        EXPECT_EQ(window.closes, c.closes) << c.name;
+    }
+};
+
+TEST_F(Preparation, ChecksInTheirOrder) {
+    auto nothing = [](SequencerFixture&) {};
+    const PrepCase cases[] = {
+        {"all well", nothing, {IDOK}, {736}, 1, S::kThicknessStart, 0},
+        {"disk short", [](SequencerFixture& f) { f.env.freeBytes = 100; }, {IDOK}, {137}, 2, S::kIdle, 1},
+        {"uncalibrated, cancel", [](SequencerFixture& f) { f.env.calibrated = false; }, {IDCANCEL}, {533}, 2,
+         S::kIdle, 1},
+        {"uncalibrated, ok", [](SequencerFixture& f) { f.env.calibrated = false; }, {IDOK, IDOK}, {533, 736}, 1,
+         S::kThicknessStart, 0},
+        {"temperature off, control on",
+         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.8f; }, {IDCANCEL}, {540}, 2, S::kIdle,
+         1},
+        {"temperature off, control off",
+         [](SequencerFixture& f) {
+             f.beam.readings.temperature.m_data = -11.8f;
+             f.beam.readings.mode = 0;
+         },
+         {IDOK, IDOK}, {543, 736}, 1, S::kThicknessStart, 0},
+        {"temperature just inside", [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.9f; },
+         {IDOK}, {736}, 1, S::kThicknessStart, 0},
+        // REMOTE: OK asks again at the next update, without 533 again.
+        {"remote off then on",
+         [](SequencerFixture& f) {
+             f.beam.readings.remote = FALSE;
+             f.env.calibrated = false;
+         },
+         {IDOK, IDOK}, {533, 504}, 1, S::kPreparation, 0},
+        {"remote cancel", [](SequencerFixture& f) { f.beam.readings.remote = FALSE; }, {IDCANCEL}, {504}, 2,
+         S::kIdle, 1},
+        {"specimen cancel", nothing, {IDCANCEL}, {736}, 2, S::kIdle, 1},
+        {"contact load off, cancel", [](SequencerFixture& f) { f.beam.readings.force.m_data = 50.0f; },
+         {IDOK, IDCANCEL}, {736, 520}, 2, S::kIdle, 1},
+        {"contact load off, retry", [](SequencerFixture& f) { f.beam.readings.force.m_data = 24.9f; },
+         {IDOK, IDOK}, {736, 520}, 1, S::kPreparation, 0},
+    };
+    for (const PrepCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        Run(c);
+    }
+}
+
+TEST_F(Sequencer, ZeroModeThreeTriesThen552) {
+    beam.refuse["Z"] = 0;
+    beam.zero = FALSE;
+    beam.refuse["Z"] = 5;  // the instrument never comes to ZERO
+    box.Answer(IDOK);      // the abort message
+    ASSERT_TRUE(seq->StartTest());
+    Update(3);
+    EXPECT_EQ(seq->GetZeroTries(), 3);
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    Update();
+    ASSERT_EQ(box.Count(), 1u);
+    EXPECT_EQ(box.Texts()[0], "The RYX could not be set to ZERO mode.\n\nTest will be aborted.");
+    EXPECT_EQ(box.Boxes()[0].type, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_EQ(doc.m_testState, 6);
+    EXPECT_EQ(beam.Sent(), "");  // no load was ever accepted: nothing to stop
+}
+
+TEST_F(Sequencer, RefusedWithoutAUsableSampleInterval) {
+    for (int interval : {0, -30}) {
+        doc.m_sampleInterval = interval;
+        box.Answer(IDOK);
+        EXPECT_FALSE(seq->StartTest());
+        EXPECT_FALSE(beam.registered);
+        EXPECT_FALSE(window.running);
+    }
+    EXPECT_EQ(box.Texts()[0], fw::LoadString(913));
+}
+
+// ---- thickness ---------------------------------------------------------------------------
+
+TEST_F(Sequencer, AutomaticThickness) {
+    struct Case {
+        double datum;
+        bool hasDatum;
+        float first, second;
+        float expected;  // 0: 721
+    };
+    const Case cases[] = {
+        {10.0, true, 4.0f, 6.0f, 12.0f - (5.0f - 10.0f)},
+        {10.0, false, 4.0f, 6.0f, 0},
+        {10.0, true, 30.0f, 30.0f, 0},     // negative thickness
+        {-200.0, true, 4.0f, 6.0f, 0},     // beyond 100 mm
+    };
+    for (const Case& c : cases) {
+        Reset();
+        doc.m_beamThickness.m_data = FLT_MAX;
+        env.datum = c.datum;
+        env.hasDatum = c.hasDatum;
+        ASSERT_TRUE(seq->StartTest());
+        EXPECT_TRUE(seq->GetFlags() & S::kMeasureThickness);
+        box.Answer({IDOK, IDOK});  // 736, 708
+        Update();
+        beam.readings.deflection.m_data = c.first;
+        Update();  // 708, first deflection
+        EXPECT_EQ(seq->GetState(), S::kThickness);
+        beam.readings.deflection.m_data = c.second;
+        if (c.expected == 0) box.Answer(IDOK);
+        Update();
+        if (c.expected != 0) {
+            EXPECT_EQ(seq->GetState(), S::kPreload);
+            EXPECT_FLOAT_EQ(doc.m_beamThickness.m_data, c.expected);
+        } else {
+            EXPECT_EQ(seq->GetState(), S::kAbort);
+            Update();
+            EXPECT_TRUE(StartsWith(box.Texts().back(), fw::LoadString(721)));
+        }
+    }
+}
+
+// ---- preload, release, test load -------------------------------------------------------
+
+TEST_F(Sequencer, PreloadRefusedFiveTimesGives524) {
+    ASSERT_TRUE(seq->StartTest());
+    box.Answer(IDOK);
+    Update(2);
+    beam.refuse["L"] = 5;
+    Update(4);
+    EXPECT_EQ(seq->GetState(), S::kPreload);
+    Update();
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    box.Answer(IDOK);
+    Update();
+    EXPECT_EQ(box.Texts().back(), "The preload could not be applied. \n\nTest will be aborted.");
+    EXPECT_EQ(beeps.Count(), 1u);
+}
+
+TEST_F(Sequencer, PreloadRefusalsDoNotCountAgainstTheRelease) {
+    ASSERT_TRUE(seq->StartTest());
+    box.Answer(IDOK);
+    Update(2);
+    beam.refuse["L"] = 4;
+    Update(6);  // four refusals, then accepted and shown
+    ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
+    EXPECT_EQ(seq->GetStep(), 0);
+    beam.refuse["D"] = 5;  // five refusals are within the seven tries
+    Update(7);
+    EXPECT_EQ(seq->GetState(), S::kReleaseCheck);
+}
+
+TEST_F(Sequencer, ReleaseRefusedGives516AndNotReleasedGives528) {
+    ASSERT_TRUE(seq->StartTest());
+    box.Answer(IDOK);
+    Update(4);
+    ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
+    beam.refuse["D"] = 100;
+    Update(6);
+    EXPECT_EQ(seq->GetState(), S::kPreloadRelease);
+    Update();
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    EXPECT_EQ(seq->AbortText(), fw::LoadString(516));
+    EXPECT_FALSE(window.timerRunning);  // killed on entering the abort
+
+    // 528
+    Reset();
+    ASSERT_TRUE(seq->StartTest());
+    box.Answer(IDOK);
+    Update(6);
+    ASSERT_EQ(seq->GetState(), S::kReleaseCheck);
+    beam.readings.force.m_data = 60.0f;
+    Update(3);
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    EXPECT_EQ(seq->AbortText(), fw::LoadString(528));
+    EXPECT_EQ(beam.Sent(), "L2 D Z Z Z");
+    box.Answer(IDOK);
+    Update();
+}
+
+TEST_F(Sequencer, RefusedTestLoadIsResentWithTheSameValue) {
+    SetTimes(40000, 10, 30);  // 80000 samples: split into chunks
+    RunToRecovery();
+    beam.refuse["L"] = 2;
+    ExpireTimer();
+    EXPECT_EQ(seq->GetState(), S::kTestLoad);
+    Update(3);
+    EXPECT_EQ(seq->GetState(), S::kTesting);
+    EXPECT_EQ(beam.refusedLoads, (std::vector<WORD>{65400, 65400}));
+    EXPECT_EQ(beam.Sent(), "L2 D L65400");
+}
+
+TEST_F(Sequencer, TestLoadRefusedFiveTimesGives544) {
+    RunToRecovery();
+    beam.refuse["L"] = 5;
+    ExpireTimer();
+    Update(4);
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    EXPECT_EQ(seq->AbortText(), fw::LoadString(544));
+    box.Answer(IDOK);
+    Update();
+}
+
+TEST_F(Sequencer, LongLoadSendsItsChunksAndRetriesARefusedOne) {
+    SetTimes(32701, 0, 30);  // 65402 samples: 65400, then 602 at tick 64800
+    env.stopMaxDefl = 0;
+    RunToRecovery();
+    StartTesting();
+    Ticks(64799);
+    EXPECT_EQ(beam.Sent(), "L2 D L65400");
+    beam.refuse["L"] = 1;
+    Ticks(1);  // tick 64800: refused
+    EXPECT_EQ(beam.Sent(), "L2 D L65400");
+    Ticks(1);  // retried
+    EXPECT_EQ(beam.Sent(), "L2 D L65400 L602");
+    beam.zero = FALSE;
+    Ticks(700);
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_EQ(beam.Sent(), "L2 D L65400 L602 D");
+}
+
+// ---- timer 9 -----------------------------------------------------------------------------
+
+TEST_F(Sequencer, EarlyTimerExpiryIsActedOnInRecoveryOnly) {
+    ASSERT_TRUE(seq->StartTest());
+    box.Answer(IDOK);
+    Update(4);
+    ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
+    ExpireTimer();  // too early: remembered
+    EXPECT_EQ(seq->GetState(), S::kPreloadRelease);
+    Update(3);  // release, release check -> straight on to the test load
+    EXPECT_EQ(seq->GetState(), S::kTestLoad);
+    Update(2);
+    EXPECT_EQ(seq->GetState(), S::kTesting);
+}
+
+TEST_F(Sequencer, TimerNeverAppliesTheLoadAfterAnAbort) {
+    RunToRecovery();
+    // Abort through the close questions; the timer is killed.
+    seq->SetCloseQuestionOpen(true);
+    seq->EndByClose();
+    EXPECT_FALSE(window.timerRunning);
+    ExpireTimer();
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_EQ(beam.Sent(), "L2 D");  // the preload's "D" ended the reporting; "Z" is the document's
+}
+
+// ---- testing ------------------------------------------------------------------------------
+
+TEST_F(Sequencer, ZeroAtTheEndOfTheLoadCarriesThePreviousPoint) {
+    RunToRecovery();
+    StartTesting();
+    Ticks(479);
+    beam.readings.deflection.m_data = 9.0f;
+    beam.readings.force.m_data = 1.0f;
+    beam.zero = TRUE;  // the instrument ended the load by itself
+    env.stopMaxDefl = 0;
+    Update();
+    EXPECT_EQ(doc.GetDeflection(480)->m_data, doc.GetDeflection(479)->m_data);
+    EXPECT_EQ(doc.GetForce(480)->m_data, 35.0f);
+}
+
+TEST_F(Sequencer, LoadNotReleasedWarnsAtTheFinish) {
+    RunToRecovery();
+    StartTesting();
+    beam.readings.force.m_data = 50.0f;
+    Ticks(484);
+    EXPECT_TRUE(seq->GetFlags() & S::kLoadNotReleased);
+    box.Answer(IDOK);  // 548
+    Ticks(30);
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_EQ(box.Texts().back(), fw::LoadString(548));
+    EXPECT_EQ(window.closes, 0);
+}
+
+TEST_F(Sequencer, DeflectionLimitAbortsAndStopsTheInstrument) {
+    RunToRecovery();
+    StartTesting();
+    Ticks(100);
+    beam.readings.deflection.m_data = 5.01f;
+    Update();
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    EXPECT_EQ(beam.Sent(), "L2 D L480 D");  // "D" at once, "Z" when it can
+    box.Answer(IDOK);
+    Update();
+    EXPECT_EQ(beam.Sent(), "L2 D L480 D Z");
+    EXPECT_EQ(box.Texts().back(), "The test sample has been damaged.\n\nTest will be aborted.");
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_EQ(doc.m_testState, 6);
+}
+
+TEST_F(Sequencer, NoDeflectionLimitWhenSwitchedOff) {
+    env.stopMaxDefl = 0;
+    RunToRecovery();
+    StartTesting();
+    for (int i = 0; i < 501; ++i) {
+        beam.readings.deflection.m_data = 5.5f + 0.001f * static_cast<float>(i);
+        Update();
+    }
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_EQ(doc.GetPointCount(), 501);
+    EXPECT_EQ(window.closes, 0);
+}
+
+TEST_F(Sequencer, DamagedOnTheLastTickOfALongTestOffersTheSave) {
+    SetTimes(240, 300, 30);
+    RunToRecovery();
+    StartTesting();
+    Ticks(1080);
+    beam.readings.deflection.m_data = 6.0f;
+    box.Answer({IDOK, IDYES});  // 532, 602
+    Update();                   // the last tick
+    EXPECT_EQ(seq->GetState(), S::kAbort);
+    Update();
+    EXPECT_EQ(box.Texts()[2], fw::LoadString(602));
+    EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
+    EXPECT_EQ(doc.GetPointCount(), 511);
+    EXPECT_EQ(window.reports, 1);
+}
+
+TEST_F(Sequencer, AbortAfterTick500OffersTheSaveAndNoCloses) {
+    SetTimes(240, 300, 30);
+    RunToRecovery();
+    StartTesting();
+    Ticks(600);
+    beam.readings.deflection.m_data = 6.0f;
+    Update();
+    box.Answer({IDOK, IDNO});
+    Update();
+    EXPECT_EQ(box.Count(), 3u);
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/T1.ryx"));
+}
+
+TEST_F(Sequencer, LostLinkAfterTick500OffersTheSave) {
+    SetTimes(240, 300, 30);
+    RunToRecovery();
+    StartTesting();
+    Ticks(600);
+    beam.status = 55;
+    box.Answer(IDYES);  // 602
+    Update();
+    ASSERT_EQ(beam.errors.size(), 1u);
+    EXPECT_EQ(beam.errors[0], "Test will be aborted.");
+    EXPECT_EQ(box.Texts().back(), fw::LoadString(602));
+    EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
+    EXPECT_EQ(window.closes, 0);
+}
+
+TEST_F(Sequencer, LostLinkEarlyClosesAndAgainWhileRegistered) {
+    RunToRecovery();
+    beam.status = 1117;
+    Update();
+    EXPECT_EQ(beam.errors.size(), 1u);
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_FALSE(window.timerRunning);
+    EXPECT_FALSE(seq->PendingStop().Pending());  // the link is down: nothing to send
+    Update();
+    EXPECT_EQ(beam.errors.size(), 2u);
+    EXPECT_EQ(window.closes, 2);
+}
+
+TEST_F(Sequencer, FailedReadingRightAfterTheLastTickKeepsTheFinishedTest) {
+    RunToRecovery();
+    StartTesting();
+    Ticks(501);
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
+    beam.status = 55;  // the view is off the notify list: no more updates reach it
+    EXPECT_FALSE(beam.registered);
+}
+
+TEST_F(Sequencer, CloseQuestionOpenKeepsRecordingAndHoldsTheRest) {
+    RunToRecovery();
+    StartTesting();
+    Ticks(495);
+    seq->SetCloseQuestionOpen(true);
+    Ticks(10);  // the last tick passes while 601 is open
+    EXPECT_EQ(doc.GetPointCount(), 501);
+    EXPECT_EQ(beam.Sent(), "L2 D L480 D");
+    EXPECT_EQ(seq->GetState(), S::kFinish);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/T1.ryx"));
+    seq->SetCloseQuestionOpen(false);  // No at 601: the test finishes now
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
+
+    // In the preparation nothing moves while the question is open.
+    Reset();
+    ASSERT_TRUE(seq->StartTest());
+    seq->SetCloseQuestionOpen(true);
+    Update(3);
+    EXPECT_EQ(box.Count(), 0u);
+    EXPECT_EQ(seq->GetState(), S::kPreparation);
+    beam.status = 55;
+    Update();  // the error path waits too
+    EXPECT_TRUE(beam.errors.empty());
+    seq->EndByClose();
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+}
+
+TEST_F(Sequencer, FailedSaveAtTheFinishOffersAnotherName) {
+    std::filesystem::create_directory(dir + "/T1.ryx");  // a folder where the file should go
+    window.savePath = dir + "/T1b.ryx";
+    RunToRecovery();
+    StartTesting();
+    box.Answer({IDOK, IDYES});  // the save failure, 914
+    Ticks(501);
+    ASSERT_EQ(box.Count(), 3u);
+    EXPECT_EQ(box.Texts()[2], fw::FormatString1(914, dir + "/T1.ryx"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/T1b.ryx"));
+    EXPECT_EQ(doc.GetPathName(), dir + "/T1b.ryx");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(window.advanced, 1);
+}
+
+TEST_F(Sequencer, FailedSaveDeclinedKeepsTheTestModified) {
+    std::filesystem::create_directory(dir + "/T1.ryx");
+    RunToRecovery();
+    StartTesting();
+    box.Answer({IDOK, IDNO});
+    Ticks(501);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(window.advanced, 0);
+    EXPECT_EQ(window.reports, 1);
+}
+
+TEST_F(Sequencer, LimsFileWhenTheSettingAsks) {
+    env.saveLims = 1;
+    RunToRecovery();
+    StartTesting();
+    Ticks(501);
+    bool found = false;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().filename().string().find("LIMS") != std::string::npos ||
+            e.path().extension() == ".csv")
+            found = true;
+    EXPECT_TRUE(found);
+}
+
+}  // namespace

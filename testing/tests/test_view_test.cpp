@@ -1,0 +1,357 @@
+// The live test view on the offscreen platform: a test run through the
+// view's own message handler, the screenshot of the page during the test,
+// the Report command's rule, and the close box of a running test.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QMdiArea>
+#include <QPrinter>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "framework/ui/Application.h"
+#include "framework/ui/Frames.h"
+#include "framework/ui/Help.h"
+#include "framework/ui/PainterContext.h"
+#include "res/Resource.h"
+#include "settings/CQXRegistry.h"
+#include "support/SequencerFakes.h"
+#include "framework/core/IdleTasks.h"
+#include "testing/CQXRYXTestView.h"
+
+namespace {
+
+class FakeStation : public TestStation {
+public:
+    SequencerInstrument& Instrument(fw::WindowId) override { return beam; }
+    SequencerEnvironment& Environment() override { return env; }
+    platform::Clock& Clock() override { return clock; }
+    void ShowBeamThickness(float mm) override { pane = mm; }
+    void ClearBeamThickness() override { pane = -1; }
+    bool IsTestRunning() override { return running; }
+    void SetTestRunning(bool r) override { running = r; }
+    bool OpenReport(CQXRYXTestDoc&) override {
+        ++reports;
+        return true;
+    }
+    void AdvanceDefaultTestName() override {}
+    bool AskSavePath(std::string&) override { return false; }
+
+    FakeInstrument beam;
+    FakeEnvironment env;
+    platform::ManualClock clock{5000};
+    float pane = -1;
+    bool running = false;
+    int reports = 0;
+};
+
+class TestView : public testing::Test {
+protected:
+    void SetUp() override {
+        char name[] = "/tmp/ryx-view-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir = name;
+        setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        WriteSettings();
+        station.env.directory = dir;
+        station.beam.readings.remote = TRUE;
+        station.beam.readings.mode = 1;
+        station.beam.readings.force.m_data = 35.0f;
+        station.beam.readings.temperature.m_data = -12.0f;
+        previousStation = SetTestStation(&station);
+        previousHost = SetTestDocHost(&docHost);
+        frames.Register(IDR_TEST_DATA, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, nullptr});
+        main.resize(1000, 760);
+        main.show();
+        doc = static_cast<CQXRYXTestDoc*>(tmpl.OpenDocumentFile(nullptr));
+        ASSERT_NE(doc, nullptr);
+        view = dynamic_cast<CQXRYXTestView*>(doc->GetViews().front());
+        ASSERT_NE(view, nullptr);
+    }
+    void TearDown() override {
+        for (const auto& b : box.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
+        SetTestDocHost(previousHost);
+        SetTestStation(previousStation);
+        std::filesystem::remove_all(dir);
+    }
+    void WriteSettings() {
+        ASSERT_EQ(theRegistry.SetTestProject("Binder PG 64-22"), 0u);
+        ASSERT_EQ(theRegistry.SetTestOperator("O"), 0u);
+        ASSERT_EQ(theRegistry.SetTestSpecimen("S"), 0u);
+        ASSERT_EQ(theRegistry.SetTestFileName("T1"), 0u);
+        ASSERT_EQ(theRegistry.SetEquipmentRYX("RYX-7"), 0u);
+        ASSERT_EQ(theRegistry.SetTestDirectory(dir), 0u);
+        ASSERT_EQ(theRegistry.SetTestBath(-12.0), 0u);
+        ASSERT_EQ(theRegistry.SetTestBathTime(60.0), 0u);
+        ASSERT_EQ(theRegistry.SetTestWidth(12.7), 0u);
+        ASSERT_EQ(theRegistry.SetTestThickness(6.35), 0u);
+        ASSERT_EQ(theRegistry.SetConfidenceTestResult(2.0), 0u);
+        ASSERT_EQ(theRegistry.SetConfidenceTestLast(1000), 0u);
+        ASSERT_EQ(theRegistry.SetForceConstant(0.5), 0u);
+        ASSERT_EQ(theRegistry.SetDeflectionConstant(0.0001), 0u);
+        ASSERT_EQ(theRegistry.SetTestSampleInterval(30), 0u);
+        ASSERT_EQ(theRegistry.SetTestLoadTime(240), 0u);
+        ASSERT_EQ(theRegistry.SetTestRecoveryTime(10), 0u);
+        ASSERT_EQ(theRegistry.SetDeflectionCompliance(0.00002), 0u);
+        ASSERT_EQ(theRegistry.SetLastCalibration(2000), 0u);
+    }
+    void Update(int n = 1) {
+        for (int i = 0; i < n; ++i) view->OnMessage(WM_INSTRUMENT_UPDATE, 0, 0);
+    }
+    // Creep of a binder beam: deflection growing with a power of time,
+    // the force of the 100 g load.
+    void Tick() {
+        int k = view->Sequencer()->GetStep() + 1;
+        double t = std::max(0.5, k * 0.5);
+        station.beam.readings.deflection.m_data = static_cast<float>(0.08 * std::pow(t, 0.35));
+        station.beam.readings.force.m_data = k < 480 ? 980.0f + static_cast<float>(std::sin(k) * 3) : 30.0f;
+        Update();
+    }
+    void RunToTesting() {
+        ASSERT_TRUE(view->StartTest());
+        box.Answer(IDOK);
+        Update(7);
+        ASSERT_EQ(view->GetState(), TestSequencer::kRecovery);
+        station.clock.Advance(21000);
+        view->OnTimer(TestSequencer::kPreloadTimerId);
+        Update();
+        ASSERT_EQ(view->GetState(), TestSequencer::kTesting);
+    }
+
+    std::string dir;
+    fw::ScriptedMessageBox box;
+    fw::ServiceScope<fw::MessageBoxService> boxScope{box};
+    fw::RecordingBeep beeps;
+    fw::ServiceScope<fw::BeepService> beepScope{beeps};
+    FakeStation station;
+    TestViewDocHost docHost;
+    TestStation* previousStation = nullptr;
+    TestDocHost* previousHost = nullptr;
+    fw::MainFrame main;
+    fw::MdiFrameFactory frames{main};
+    fw::DocTemplate tmpl{IDR_TEST_DATA, [] { return std::make_unique<CQXRYXTestDoc>(); }, &frames};
+    CQXRYXTestDoc* doc = nullptr;
+    CQXRYXTestView* view = nullptr;
+};
+
+int CountColour(const QImage& img, QRgb colour) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) ++n;
+    return n;
+}
+
+TEST_F(TestView, LiveTestScreenshotAndTheReportRule) {
+    RunToTesting();
+    EXPECT_EQ(view->cursor().shape(), Qt::WaitCursor);
+    fw::ChildFrame* frame = view->GetParentFrame();
+    ASSERT_NE(frame, nullptr);
+    for (int i = 0; i < 300; ++i) Tick();
+    EXPECT_EQ(frame->windowTitle().toStdString(), "T1.ryx    Testing");
+    EXPECT_EQ(station.pane, 6.35f);
+
+    fw::CmdUI report(ID_VIEW_REPORT);
+    view->OnUpdateCommand(report);
+    EXPECT_FALSE(report.IsEnabled());  // never while the test runs
+    fw::CmdUI abort(ID_TEST_ABORT);
+    view->OnUpdateCommand(abort);
+    EXPECT_TRUE(abort.IsEnabled());
+
+    QApplication::processEvents();
+    const QImage page = view->RenderPage();
+    const fw::COLORREF c = fw::GetSysColor(fw::COLOR_ACTIVECAPTION);
+    const QRgb traceColour = qRgb(fw::GetRValue(c), fw::GetGValue(c), fw::GetBValue(c));
+    EXPECT_GT(CountColour(page, traceColour), 500);  // both traces are drawn
+    QDir().mkpath(RYX_TEST_ARTEFACTS);
+    const QImage shot = main.grab().toImage();
+    EXPECT_TRUE(shot.save(QString(RYX_TEST_ARTEFACTS) + "/live-test-view.png"));
+
+    for (int i = 0; i < 201; ++i) Tick();
+    EXPECT_EQ(view->GetState(), TestSequencer::kIdle);
+    EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(station.reports, 1);
+    fw::CmdUI after(ID_VIEW_REPORT);
+    view->OnUpdateCommand(after);
+    EXPECT_TRUE(after.IsEnabled());
+    EXPECT_EQ(CQXRYXTestView::RunningView(), nullptr);
+}
+
+TEST_F(TestView, ClosingTheRunningTestAsksAndStopsTheInstrument) {
+    RunToTesting();
+    for (int i = 0; i < 50; ++i) Tick();
+    fw::ChildFrame* frame = view->GetParentFrame();
+    box.Answer(IDNO);
+    frame->close();
+    QApplication::processEvents();
+    EXPECT_EQ(tmpl.GetDocuments().size(), 1u);
+    EXPECT_EQ(view->GetState(), TestSequencer::kTesting);
+    EXPECT_EQ(box.Texts().back(), fw::LoadString(601));
+
+    box.Answer(IDYES);
+    station.beam.refuse["Z"] = 1;  // "D" is still pending at the instrument
+    frame->close();
+    EXPECT_EQ(tmpl.GetDocuments().size(), 0u);
+    EXPECT_FALSE(station.running);
+    // "D" ends the instrument's reporting; "Z" follows from the idle work.
+    EXPECT_EQ(station.beam.Sent(), "L2 D L480 D");
+    int guard = 0;
+    while (fw::RunIdleTasks() && ++guard < 10) {
+    }
+    EXPECT_EQ(station.beam.Sent(), "L2 D L480 D Z");
+}
+
+TEST_F(TestView, AbortTestGoesToTheRunningViewFromAnyTestWindow) {
+    RunToTesting();
+    for (int i = 0; i < 10; ++i) Tick();
+    // A second, idle test window (a saved test's graph) is active.
+    CQXRYXTestDoc other;
+    ASSERT_TRUE(tmpl.CreateFrame(other, true));
+    auto* graphView = dynamic_cast<CQXRYXTestView*>(other.GetViews().front());
+    ASSERT_NE(graphView, nullptr);
+    box.Answer(IDYES);
+    EXPECT_TRUE(graphView->OnCommand(ID_TEST_ABORT));
+    EXPECT_EQ(tmpl.GetDocuments().size(), 0u);  // the running test's document closed
+    EXPECT_EQ(other.GetViews().size(), 1u);      // the graph stays
+    EXPECT_EQ(CQXRYXTestView::RunningView(), nullptr);
+    fw::CmdUI abort(ID_TEST_ABORT);
+    graphView->OnUpdateCommand(abort);
+    EXPECT_FALSE(abort.IsEnabled());
+    other.OnCloseDocument();
+}
+
+TEST_F(TestView, AnAbortedTestClosesItsWindowThroughThePostedFileClose) {
+    RunToTesting();
+    for (int i = 0; i < 20; ++i) Tick();
+    station.beam.readings.deflection.m_data = 6.0f;  // the beam breaks
+    box.Answer(IDOK);                                 // 532
+    Update();
+    Update();
+    EXPECT_EQ(box.Texts().back(), "The test sample has been damaged.\n\nTest will be aborted.");
+    EXPECT_EQ(doc->m_testState, 6);
+    EXPECT_EQ(tmpl.GetDocuments().size(), 1u);
+    // The close command arrives through the event loop; no question is asked.
+    for (int i = 0; i < 20 && !tmpl.GetDocuments().empty(); ++i) QApplication::processEvents();
+    EXPECT_EQ(tmpl.GetDocuments().size(), 0u);
+    EXPECT_FALSE(station.running);
+    EXPECT_EQ(box.Count(), 2u);  // 736 and 532 only
+}
+
+TEST_F(TestView, UpdatesWhileABoxIsOpenOnlyWidenTheTemperatureRange) {
+    ASSERT_TRUE(view->StartTest());
+    int nested = 0;
+    box.OnShow([&](const fw::ScriptedMessageBox::Shown&) {
+        // The box's own loop delivers the instrument's updates meanwhile.
+        station.beam.readings.temperature.m_data = -12.05f;
+        Update(3);
+        nested += 3;
+        EXPECT_EQ(view->GetState(), TestSequencer::kWaiting);
+    });
+    box.Answer(IDOK);
+    Update();
+    EXPECT_EQ(nested, 3);
+    EXPECT_EQ(box.Count(), 1u);  // the specimen question was not asked again
+    EXPECT_EQ(view->GetState(), TestSequencer::kThicknessStart);
+    EXPECT_FLOAT_EQ(doc->m_minTemperature.m_data, -12.1f);
+}
+
+TEST_F(TestView, HelpFromTheTestFrame) {
+    std::string opened;
+    fw::HelpOpener previous = fw::SetHelpOpener([&](const std::string& path) {
+        opened = path;
+        return true;
+    });
+    setenv("RYX_HELP_DIR", dir.c_str(), 1);
+    std::filesystem::create_directories(dir + "/RYXW");
+    std::ofstream(dir + "/RYXW/Testing_a_sample.htm") << "<html></html>";
+    auto* frame = dynamic_cast<CQXRYXTestFrm*>(view->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->OnCommand(ID_HELP));
+    EXPECT_EQ(opened, dir + "/RYXW/Testing_a_sample.htm");
+    fw::SetHelpOpener(previous);
+    unsetenv("RYX_HELP_DIR");
+}
+
+TEST_F(TestView, PrintsThePageWithItsHeaderToAFile) {
+    RunToTesting();
+    for (int i = 0; i < 100; ++i) Tick();
+    QDir().mkpath(RYX_TEST_ARTEFACTS);
+    const std::string pdf = std::string(RYX_TEST_ARTEFACTS) + "/live-test-view-printed.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    ASSERT_TRUE(view->PrintTo(printer));
+    EXPECT_GT(std::filesystem::file_size(pdf), 2000u);
+}
+
+TEST_F(TestView, ScrollingKeysMoveTheSmallWindowOverThePage) {
+    main.resize(420, 300);
+    QApplication::processEvents();
+    const fw::Size total = view->GetTotalSize();
+    EXPECT_GT(total.cx, 0);
+    EXPECT_GT(total.cy, total.cx);  // two graphs stacked
+    EXPECT_EQ(view->GetScrollPosition().y, 0);
+    view->OnKeyDown(fw::VK_NEXT, 1, 0);
+    const int down = view->GetDeviceScrollPosition().y;
+    EXPECT_GT(down, 0);
+    view->OnKeyDown(fw::VK_UP, 1, 0);
+    EXPECT_LT(view->GetDeviceScrollPosition().y, down);
+    view->OnKeyDown(fw::VK_END, 1, 0);
+    EXPECT_GT(view->GetDeviceScrollPosition().x, 0);
+    view->OnKeyDown(fw::VK_HOME, 1, 0);
+    EXPECT_EQ(view->GetDeviceScrollPosition().x, 0);
+}
+
+TEST_F(TestView, AnEndRefusedAtTheLastTickIsSentFromTheIdleWork) {
+    RunToTesting();
+    for (int i = 0; i < 500; ++i) Tick();
+    station.beam.refuse["D"] = 2;  // the end command and its first retry
+    Tick();                        // the last tick: the test finishes
+    EXPECT_EQ(view->GetState(), TestSequencer::kIdle);
+    EXPECT_EQ(station.beam.Sent(), "L2 D L480");
+    for (int i = 0; i < 5 && fw::RunIdleTasks(); ++i) {
+    }
+    EXPECT_EQ(station.beam.Sent(), "L2 D L480 D");
+}
+
+// DrawGraph and DrawTrace on an image: a joined trace draws lines between
+// its points, an unjoined one only its markers; points that are not numbers
+// are skipped and the others still drawn.
+TEST(DrawGraphOnImage, JoinedAndUnjoinedTracesAndBadPoints) {
+    auto render = [](bool join, bool nanPoint) {
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        CGraphTrace trace(3, fw::RGB(255, 0, 0), join, fw::PS_SOLID, 2, 6);
+        CQXDataPoint a(0, 0), b(10, 10), bad(std::nanf(""), 5);
+        trace.SetAtGrow(0, &a);
+        trace.SetAtGrow(1, nanPoint ? &bad : &a);
+        trace.SetAtGrow(2, &b);
+        CGraph graph;
+        SetAxisRange(graph.m_xAxis, 0, 10, 2);
+        SetAxisRange(graph.m_yAxis, 0, 10, 2);
+        graph.m_pTraces = &trace;
+        graph.m_nTraces = 1;
+        {
+            fw::PainterContext dc(image);
+            fw::LogFont font;
+            font.lfFaceName = "Arial";
+            font.lfHeight = 14;
+            dc.SelectFont(font);
+            fw::Rect area;
+            DrawGraph(graph, area, dc, 0, 0, 400, 300, true);
+            EXPECT_GT(area.Width(), 0);
+        }
+        return CountColour(image, qRgb(255, 0, 0));
+    };
+    const int joined = render(true, false);
+    const int markers = render(false, false);
+    EXPECT_GT(markers, 0);
+    EXPECT_GT(joined, markers + 100);
+    EXPECT_EQ(render(true, true), joined);
+}
+
+}  // namespace

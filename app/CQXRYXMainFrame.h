@@ -37,6 +37,8 @@ public:
     void OnCalibrateForce();
     void OnConfidenceTest();
     void OnAutoThicknessDatum();
+    void OnCalibrateTemperature();
+    void OnVerification();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -90,8 +90,7 @@ private:
 inline constexpr UINT kCommandsOfLaterWork[] = {
     ID_FILE_NEW,           ID_FILE_OPEN,           ID_BATCH_EXPORT_DATA,     ID_BATCH_EXPORT_RESULTS,
     ID_CALCULATE_DELTA_TC, ID_TEMPERATURE_CONTROL,
-    ID_SETUP_INSTRUMENT,    ID_CALIBRATE_TEMPERATURE,
-    ID_VERIFICATION};
+    ID_SETUP_INSTRUMENT};
 
 // The string shown for a window that this version of the station lacks.
 inline constexpr UINT IDS_WINDOW_NOT_YET = 890;

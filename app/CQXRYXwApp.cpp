@@ -20,6 +20,9 @@
 #include "res/MenuIds.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
+#include "testing/CQXRYXDataFrm.h"
+#include "testing/CQXRYXDataView.h"
+#include "testing/CQXRYXDeltaTcView.h"
 
 namespace {
 
@@ -59,6 +62,8 @@ void CQXRYXwApp::MapCommands() {
     // Commands whose windows come with later work: in the menus, disabled.
     for (UINT id : kCommandsOfLaterWork) MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(false); });
     MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
+    MapCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    MapUpdate(ID_FILE_NEW, [this](fw::CmdUI& ui) { OnUpdateNoTestRunning(ui); });
     auto print = [this](fw::CmdUI& ui) { ui.Enable(m_pMainFrame && m_pMainFrame->GetActiveFrame()); };
     MapUpdate(ID_FILE_PRINT, print);
     MapUpdate(ID_FILE_PRINT_PREVIEW, print);
@@ -184,12 +189,21 @@ void CQXRYXwApp::CreateTemplates() {
     m_pDeltaTcTemplate = make(IDR_DELTA_TC, deltaDoc);
     m_templates = {m_pReportTemplate, m_pTestTemplate, m_pLegacyReportTemplate, m_pLegacyTestTemplate,
                    m_pDeltaTcTemplate};
-    // The views of all five come with the test and report windows; until
-    // they are registered here the templates open nothing.
+    // The windows of the templates; a template without one opens nothing.
+    auto reportWindow = [](UINT id) {
+        return fw::MdiFrameFactory::Kind{[] { return new CQXRYXDataView; }, [] { return new CQXRYXDataFrm; },
+                                         &StationMenu(id)};
+    };
+    m_frames->Register(IDR_TEST_REPORT, reportWindow(IDR_TEST_REPORT));
+    m_frames->Register(IDR_OLD_TEST_REPORT, reportWindow(IDR_OLD_TEST_REPORT));
+    m_frames->Register(IDR_DELTA_TC, {[] { return new CQXRYXDeltaTcView; }, [] { return new CQXRYXDataFrm; },
+                                      &StationMenu(IDR_DELTA_TC)});
+    // View Graph opens the test window, once the station has one.
+    CQXRYXDataView::SetGraphTemplate(HasWindows(IDR_TEST_DATA) ? m_pTestTemplate : nullptr);
 }
 
-bool CQXRYXwApp::HasWindows(UINT) const {
-    return false;
+bool CQXRYXwApp::HasWindows(UINT templateId) const {
+    return m_frames && m_frames->IsRegistered(templateId);
 }
 
 fw::Document* CQXRYXwApp::OpenDocumentFile(const char* path, int type) {

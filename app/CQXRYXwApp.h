@@ -50,6 +50,12 @@ public:
     void RequestTermination();
     void CheckSetup();
 
+    // Run a New Test: the Test Setup dialog, then a new test document whose
+    // view starts the test (app/FileNew.cpp).
+    void OnFileNew();
+    // The update rule of the commands that a running test disables.
+    void OnUpdateNoTestRunning(fw::CmdUI& ui);
+
     // The clock of the idle-time set-point (tests give a ManualClock).
     void SetIdleClock(platform::Clock* clock) { m_idleClock = clock ? clock : &platform::DefaultClock(); }
     // Templates whose windows exist in this version; the others open nothing.
@@ -73,6 +79,8 @@ private:
     void CreateTemplates();
     void OnRaise(const std::vector<std::string>& files);
     void MapCommands();
+    // Starts the test in the new document's first view; false: the document is closed again.
+    bool StartTestInView(fw::View* view);
 
     SingleInstance m_instance;
     std::unique_ptr<CQXRYXMainFrame> m_mainFrameOwner;
@@ -88,9 +96,8 @@ private:
 // The commands whose windows or dialogs come with later work: in the menus,
 // disabled by the application's update handler.
 inline constexpr UINT kCommandsOfLaterWork[] = {
-    ID_FILE_NEW,           ID_FILE_OPEN,           ID_BATCH_EXPORT_DATA,     ID_BATCH_EXPORT_RESULTS,
-    ID_CALCULATE_DELTA_TC, ID_TEMPERATURE_CONTROL,
-    ID_SETUP_INSTRUMENT};
+    ID_FILE_OPEN,           ID_BATCH_EXPORT_DATA,   ID_BATCH_EXPORT_RESULTS, ID_CALCULATE_DELTA_TC,
+    ID_TEMPERATURE_CONTROL, ID_SETUP_INSTRUMENT};
 
 // The string shown for a window that this version of the station lacks.
 inline constexpr UINT IDS_WINDOW_NOT_YET = 890;

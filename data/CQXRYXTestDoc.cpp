@@ -89,7 +89,9 @@ BOOL CQXRYXTestDoc::IsTestComplete() const {
 }
 
 void CQXRYXTestDoc::UpdateTemperatureRange(float t) {
-    float rounded = static_cast<float>(RoundTo(t, 0.1f));
+    // The step is the double 0.1: with the float 0.1f (a little above it)
+    // every reading ending in .25 or .75 would round toward zero.
+    float rounded = static_cast<float>(RoundTo(t, 0.1));
     if (m_minTemperature.m_data > rounded) m_minTemperature.m_data = rounded;
     if (rounded > m_maxTemperature.m_data) m_maxTemperature.m_data = rounded;
 }

@@ -58,7 +58,8 @@ DeltaTcData MakeDeltaTcData(const CQXRYXTestDoc& doc) {
     d.m_strSpecimen = doc.m_specimen;
     d.m_fStiffness60 = doc.m_measuredStiffness[3];
     d.m_fTargetTemp = doc.m_targetTemperature;
-    d.m_strTestTime.m_data = exporttext::FormatTime(doc.m_testTime, " ");
-    d.m_strTestDate.m_data = exporttext::FormatDate(doc.m_testTime, " ");
+    // In the user's locale, as the record's texts are shown as they are.
+    d.m_strTestTime.m_data = exporttext::LocaleTimeText(doc.m_testTime, " %X");
+    d.m_strTestDate.m_data = exporttext::LocaleTimeText(doc.m_testTime, " %x");
     return d;
 }

@@ -49,17 +49,17 @@ float Cell(const CQXFloatData* cell) {
     return cell ? cell->m_data : 0.0f;
 }
 
-// "%m/%d/%y" and "%H:%M:%S" of a stored time; an unknown time keeps the
-// field's 8 characters as " Unknown".
+// "%m/%d/%y" and "%H:%M:%S" of a stored time, whatever its year; a time never
+// set keeps the field's 8 characters as " Unknown".
 std::string RecordDate(Time64 t) {
     std::tm tm{};
-    if (!exporttext::ToLocalTime(t, tm)) return exporttext::UnknownTime();
+    if (!exporttext::ToLocalTimeOfFile(t, tm)) return exporttext::UnknownTime();
     return platform::FormatC("%02d/%02d/%02d", tm.tm_mon + 1, tm.tm_mday, tm.tm_year % 100);
 }
 
 std::string RecordTimeOfDay(Time64 t) {
     std::tm tm{};
-    if (!exporttext::ToLocalTime(t, tm)) return exporttext::UnknownTime();
+    if (!exporttext::ToLocalTimeOfFile(t, tm)) return exporttext::UnknownTime();
     return platform::FormatC("%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 
@@ -70,7 +70,7 @@ std::string CsvFile(const CQXRYXTestDoc& doc) {
     s += Label("Project,", CsvText(doc.m_project.m_data));
     s += Label("Operator,", CsvText(doc.m_operator.m_data));
     s += Label("Specimen,", CsvText(doc.m_specimen.m_data));
-    s += Label("Timestamp,", exporttext::FormatDateTime(doc.m_testTime));
+    s += Label("Timestamp,", exporttext::FileDateTime(doc.m_testTime));
     s += Label("Target Temperature (C),", Num(doc.m_targetTemperature));
     s += Label("Soak Time (minutes),", Num(doc.m_soakTime));
     s += "Beam Span (mm),101.6\n";
@@ -97,22 +97,22 @@ std::string LimsFile(const CQXRYXTestDoc& doc) {
     s += Label("Project,", CsvText(doc.m_project.m_data));
     s += Label("Operator,", CsvText(doc.m_operator.m_data));
     s += Label("Specimen,", CsvText(doc.m_specimen.m_data));
-    s += Label("Timestamp,", exporttext::FormatDateTime(doc.m_testTime));
+    s += Label("Timestamp,", exporttext::FileDateTime(doc.m_testTime));
     s += Label("File Name,", CsvText(doc.m_testName.m_data));
     s += Label("RYX ID,", CsvText(doc.m_apparatusId.m_data));
     s += Label("Target Temperature (C),", Num(doc.m_targetTemperature));
     s += Label("Minimum Temperature (C),", Num(doc.m_minTemperature));
     s += Label("Maximum Temperature (C),", Num(doc.m_maxTemperature));
-    s += Label("Temp Cal Date,", exporttext::FormatDate(doc.m_tempCalibrationDate));
+    s += Label("Temp Cal Date,", exporttext::FileDate(doc.m_tempCalibrationDate));
     s += Label("Soak Time (minutes),", Num(doc.m_soakTime));
     s += Label("Beam Width (mm),", Num(doc.m_beamWidth));
     s += Label("Beam Thickness (mm),", Num(doc.m_beamThickness));
     s += Label("Conf Test (GPa),", StreamNumber(doc.m_confidenceResult.m_data * 100.0f));
-    s += Label("Conf Date,", exporttext::FormatDate(doc.m_confidenceDate));
+    s += Label("Conf Date,", exporttext::FileDate(doc.m_confidenceDate));
     s += Label("Force Const (mN/bit),", Num(doc.m_forceConstant));
     s += Label("Defl Const (µm/bit),", StreamNumber(doc.m_deflectionConstant.m_data * 1000.0f));
     s += Label("Compliance (µm/N),", StreamNumber(doc.m_compliance.m_data * 1000000.0f));
-    s += Label("Cal Date,", exporttext::FormatDate(doc.m_calibrationDate));
+    s += Label("Cal Date,", exporttext::FileDate(doc.m_calibrationDate));
     s += Label("Software Version,", CsvText(doc.m_softwareVersion.m_data) + "\n");
     s += Label("A = ,", Num(doc.m_fitA));
     s += Label("B = ,", Num(doc.m_fitB));

@@ -49,6 +49,33 @@ std::string FormatTime(Time64 t, std::string_view prefix) {
     return std::string(prefix) + UsTime(tm);
 }
 
+bool ToLocalTimeOfFile(Time64 t, std::tm& out) {
+    if (t <= 0) return false;
+    const std::time_t tt = static_cast<std::time_t>(t);
+    if (static_cast<Time64>(tt) != t) return false;
+    return localtime_r(&tt, &out) != nullptr;
+}
+
+std::string FileDateTime(Time64 t) {
+    std::tm tm{};
+    if (!ToLocalTimeOfFile(t, tm)) return UnknownTime();
+    return UsDate(tm) + " " + UsTime(tm);
+}
+
+std::string FileDate(Time64 t) {
+    std::tm tm{};
+    if (!ToLocalTimeOfFile(t, tm)) return UnknownTime();
+    return UsDate(tm);
+}
+
+std::string LocaleTimeText(Time64 t, const char* pattern) {
+    std::tm tm{};
+    if (!ToLocalTimeOfFile(t, tm)) return UnknownTime();
+    char text[256];
+    const size_t n = std::strftime(text, sizeof text, pattern, &tm);
+    return std::string(text, n);
+}
+
 std::string StreamNumber(float value) {
     return platform::FormatC("%g", static_cast<double>(value));
 }

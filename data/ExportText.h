@@ -2,7 +2,8 @@
 // The pieces every text file of the station is made of, written the same way
 // whatever the user's locale: numbers with a decimal point (formatted in the C
 // locale without switching the process locale, which other threads use) and
-// dates as a Windows station set to English (United States) writes them.
+// dates as a Windows station set to English (United States) writes them;
+// besides, the texts of times that are shown as they are, in the user's locale.
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -12,17 +13,32 @@
 namespace exporttext {
 
 // The local time of t; false when it cannot be converted or lies before 1972
-// (a time that was never set), which the files show as " Unknown".
+// (a date that was never set, by the report's rule), which the report shows
+// as " Unknown". The files do not follow this rule: see ToLocalTimeOfFile.
 bool ToLocalTime(Time64 t, std::tm& out);
 
-// "%c": 3/5/2024 2:30:05 PM.
+// "%c": 3/5/2024 2:30:05 PM; by the report's rule (ToLocalTime).
 std::string FormatDateTime(Time64 t);
-// "%x": 3/5/2024, after prefix.
+// "%x": 3/5/2024, after prefix; by the report's rule.
 std::string FormatDate(Time64 t, std::string_view prefix = {});
-// "%X": 2:30:05 PM, after prefix.
+// "%X": 2:30:05 PM, after prefix; by the report's rule.
 std::string FormatTime(Time64 t, std::string_view prefix = {});
 // " Unknown" (string 145), in place of a time that cannot be shown.
 std::string UnknownTime();
+
+// The local time of t as the files write it, whatever its year (a DOS-version
+// test may be dated 1971); false only for a time never set (0), a negative
+// one (before 1970, which the Windows station could not format either) or
+// one that cannot be converted.
+bool ToLocalTimeOfFile(Time64 t, std::tm& out);
+// The exports' "%c" and "%x" (English (United States)); " Unknown" for a time
+// ToLocalTimeOfFile refuses.
+std::string FileDateTime(Time64 t);
+std::string FileDate(Time64 t);
+// t formatted with a strftime pattern in the locale in force (the user's,
+// set at start-up), for texts that are shown to the user as they are;
+// " Unknown" for a time ToLocalTimeOfFile refuses.
+std::string LocaleTimeText(Time64 t, const char* pattern);
 
 // A float as the standard output stream writes it by default: six significant
 // digits, trailing zeros dropped, exponent form for extreme magnitudes.

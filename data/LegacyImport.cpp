@@ -56,8 +56,34 @@ int Integer(std::string_view bytes, size_t offset) {
     return negative ? -v : v;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// atof as the DOS program's C library had it: white space, a sign, digits
+// with at most one decimal point, an exponent; the longest such beginning is
+// the number, and a text without one is 0. Only decimal numbers: no "nan",
+// "inf" or hexadecimal, which a modern strtod would accept.
 double Number(std::string_view bytes, size_t offset, size_t length) {
-    return platform::AtofC(Field(bytes, offset, length));
+    const std::string_view f = Field(bytes, offset, length);
+    size_t i = 0;
+    while (i < f.size() && (f[i] == ' ' || (f[i] >= '\t' && f[i] <= '\r'))) ++i;
+    const size_t start = i;
+    if (i < f.size() && (f[i] == '+' || f[i] == '-')) ++i;
+    size_t digits = 0;
+    for (; i < f.size() && IsDigit(f[i]); ++i) ++digits;
+    if (i < f.size() && f[i] == '.')
+        for (++i; i < f.size() && IsDigit(f[i]); ++i) ++digits;
+    if (digits == 0) return 0;
+    size_t end = i;
+    if (i < f.size() && (f[i] == 'e' || f[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < f.size() && (f[j] == '+' || f[j] == '-')) ++j;
+        const size_t exponentStart = j;
+        while (j < f.size() && IsDigit(f[j])) ++j;
+        if (j > exponentStart) end = j;
+    }
+    return platform::AtofC(f.substr(start, end - start));
 }
 
 int FullYear(int twoDigits) {

@@ -1,9 +1,12 @@
 // The results of a test: force statistics, measured stiffness, the quadratic
 // fit of log stiffness on log time, estimated stiffness, m-value and R².
 //
-// Everything is computed in double and stored in the float cells: the fit
-// over log times is too badly conditioned for single precision. Non-finite
-// values are checked for explicitly (there are no floating-point traps).
+// The force statistics and the measured stiffness are computed in single
+// precision, each step rounded to float. The fit, the estimated stiffness,
+// the m-values and R² are computed in double and stored in the float cells:
+// the fit over log times is too badly conditioned for single precision.
+// Non-finite values are checked for explicitly (there are no floating-point
+// traps).
 #include <cfloat>
 #include <cmath>
 
@@ -12,7 +15,7 @@
 
 namespace {
 constexpr UINT kIdsMathError = 402;
-constexpr double kSpanCubed = 1048772;  // 101.6 mm cubed
+constexpr float kSpanCubed = 1048772;  // 101.6 mm cubed, exact as a float
 
 bool Finite(double v) {
     return std::isfinite(v);
@@ -37,12 +40,15 @@ BOOL CQXRYXTestDoc::CalculateResults() {
     return TRUE;
 }
 
+// In single precision, each step rounded to float and the sum taken in
+// index order: the average and the deviations are texts of the exports,
+// which must come out the same on every station.
 BOOL CQXRYXTestDoc::CalcForceStatistics() {
     if (!IsTestComplete()) return FALSE;
-    double sum = 0, maximum = 0, minimum = 10000;
-    double earlyMax = 0, earlyMin = 10000, lateMax = 0, lateMin = 10000;
+    float sum = 0, maximum = 0, minimum = 10000;
+    float earlyMax = 0, earlyMin = 10000, lateMax = 0, lateMin = 10000;
     for (int i = 1; i <= 479; ++i) {
-        double f = Point(i)->force.m_data;
+        const float f = Point(i)->force.m_data;
         sum += f;
         if (i <= 9) {
             if (f > earlyMax) earlyMax = f;
@@ -54,29 +60,31 @@ BOOL CQXRYXTestDoc::CalcForceStatistics() {
         if (f > maximum) maximum = f;
         if (f < minimum) minimum = f;
     }
-    double average = sum / 479;
-    m_averageForce.m_data = static_cast<float>(average);
-    m_maxForce.m_data = static_cast<float>(maximum);
-    m_minForce.m_data = static_cast<float>(minimum);
-    m_posDeviationEarly.m_data = earlyMax > average ? static_cast<float>(earlyMax - average) : 0.0f;
-    m_negDeviationEarly.m_data = earlyMin < average ? static_cast<float>(earlyMin - average) : -0.00001f;
-    m_posDeviationLate.m_data = lateMax > average ? static_cast<float>(lateMax - average) : 0.0f;
-    m_negDeviationLate.m_data = lateMin < average ? static_cast<float>(lateMin - average) : -0.00001f;
+    const float average = sum / 479.0f;
+    m_averageForce.m_data = average;
+    m_maxForce.m_data = maximum;
+    m_minForce.m_data = minimum;
+    m_posDeviationEarly.m_data = earlyMax > average ? earlyMax - average : 0.0f;
+    m_negDeviationEarly.m_data = earlyMin < average ? earlyMin - average : -0.00001f;
+    m_posDeviationLate.m_data = lateMax > average ? lateMax - average : 0.0f;
+    m_negDeviationLate.m_data = lateMin < average ? lateMin - average : -0.00001f;
     return TRUE;
 }
 
+// In single precision too, like the force statistics.
 BOOL CQXRYXTestDoc::CalcMeasuredStiffness() {
-    double w = m_beamWidth.m_data, h = m_beamThickness.m_data;
-    double g = ((4 * w) * h * h * h) / kSpanCubed;
+    const float w = m_beamWidth.m_data, h = m_beamThickness.m_data;
+    const float g = ((4.0f * w) * h * h * h) / kSpanCubed;
     for (int k = 0; k < 6; ++k) {
         const RYXTestData* p = Point(kReportPoints[k]);
         if (!p) return FALSE;
-        double d = p->deflection.m_data * g;
+        float d = p->deflection.m_data * g;
         if (d == 0) d = FLT_EPSILON;
-        double s = p->force.m_data / (d * 1000);
-        // Zero or negative force, or a negative deflection: no stiffness to fit.
-        if (!PositiveFinite(s) || !FitsFloat(s)) return FALSE;
-        m_measuredStiffness[k].m_data = static_cast<float>(s);
+        const float s = p->force.m_data / (d * 1000.0f);
+        // Zero or negative force, or a negative deflection: no stiffness to
+        // fit; an overflow to infinity none either.
+        if (!PositiveFinite(s)) return FALSE;
+        m_measuredStiffness[k].m_data = s;
     }
     return TRUE;
 }

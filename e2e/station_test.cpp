@@ -27,6 +27,8 @@
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
 #include "simulator/SettingsWriter.h"
+#include "data/CQXRYXTestDoc.h"
+#include "testing/CQXRYXDataView.h"
 
 namespace e2e {
 namespace {
@@ -52,6 +54,21 @@ double Value(int control) {
     // The bar formats in the user's locale; the tests run in the C locale.
     EXPECT_TRUE(platform::ParseDoubleC(t, v)) << t;
     return v;
+}
+
+// Whether the bar shows what the instrument measured. From the line's
+// opening until its first data frame the bar shows zero readings, which a
+// wait for any reading would take; the simulated bath's temperature is
+// nowhere near zero, so only a frame can have brought it.
+bool ShowsTheBath(ryxsim::Simulator& sim) {
+    return Shows(CStatus::kForce) && Shows(CStatus::kDeflection) && Shows(CStatus::kTemperature) &&
+           std::abs(Value(CStatus::kTemperature) - sim.State().bath) < 0.5;
+}
+
+std::string BarTexts() {
+    return "the bar shows force \"" + Bar().Text(CStatus::kForce) + "\", deflection \"" +
+           Bar().Text(CStatus::kDeflection) + "\", temperature \"" + Bar().Text(CStatus::kTemperature) +
+           "\"; status " + std::to_string(App().m_beam.GetStatus());
 }
 
 TEST_F(StationTest, NothingStoredGivesOneBoxWithEveryLineInOrder) {
@@ -164,8 +181,8 @@ TEST_F(StationTest, AboutBoxShowsFirmwareAndCalibrationConstants) {
 
 // The recent files of an earlier session, kept by the framework in its own
 // profile file: in the Test menu before Exit, a file of the data folder by
-// its name. The one that is there opens through its template (whose window
-// comes with later work, and says so); the one that has gone is taken off.
+// its name. The one that is there opens in its report window; the one that
+// has gone is taken off.
 TEST_F(StationTest, RecentFilesOfAnEarlierSessionAreInTheTestMenu) {
     StartInstrument();
     WriteSettings();
@@ -195,8 +212,11 @@ TEST_F(StationTest, RecentFilesOfAnEarlierSessionAreInTheTestMenu) {
     EXPECT_LT(test.indexOf(second), test.indexOf(exit));
 
     first->trigger();
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], fw::FormatString1(IDS_WINDOW_NOT_YET, "T1.RYX"));
+    EXPECT_EQ(boxes.Count(), 0u);
+    ASSERT_NE(frame->GetActiveFrame(), nullptr);
+    auto* report = dynamic_cast<CQXRYXDataView*>(frame->GetActiveFrame()->GetActiveView());
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->GetDocument()->GetPathName(), there);
 
     boxes.Clear();
     second->trigger();
@@ -214,7 +234,7 @@ TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers)
     StartInstrument();
     WriteSettings();
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
 
     sim->SetSilent(true);
     ASSERT_TRUE(Until([] { return Bar().Text(CStatus::kForce) == "   ?"; }));
@@ -228,9 +248,7 @@ TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers)
     EXPECT_EQ(boxes.Count(), 1u);
 
     sim->SetSilent(false);
-    ASSERT_TRUE(Until([] {
-        return Shows(CStatus::kForce) && Shows(CStatus::kDeflection) && Shows(CStatus::kTemperature);
-    }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
     EXPECT_EQ(boxes.Count(), 1u);
 }
 
@@ -239,18 +257,18 @@ TEST_F(StationTest, IdleSetPointEveryFiveSecondsOnlyOnceTheVersionIsKnownAndNotD
     WriteSettings(-18.0);
     ASSERT_TRUE(StartStation());
     ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "2.000"; }));
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
 
     // The first goes out at the first idle period once the version is known.
     const auto setPoints = [&] { return tap->LinesWith("F8F8T"); };
-    ASSERT_TRUE(Until([&] { return setPoints().size() == 1; }));
+    ASSERT_TRUE(Until([&] { return setPoints().size() == 1; })) << tap->Describe();
     const uint32_t first = setPoints().back().at;
 
     idleClock.Advance(5000);
     App().RunUntil([] { return false; }, 1200);  // several updates and idle passes
     EXPECT_EQ(setPoints().size(), 1u);
     idleClock.Advance(1);
-    ASSERT_TRUE(Until([&] { return setPoints().size() == 2; }));
+    ASSERT_TRUE(Until([&] { return setPoints().size() == 2; })) << tap->Describe();
     EXPECT_GT(setPoints().back().at - first, 5000u);
     const size_t before = 2;
 
@@ -272,13 +290,16 @@ TEST_F(StationTest, ClosingTheWindowStopsTheWorkerAndClosesTheLine) {
     StartInstrument();
     WriteSettings();
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+    ASSERT_TRUE(tap->HeldByThisProcess());
     App().m_pMainFrame->close();
     ASSERT_TRUE(App().QuitPosted());
     App().ExitInstance();
     started = false;
     EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
-    ASSERT_TRUE(tap->WaitForClosed(5000));
+    // Shut-down has closed the line by the time it returns.
+    EXPECT_FALSE(tap->HeldByThisProcess()) << tap->Describe();
+    ASSERT_TRUE(tap->WaitForClosed(5000)) << tap->Describe();
     // Nothing reaches the bar any more. What the worker posted before it
     // stopped may still wait in the queue: deliver that first.
     App().processEvents();
@@ -293,14 +314,16 @@ TEST_F(StationTest, SigtermEndsTheLoopTheSameWay) {
     WriteSettings();
     TerminationHandler term;
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([] { return Shows(CStatus::kForce); }));
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+    ASSERT_TRUE(tap->HeldByThisProcess());
     ASSERT_EQ(raise(SIGTERM), 0);
     App().Run();  // returns once the signal has closed the window
     App().ExitInstance();
     started = false;
     EXPECT_EQ(term.Received(), 1);
     EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
-    EXPECT_TRUE(tap->WaitForClosed(5000));
+    EXPECT_FALSE(tap->HeldByThisProcess()) << tap->Describe();
+    EXPECT_TRUE(tap->WaitForClosed(5000)) << tap->Describe();
 }
 
 TEST_F(StationTest, SecondInstanceWithTheSameNameRaisesTheFirstAnotherRunsBeside) {

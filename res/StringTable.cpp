@@ -231,6 +231,10 @@ const StringEntry kStringTable[] = {
     {869, "Saved results in \r\n%s"},
     {870, "Error - verification results not saved to csv file."},
     {890, "%1 cannot be shown yet: this kind of window is not part of this version of the station."},  // own wording
+    {930, "%1 must be a whole number greater than %2 and less than %3."},  // own wording
+    {931, "%1 must be a number greater than %2 and less than %3, with at most %4 digits after the decimal separator."},  // own wording
+    {932, "The data directory %1 cannot be used: it does not exist, is not a folder or cannot be written. Please choose another one on the Archive page of Instrument Setup."},  // own wording
+    {933, "No data directory has been chosen. Please choose one on the Archive page of Instrument Setup."},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
     {57345, "For Help, press F1"},
     {61444, "Save changes to %1?"},  // own wording

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   clang libclang-rt-14-dev
   fonts-liberation xvfb xauth locales
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

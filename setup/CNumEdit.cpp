@@ -19,7 +19,8 @@ std::uint8_t Small(unsigned n) {
 
 }  // namespace
 
-CNumEdit::CNumEdit(unsigned intDigits_, unsigned fracDigits_, double minimum_, double maximum_, QWidget* parent)
+CNumEdit::CNumEdit(unsigned intDigits_, unsigned fracDigits_, double minimum_, double maximum_,
+                   QWidget* parent)
     : QLineEdit(parent),
       intDigits(Small(intDigits_)),
       fracDigits(Small(fracDigits_)),
@@ -130,10 +131,16 @@ void CNumEdit::Delete() {
         s = selectionStart();
         e = selectionEnd();
     }
-    switch (NumEditDeleteKey(t.toStdString(), ByteOffset(t, s), ByteOffset(t, e), Limits(), DecimalSeparator())) {
-    case NumEditDelete::Removes: del(); break;
-    case NumEditDelete::Refused: Refuse(); break;
-    case NumEditDelete::Nothing: break;
+    switch (
+        NumEditDeleteKey(t.toStdString(), ByteOffset(t, s), ByteOffset(t, e), Limits(), DecimalSeparator())) {
+        case NumEditDelete::Removes:
+            del();
+            break;
+        case NumEditDelete::Refused:
+            Refuse();
+            break;
+        case NumEditDelete::Nothing:
+            break;
     }
 }
 

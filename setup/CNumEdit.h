@@ -21,7 +21,8 @@
 class CNumEdit : public QLineEdit {
     Q_OBJECT
 public:
-    CNumEdit(unsigned intDigits, unsigned fracDigits, double minimum, double maximum, QWidget* parent = nullptr);
+    CNumEdit(unsigned intDigits, unsigned fracDigits, double minimum, double maximum,
+             QWidget* parent = nullptr);
     ~CNumEdit() override;
 
     // The four limits; the dialogs may set them again after construction

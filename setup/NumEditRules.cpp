@@ -118,8 +118,8 @@ bool NumEditAcceptsChar(std::string_view text, size_t selStart, size_t selEnd, c
             if (digits >= static_cast<long long>(limits.intDigits)) return false;
         } else if (hasSep && p < s) {
             // Into the fraction part.
-            const long long frac = static_cast<long long>(len - p - separator.size()) -
-                                   static_cast<long long>(e - s) + 1;
+            const long long frac =
+                static_cast<long long>(len - p - separator.size()) - static_cast<long long>(e - s) + 1;
             if (frac > static_cast<long long>(limits.fracDigits)) return false;
         }
         std::string candidate(text.substr(0, s));
@@ -133,21 +133,23 @@ bool NumEditAcceptsChar(std::string_view text, size_t selStart, size_t selEnd, c
     return false;  // letters, blanks, control characters (tab, enter, the clipboard keys)
 }
 
-NumEditDelete NumEditDeleteKey(std::string_view text, size_t selStart, size_t selEnd, const NumEditLimits& limits,
-                               std::string_view separator) {
+NumEditDelete NumEditDeleteKey(std::string_view text, size_t selStart, size_t selEnd,
+                               const NumEditLimits& limits, std::string_view separator) {
     const size_t len = text.size();
     const size_t s = std::min(std::min(selStart, selEnd), len);
     const size_t e = std::min(std::max(selStart, selEnd), len);
     if (s != e) {
-        return RemovalAccepted(text, s, e, limits, separator) ? NumEditDelete::Removes : NumEditDelete::Refused;
+        return RemovalAccepted(text, s, e, limits, separator) ? NumEditDelete::Removes
+                                                              : NumEditDelete::Refused;
     }
     if (s >= len) return NumEditDelete::Nothing;
     // The caret steps over the next character, which backspace then takes away.
     return RemovalAccepted(text, s, NextEnd(text, s), limits, separator) ? NumEditDelete::Removes
-                                                                        : NumEditDelete::Refused;
+                                                                         : NumEditDelete::Refused;
 }
 
-std::optional<double> NumEditParse(std::string_view text, const NumEditLimits& limits, std::string_view separator) {
+std::optional<double> NumEditParse(std::string_view text, const NumEditLimits& limits,
+                                   std::string_view separator) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);

@@ -30,8 +30,8 @@ bool NumEditAcceptsChar(std::string_view text, size_t selStart, size_t selEnd, c
 // after the caret, under the backspace rule; at the end of the text it does
 // nothing.
 enum class NumEditDelete { Removes, Refused, Nothing };
-NumEditDelete NumEditDeleteKey(std::string_view text, size_t selStart, size_t selEnd, const NumEditLimits& limits,
-                               std::string_view separator);
+NumEditDelete NumEditDeleteKey(std::string_view text, size_t selStart, size_t selEnd,
+                               const NumEditLimits& limits, std::string_view separator);
 
 // The value the rules compare with the bounds: the longest leading number of
 // text read with the given separator, as the C library's strtod reads it in
@@ -43,7 +43,8 @@ double NumEditLeadingValue(std::string_view text, std::string_view separator);
 // separator and at most fracDigits digits, at least one digit in all, and the
 // value strictly inside the bounds. Pasted or program-set text can break
 // every one of these; nullopt then.
-std::optional<double> NumEditParse(std::string_view text, const NumEditLimits& limits, std::string_view separator);
+std::optional<double> NumEditParse(std::string_view text, const NumEditLimits& limits,
+                                   std::string_view separator);
 
 // "%.*f" of value with the given separator in place of the point.
 std::string NumEditFormat(double value, int decimals, std::string_view separator);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <clocale>
 #include <cmath>
 #include <ctime>
 #include <string>
@@ -10,6 +11,7 @@
 #include "data/DeltaTcCompute.h"
 #include "data/DeltaTcData.h"
 #include "framework/core/Archive.h"
+#include "platform/tests/GermanLocale.h"
 
 namespace {
 
@@ -221,11 +223,34 @@ TEST(DeltaTcData, MadeFromATestDocument) {
     EXPECT_EQ(d.m_fMValue60.m_data, 0.3f);
     EXPECT_EQ(d.m_fStiffness60.m_data, 300.0f);
     EXPECT_EQ(d.m_fTargetTemp.m_data, -18.0f);
-    EXPECT_EQ(d.m_strTestTime.m_data, " 2:30:05 PM");
-    EXPECT_EQ(d.m_strTestDate.m_data, " 3/5/2024");
+    // The time and the date in the locale in force: the C locale's here.
+    EXPECT_EQ(d.m_strTestTime.m_data, " 14:30:05");
+    EXPECT_EQ(d.m_strTestDate.m_data, " 03/05/24");
 
     doc.m_testTime = 0;  // never set
     EXPECT_EQ(MakeDeltaTcData(doc).m_strTestDate.m_data, " Unknown");
+}
+
+// The user's locale, which the station sets at start-up, gives the record's
+// texts their form; its numbers stay the same floats.
+TEST(DeltaTcData, TimeAndDateInTheUsersLocale) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    CQXRYXTestDoc doc;
+    doc.m_testTime = 1709649005;  // 2024-03-05 14:30:05 UTC
+    doc.m_mValue[3].m_data = 0.3f;
+    ASSERT_TRUE(ryxtest::UseGermanLocale());
+    const DeltaTcData d = MakeDeltaTcData(doc);
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(d.m_strTestTime.m_data, " 14:30:05");
+    EXPECT_EQ(d.m_strTestDate.m_data, " 05.03.2024");
+    EXPECT_EQ(d.m_fMValue60.m_data, 0.3f);
+
+    // A DOS-version test may be dated 1971.
+    doc.m_testTime = 31536000 + 86400 * 40 + 3600;  // 1971-02-10 01:00:00 UTC
+    const DeltaTcData old = MakeDeltaTcData(doc);
+    EXPECT_EQ(old.m_strTestTime.m_data, " 01:00:00");
+    EXPECT_EQ(old.m_strTestDate.m_data, " 02/10/71");
 }
 
 }  // namespace

@@ -343,8 +343,8 @@ TEST_F(ExportTest, LongTextWidensItsFieldInsteadOfOverrunning) {
 TEST_F(ExportTest, UnknownTimesKeepTheRecordLength) {
     CQXRYXTestDoc doc;
     FillRealistic(doc);
-    doc.m_testTime = 0;
-    doc.m_confidenceDate = 31536000 - 1;  // 1970: before 1972
+    doc.m_testTime = 0;         // never set
+    doc.m_confidenceDate = -1;  // before 1970: cannot be formatted
     ASSERT_TRUE(doc.ExportAsciiDat(dir + "/T1.dat"));
     const std::string rec = Read(dir + "/T1.dat");
     ASSERT_EQ(rec.size(), 442u);
@@ -456,6 +456,31 @@ TEST_F(ExportTest, ExportDataCommandFollowsTheChosenEntry) {
     ASSERT_EQ(box.Count(), 1u);
     EXPECT_EQ(box.Texts()[0], "Could not save file");
     EXPECT_FALSE(platform::FileExists(dir + "/T5.xls"));
+}
+
+// The exports write every stored time as it is; only one never set (0) or
+// before 1970 reads " Unknown". The report's rule for years before 1972 is
+// not theirs.
+TEST(ExportText, FileTimesOfAnyYear) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    struct Case {
+        Time64 t;
+        const char* dateTime;
+        const char* date;
+    };
+    const Case cases[] = {
+        {0, " Unknown", " Unknown"},
+        {-100, " Unknown", " Unknown"},
+        {1, "1/1/1970 12:00:01 AM", "1/1/1970"},
+        {31536000, "1/1/1971 12:00:00 AM", "1/1/1971"},
+        {63071999, "12/31/1971 11:59:59 PM", "12/31/1971"},
+        {1709649005, "3/5/2024 2:30:05 PM", "3/5/2024"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(exporttext::FileDateTime(c.t), c.dateTime) << c.t;
+        EXPECT_EQ(exporttext::FileDate(c.t), c.date) << c.t;
+    }
 }
 
 TEST(ExportText, UsEnglishTimesAndUnknownOnes) {

@@ -199,6 +199,29 @@ TEST_F(LegacyImportTest, TwoDigitYears) {
     }
 }
 
+// Years before 1971 become 1971, and the exports write that date in their
+// own formats like any other (" Unknown" is the report's, not theirs).
+TEST_F(LegacyImportTest, TestDatedNineteenSeventyOneExportsItsDates) {
+    DatFile dat(Version::k42);
+    dat.Realistic().Put(77, "70").Put(93, "45").Put(101, "71");
+    WritePair(dat);
+    CQXRYXTestDoc doc;
+    ASSERT_TRUE(doc.ImportLegacy(dir + "/T1.BDT"));
+    ASSERT_EQ(doc.m_testTime, Utc(1971, 3, 5, 14, 30, 5));
+
+    const std::string rec = exportformat::AsciiRecord(doc);
+    ASSERT_EQ(rec.size(), 442u);
+    EXPECT_EQ(rec.substr(71, 32), "03/05/7114:30:0501/15/7102/20/71");
+    const std::string csv = exportformat::CsvFile(doc);
+    EXPECT_NE(csv.find("\r\nTimestamp,3/5/1971 2:30:05 PM\r\n"), std::string::npos) << csv.substr(0, 200);
+    const std::string lims = exportformat::LimsFile(doc);
+    EXPECT_NE(lims.find("\r\nTimestamp,3/5/1971 2:30:05 PM\r\n"), std::string::npos);
+    EXPECT_NE(lims.find("\r\nConf Date,2/20/1971\r\n"), std::string::npos);
+    EXPECT_NE(lims.find("\r\nCal Date,1/15/1971\r\n"), std::string::npos);
+    // The import has no temperature-calibration date: never set.
+    EXPECT_NE(lims.find("\r\nTemp Cal Date, Unknown\r\n"), std::string::npos);
+}
+
 TEST_F(LegacyImportTest, BlankOrTextNumbersReadAsZero) {
     DatFile dat(Version::k42);
     dat.Realistic().Put(dat.Bath(), "       ").Put(dat.Width(), "abc    ").Put(dat.Soak(), "12x  ");
@@ -208,6 +231,34 @@ TEST_F(LegacyImportTest, BlankOrTextNumbersReadAsZero) {
     EXPECT_EQ(h.beamWidth, 0.0f);
     EXPECT_EQ(h.soakTime, 12.0f);
     EXPECT_EQ(h.beamThickness, 6.35f);
+}
+
+// The header's numbers are decimal only: a text the DOS program's atof did
+// not read as a number is 0, and so is its beginning that is none.
+TEST_F(LegacyImportTest, HeaderNumbersAreDecimalOnly) {
+    struct Case {
+        const char* text;  // 7 characters: the bath temperature field
+        float expected;
+    };
+    const Case cases[] = {
+        {"nan    ", 0.0f},   {"  inf  ", 0.0f},    {"-INF   ", 0.0f},  {"NaN(1) ", 0.0f},  {"0x1A   ", 0.0f},
+        {"0x1p3  ", 0.0f},   {" -18.05", -18.05f}, {"+3.25e1", 32.5f}, {"-.5    ", -0.5f}, {"5.     ", 5.0f},
+        {"1e     ", 1.0f},   {"2.5e+x ", 2.5f},    {".      ", 0.0f},  {"-      ", 0.0f},  {"12abc  ", 12.0f},
+        {"\t-7.5  ", -7.5f}, {"1.5E-1 ", 0.15f},   {"infinit", 0.0f},
+    };
+    for (const Case& c : cases) {
+        DatFile dat(Version::k42);
+        dat.Realistic().Put(dat.Bath(), c.text);
+        legacy::Header h;
+        ASSERT_EQ(legacy::ParseHeader(dat.Bytes(), h), legacy::HeaderError::kNone) << c.text;
+        EXPECT_EQ(h.bathTemperature, c.expected) << c.text;
+    }
+    // The deflection constant's longer field of version 4.1 alike.
+    DatFile dat(Version::k41);
+    dat.Realistic().Put(dat.DeflectionConstant(), "0x00012500    ");
+    legacy::Header h;
+    ASSERT_EQ(legacy::ParseHeader(dat.Bytes(), h), legacy::HeaderError::kNone);
+    EXPECT_EQ(h.deflectionConstant, 0.0f);
 }
 
 TEST_F(LegacyImportTest, RefusedPairsName409OrTheFileAtFault) {

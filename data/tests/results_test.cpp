@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "data/ExportText.h"
 #include "framework/core/Strings.h"
 #include "instrument/Rounding.h"
 #include "support/DocFixture.h"
@@ -68,6 +69,62 @@ TEST_F(ResultsTest, ForceStatisticsSkipPoints0And480) {
     EXPECT_LT(doc.m_negDeviationLate.m_data, -9.9f);
     // The early minimum, 100, lies just below the average that 120 and 90 raise.
     EXPECT_NEAR(doc.m_negDeviationEarly.m_data, 100.0 - (100.0 * 477 + 210) / 479, 1e-5);
+}
+
+// The force statistics in single precision: each step rounded to float,
+// the sum taken in index order. Summed in double, the average of these
+// forces gives another text in the exports.
+TEST_F(ResultsTest, ForceStatisticsInSinglePrecision) {
+    CQXRYXTestDoc doc;
+    FillCreepTest(doc);
+    for (int i = 0; i < doc.GetPointCount(); ++i)
+        doc.GetForce(i)->m_data = 980.665f + static_cast<float>(i % 101) * 0.004f;
+    float sum = 0;
+    double doubleSum = 0;
+    float earlyMin = 10000, lateMax = 0, lateMin = 10000;
+    for (int i = 1; i <= 479; ++i) {
+        const float f = doc.GetForce(i)->m_data;
+        sum = sum + f;
+        doubleSum += f;
+        if (i <= 9 && f < earlyMin) earlyMin = f;
+        if (i > 9 && f > lateMax) lateMax = f;
+        if (i > 9 && f < lateMin) lateMin = f;
+    }
+    const float average = sum / 479.0f;
+    ASSERT_NE(exporttext::StreamNumber(average),
+              exporttext::StreamNumber(static_cast<float>(doubleSum / 479)));
+
+    ASSERT_TRUE(doc.CalcForceStatistics());
+    EXPECT_EQ(doc.m_averageForce.m_data, average);
+    EXPECT_EQ(exporttext::StreamNumber(doc.m_averageForce.m_data), exporttext::StreamNumber(average));
+    // The forces of the early phase all lie below the average.
+    EXPECT_EQ(doc.m_posDeviationEarly.m_data, 0.0f);
+    const float negEarly = earlyMin - average, posLate = lateMax - average, negLate = lateMin - average;
+    EXPECT_EQ(doc.m_negDeviationEarly.m_data, negEarly);
+    EXPECT_EQ(doc.m_posDeviationLate.m_data, posLate);
+    EXPECT_EQ(doc.m_negDeviationLate.m_data, negLate);
+}
+
+// The measured stiffness in single precision too, for every report time.
+TEST_F(ResultsTest, MeasuredStiffnessInSinglePrecision) {
+    CQXRYXTestDoc doc;
+    FillCreepTest(doc, 501, 2.92, -0.21, -0.045);
+    doc.m_beamWidth.m_data = 12.71f;
+    doc.m_beamThickness.m_data = 6.37f;
+    const float w = doc.m_beamWidth.m_data, h = doc.m_beamThickness.m_data;
+    const float g = ((4.0f * w) * h * h * h) / 1048772.0f;
+    bool differs = false;
+    float expected[6];
+    for (int k = 0; k < 6; ++k) {
+        const int p = CQXRYXTestDoc::kReportPoints[k];
+        const float f = doc.GetForce(p)->m_data, d = doc.GetDeflection(p)->m_data;
+        expected[k] = f / ((d * g) * 1000.0f);
+        const double gd = 4.0 * w * h * h * h / 1048772.0;
+        differs = differs || expected[k] != static_cast<float>(f / (d * gd * 1000.0));
+    }
+    ASSERT_TRUE(differs);  // the case tells the two apart
+    ASSERT_TRUE(doc.CalcMeasuredStiffness());
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(doc.m_measuredStiffness[k].m_data, expected[k]) << k;
 }
 
 TEST_F(ResultsTest, ZeroDeflectionGivesLargeFiniteStiffness) {

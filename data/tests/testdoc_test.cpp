@@ -142,6 +142,26 @@ TEST_F(TestDocTest, AccessorsAndTemperatureRange) {
     EXPECT_FLOAT_EQ(doc.m_maxTemperature.m_data, 22.0f);
 }
 
+// Readings round to a tenth of a degree with the double step 0.1: a reading
+// halfway between two tenths goes away from zero (with the float step, a
+// little above 0.1, it would go toward zero); 0.35 is a float below the half.
+TEST_F(TestDocTest, TemperatureRangeRoundsHalvesAwayFromZero) {
+    struct Case {
+        float reading;
+        float rounded;
+    };
+    const Case cases[] = {
+        {-18.25f, -18.3f}, {18.25f, 18.3f}, {-12.75f, -12.8f}, {0.35f, 0.3f}, {-0.05f, -0.1f}};
+    for (const Case& c : cases) {
+        CQXRYXTestDoc doc;
+        doc.m_minTemperature.m_data = 100.0f;
+        doc.m_maxTemperature.m_data = -100.0f;
+        doc.UpdateTemperatureRange(c.reading);
+        EXPECT_EQ(doc.m_minTemperature.m_data, c.rounded) << c.reading;
+        EXPECT_EQ(doc.m_maxTemperature.m_data, c.rounded) << c.reading;
+    }
+}
+
 TEST_F(TestDocTest, ExportCommandIsRoutedWithItsUpdateHandler) {
     CQXRYXTestDoc doc;
     fw::CmdUI ui(ID_EXPORT_DATA);

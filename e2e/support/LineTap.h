@@ -2,7 +2,9 @@
 // A pseudo-terminal between the station and the simulated instrument that
 // passes every byte on and notes each command line the station sends, with
 // the time of a clock the test chooses, so that a test can see what went
-// over the line and when.
+// over the line and when. It notices every opening and closing of the
+// station's end, whether or not a byte has passed, from the kernel's file
+// events (or, where there are none, from the line's hang-up state).
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -36,22 +38,31 @@ public:
     std::vector<Line> Lines() const;
     // Lines containing text.
     std::vector<Line> LinesWith(const std::string& text) const;
-    // Whether the station has closed its end (after it had opened it).
+    // Whether the station has closed its end as often as it opened it (and
+    // opened it at all).
     bool StationClosed() const;
     bool WaitForClosed(int ms) const;
+    // Whether a descriptor of this process refers to the station's end now
+    // (exact at the moment of the call, unlike the tap's own noticing).
+    bool HeldByThisProcess() const;
     // Everything the instrument has sent to the station.
     std::string FromInstrument() const;
+    // Complete data frames the instrument has sent (STX ... CR, 20 bytes).
+    size_t DataFrames() const;
+    // What the tap has seen, for a failing test's message.
+    std::string Describe() const;
     // Waits until pred holds on the lines, at most ms of real time.
     bool WaitFor(const std::function<bool(const std::vector<Line>&)>& pred, int ms) const;
 
 private:
     void Run();
+    void NoteOpensAndCloses();  // from m_notify's events
 
     platform::Clock& m_clock;
     int m_master = -1;
-    int m_slaveKeep = -1;  // our own slave handle until the station has opened it
     int m_instrument = -1;
     int m_wake[2] = {-1, -1};
+    int m_notify = -1;  // inotify on the station's end, or -1
     std::string m_slavePath;
     std::thread m_thread;
 
@@ -60,8 +71,10 @@ private:
     std::vector<Line> m_lines;
     std::string m_partial;
     std::string m_fromInstrument;
-    bool m_stationSeen = false;
-    bool m_stationClosed = false;
+    size_t m_fromStation = 0;  // bytes
+    int m_opens = 0;           // of the station's end
+    int m_closes = 0;
+    int m_holders = 0;  // opens not closed yet
 };
 
 }  // namespace e2e

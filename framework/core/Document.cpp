@@ -13,6 +13,8 @@ View::~View() {
     if (m_document) m_document->RemoveView(this);
 }
 
+void View::OnUpdate(View*, intptr_t) {}
+
 Document::~Document() {
     for (View* v : m_views) v->m_document = nullptr;
 }
@@ -51,6 +53,15 @@ void Document::RemoveView(View* view) {
     if (it == m_views.end()) return;
     m_views.erase(it);
     view->m_document = nullptr;
+}
+
+void Document::UpdateAllViews(View* sender, intptr_t hint) {
+    // A view may close others while it updates: walk a copy, skipping the gone.
+    const std::vector<View*> views = m_views;
+    for (View* v : views) {
+        if (v == sender || std::find(m_views.begin(), m_views.end(), v) == m_views.end()) continue;
+        v->OnUpdate(sender, hint);
+    }
 }
 
 bool Document::OnNewDocument() {

@@ -3,6 +3,7 @@
 // modified flag and the views attached to it, and follows the framework's
 // new / open / save / close protocol; a template makes documents and asks a
 // frame factory (framework/ui, or a test double) for their windows.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,9 @@ public:
     Document* GetDocument() const { return m_document; }
     WindowId GetWindow() const { return m_window; }
     void SetWindow(WindowId window) { m_window = window; }
+    // The document changed (UpdateAllViews); sender is the view that
+    // changed it, or null. The default does nothing; window views repaint.
+    virtual void OnUpdate(View* sender, intptr_t hint);
 
 private:
     friend class Document;
@@ -53,6 +57,8 @@ public:
     void AddView(View* view);
     void RemoveView(View* view);
     const std::vector<View*>& GetViews() const { return m_views; }
+    // OnUpdate of every view but sender, in the order they were added.
+    void UpdateAllViews(View* sender, intptr_t hint = 0);
 
     virtual bool OnNewDocument();
     // Reads the file through Serialize; an empty file reads nothing.

@@ -93,6 +93,8 @@ void ViewWidget::OnDraw(DrawContext&) {}
 
 void ViewWidget::OnPrepareDC(DrawContext&) {}
 
+void ViewWidget::OnUpdate(View*, intptr_t) { update(); }
+
 void ViewWidget::paintEvent(QPaintEvent*) {
     PainterContext dc(*this);
     GuardHandler([&] {

@@ -79,6 +79,8 @@ public:
     // scroll view sets its mapping mode and origin); the default does nothing.
     virtual void OnPrepareDC(DrawContext& dc);
     virtual void OnInitialUpdate() {}
+    // Repaints the whole view.
+    void OnUpdate(View* sender, intptr_t hint) override;
     // Prints one page through OnDraw on a printing context.
     bool PrintTo(QPrinter& printer);
     // The print commands (ID_FILE_PRINT, ID_FILE_PRINT_DIRECT and
@@ -207,6 +209,7 @@ public:
     };
     explicit MdiFrameFactory(MainFrame& main) : m_main(main) {}
     void Register(UINT templateId, Kind kind) { m_kinds[templateId] = std::move(kind); }
+    bool IsRegistered(UINT templateId) const { return m_kinds.count(templateId) != 0; }
 
     bool CreateFrame(DocTemplate& tmpl, Document& doc, bool visible) override;
     void CloseFrames(Document& doc) override;

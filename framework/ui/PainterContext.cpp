@@ -355,6 +355,26 @@ QPen PainterContext::MakePen() const {
     return pen;
 }
 
+namespace {
+
+// The average character width the way the desktop reports it for its core
+// faces: the lowercase letters and the space weighted by their frequency in
+// English text (the classic OS/2 table's definition). Qt reads the font's
+// own table instead, which for the metric-compatible faces that stand in for
+// the core faces here is up to a third wider, so that layouts measured in
+// average widths would run off their page.
+int AverageCharWidth(const QFont& font, QPaintDevice* device) {
+    static constexpr int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
+                                         56, 17, 4,  49, 56,  71, 31, 10, 18, 3,  18, 2, 166};
+    const QFontMetricsF m(font, device);
+    double sum = 0;
+    for (int i = 0; i < 26; ++i) sum += kWeights[i] * m.horizontalAdvance(QChar(u'a' + i));
+    sum += kWeights[26] * m.horizontalAdvance(QChar(u' '));
+    return static_cast<int>(std::lround(sum / 1000.0));
+}
+
+}  // namespace
+
 bool PainterContext::GetTextMetrics(TextMetric& tm) const {
     const QFontMetrics m(m_state.qfont, IsActive() ? m_painter->device() : nullptr);
     const auto toLogical = [&](int px) { return static_cast<int>(std::lround(px / std::fabs(ScaleY()))); };
@@ -365,7 +385,7 @@ bool PainterContext::GetTextMetrics(TextMetric& tm) const {
     tm.tmDescent = toLogical(m.descent());
     tm.tmInternalLeading = toLogical(std::max(0, height - m_state.qfont.pixelSize()));
     tm.tmExternalLeading = toLogical(std::max(0, m.leading()));
-    tm.tmAveCharWidth = toLogicalX(m.averageCharWidth());
+    tm.tmAveCharWidth = toLogicalX(AverageCharWidth(m_state.qfont, IsActive() ? m_painter->device() : nullptr));
     tm.tmMaxCharWidth = toLogicalX(m.maxWidth());
     tm.tmWeight = m_state.font.lfWeight;
     tm.tmOverhang = 0;

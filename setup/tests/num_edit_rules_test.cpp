@@ -168,7 +168,8 @@ struct Field {
     std::string text;
     size_t caret = 0;
     bool Type(char ch, const NumEditLimits& limits) {
-        if (!NumEditAcceptsChar(text, caret, caret, static_cast<unsigned char>(ch), limits, ".")) return false;
+        if (!NumEditAcceptsChar(text, caret, caret, static_cast<unsigned char>(ch), limits, "."))
+            return false;
         text.insert(caret++, 1, ch);
         return true;
     }
@@ -201,29 +202,17 @@ TEST(NumEditRules, ParseTakesOnlyAWholeNumberInsideTheFourLimits) {
     const NumEditLimits time{3, 0, -1, 1000};
     const NumEditLimits dim{2, 2, -0.01, 100};
     const ParseCase cases[] = {
-        {"60", time, true, 60},
-        {" 60 ", time, true, 60},
-        {"-0", time, true, 0},
-        {"999", time, true, 999},
-        {"1000", time, false, 0},  // four digits
-        {"60.5", time, false, 0},  // no fraction digits
-        {"60.", time, false, 0},
-        {"-1", time, false, 0},  // the bound itself
-        {"-5", time, false, 0},  // a sign typed in front of 5
-        {"", time, false, 0},
-        {"-", time, false, 0},
-        {"6 0", time, false, 0},
-        {"1e2", time, false, 0},
-        {"0x10", time, false, 0},
-        {"inf", time, false, 0},
-        {"6.35", dim, true, 6.35},
-        {".5", dim, true, 0.5},
-        {"6.", dim, true, 6},
-        {"0", dim, true, 0},  // above -0.01: OK's own check wants more than 0
+        {"60", time, true, 60},    {" 60 ", time, true, 60}, {"-0", time, true, 0},
+        {"999", time, true, 999},  {"1000", time, false, 0},  // four digits
+        {"60.5", time, false, 0},                             // no fraction digits
+        {"60.", time, false, 0},   {"-1", time, false, 0},    // the bound itself
+        {"-5", time, false, 0},                               // a sign typed in front of 5
+        {"", time, false, 0},      {"-", time, false, 0},    {"6 0", time, false, 0},
+        {"1e2", time, false, 0},   {"0x10", time, false, 0}, {"inf", time, false, 0},
+        {"6.35", dim, true, 6.35}, {".5", dim, true, 0.5},   {"6.", dim, true, 6},
+        {"0", dim, true, 0},       // above -0.01: OK's own check wants more than 0
         {"1.234", dim, false, 0},  // the separator typed in front of three digits
-        {"123", dim, false, 0},
-        {"6,35", dim, false, 0},
-        {"6.3.5", dim, false, 0},
+        {"123", dim, false, 0},    {"6,35", dim, false, 0},  {"6.3.5", dim, false, 0},
     };
     for (const ParseCase& c : cases) {
         const auto v = NumEditParse(c.text, c.limits, ".");
@@ -240,7 +229,9 @@ TEST(NumEditRules, FormatUsesTheSeparatorGiven) {
     EXPECT_EQ(NumEditFormat(6.35, 2, "."), "6.35");
     EXPECT_EQ(NumEditFormat(6.35, 2, ","), "6,35");
     EXPECT_EQ(NumEditFormat(60.0, 0, ","), "60");
-    EXPECT_EQ(NumEditFormat(-18.4, 1, "\xd9\xab"), "-18\xd9\xab" "4");
+    EXPECT_EQ(NumEditFormat(-18.4, 1, "\xd9\xab"),
+              "-18\xd9\xab"
+              "4");
 }
 
 }  // namespace

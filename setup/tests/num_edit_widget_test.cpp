@@ -124,7 +124,7 @@ TEST_F(NumEditWidgetTest, DeleteAndBackspaceFollowTheRemovalRule) {
         QTest::keyClick(dialog.thickness, Qt::Key_Delete);  // at the end: nothing, no beep
         EXPECT_EQ(dialog.thickness->Text(), "12.34");
         EXPECT_EQ(beeps.Count(), 1u);
-        dialog.thickness->setSelection(1, 2);  // "2."
+        dialog.thickness->setSelection(1, 2);               // "2."
         QTest::keyClick(dialog.thickness, Qt::Key_Delete);  // 134: refused
         EXPECT_EQ(dialog.thickness->Text(), "12.34");
         EXPECT_EQ(beeps.Count(), 2u);

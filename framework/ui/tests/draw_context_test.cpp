@@ -96,6 +96,22 @@ TEST(DrawContextFonts, HimetricHeightsBecomeDeviceCellHeights) {
     }
 }
 
+// Layouts are measured in average character widths. For Arial the desktop
+// reports 904/2048 of the em, the frequency-weighted width of the lowercase
+// letters and the space; the stand-in face must measure the same, or a
+// report page 127 widths wide no longer fits its paper.
+TEST(DrawContextFonts, TheAverageWidthOfArialIsTheDesktops) {
+    QImage image = MakeImage(50, 50, 600);
+    PainterContext dc(image);
+    for (const int height : {90, 500}) {  // cell heights: em = height * 2048 / 2288
+        dc.SelectFont(Font("Arial", height));
+        TextMetric tm;
+        ASSERT_TRUE(dc.GetTextMetrics(tm));
+        const double em = height * 2048.0 / 2288.0;
+        EXPECT_NEAR(tm.tmAveCharWidth, em * 904.0 / 2048.0, 1.0) << height;
+    }
+}
+
 TEST(DrawContextFonts, NegativeHeightIsTheCharacterHeightAndMonoFacesAreFixedPitch) {
     QImage image = MakeImage(50, 50);
     PainterContext dc(image);

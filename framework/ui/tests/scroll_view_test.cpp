@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <cmath>
 #include <vector>
 
 #include "framework/ui/PainterContext.h"
@@ -206,6 +207,42 @@ TEST(ScrollView, MetricSizesBecomePixelsAndPrintingGetsOnlyTheMappingMode) {
     v.OnPrepareDC(paper);
     EXPECT_EQ(paper.GetMapMode(), MM_LOMETRIC);
     EXPECT_EQ(paper.LPtoDP(Point{0, 0}), (Point{0, 0}));
+}
+
+// A graph-like view in 0.1 mm with y up: the page (width, -height) drawn
+// off-screen lands where the same drawing straight on the window would.
+class MetricView : public ScrollView {
+public:
+    MetricView() {
+        SetScrollSizes(MM_LOMETRIC, {3000, 3000}, {750, 750}, {100, 100});
+        resize(400, 400);
+    }
+    void OnDraw(DrawContext& dc) override {
+        const Size page = GetScreenPageSize();
+        PaintOffScreen(dc, {page.cx, -page.cy}, [&](DrawContext& mem) {
+            mem.FillRect({0, 0, page.cx, -page.cy}, RGB(255, 255, 255));
+            mem.FillRect({254, -254, 508, -508}, RGB(255, 0, 0));  // 1 to 2 inches from the top left
+        });
+    }
+};
+
+TEST(ScrollView, AMetricPageIsCopiedAtItsLogicalOrigin) {
+    test::App();
+    MetricView v;
+    v.show();
+    const int dpi = v.logicalDpiX();
+    QImage shot = v.grab().toImage();
+    EXPECT_TRUE(IsRed(shot.pixel(dpi + 2, dpi + 2)));
+    EXPECT_TRUE(IsRed(shot.pixel(2 * dpi - 2, 2 * dpi - 2)));
+    EXPECT_FALSE(IsRed(shot.pixel(dpi - 2, dpi - 2)));
+    EXPECT_EQ(shot.pixel(5, 5), qRgb(255, 255, 255));
+    // Half an inch down: the block moves up by as much.
+    v.SendScroll(WM_VSCROLL, SB_LINEDOWN);  // 10 mm
+    const int line = static_cast<int>(std::lround(100 * dpi / 254.0));
+    EXPECT_EQ(v.GetDeviceScrollPosition().y, line);
+    shot = v.grab().toImage();
+    EXPECT_TRUE(IsRed(shot.pixel(dpi + 2, dpi - line + 2)));
+    EXPECT_FALSE(IsRed(shot.pixel(dpi + 2, dpi - line - 3)));
 }
 
 }  // namespace

@@ -1,0 +1,429 @@
+// The report and Delta Tc windows offscreen: a saved test opened through its
+// template, drawn on screen, into an image and onto a PDF page at 600 dpi
+// (turned into a PNG with pdftoppm and read back with pdftotext), the keys,
+// View Graph, help, and the updates that rebuild what the windows show.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "data/CQXRYXDeltaTcDoc.h"
+#include "data/CQXRYXTestDoc.h"
+#include "data/DeltaTcData.h"
+#include "framework/core/CommandIds.h"
+#include "framework/core/Strings.h"
+#include "framework/ui/Frames.h"
+#include "framework/ui/Help.h"
+#include "framework/ui/PainterContext.h"
+#include "res/Resource.h"
+#include "testing/CQXRYXDataFrm.h"
+#include "testing/CQXRYXDataView.h"
+#include "testing/CQXRYXDeltaTcView.h"
+#include "testing/tests/support/KnownTest.h"
+#include "testing/tests/support/Artefacts.h"
+#include "framework/ui/tests/support/TestApp.h"
+
+namespace {
+
+using fw::test::App;
+using testingtest::ArtefactDir;
+
+// A stand-in for the test window of template 130.
+class GraphStub : public fw::ViewWidget {};
+
+const fw::Menu kReportMenu = {
+    {0, "&View", {{ID_VIEW_GRAPH, "&Graph\tCtrl+G", {}}}},
+    {0, "&File", {{ID_FILE_PRINT, "&Print...\tCtrl+P", {}}}},
+};
+
+void Pump() {
+    for (int i = 0; i < 4; ++i) App().PumpOnce(false);
+}
+
+int PdfPages(const std::string& path) {
+    QFile pdf(QString::fromStdString(path));
+    if (!pdf.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray data = pdf.readAll();
+    if (!data.startsWith("%PDF-")) return -1;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    return static_cast<int>(QString::fromLatin1(data).count(page));
+}
+
+// Runs a program; its standard output, or "" when it failed.
+std::string Run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return {};
+    return p.readAllStandardOutput().toStdString();
+}
+
+// The PDF's text as pdftotext lays it out.
+std::string PdfText(const std::string& pdf) {
+    return Run("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+}
+
+// pdftoppm's PNG of the only page at 100 dpi, kept as an artefact.
+bool PdfToPng(const std::string& pdf, const std::string& pngBase) {
+    QProcess p;
+    p.start("pdftoppm", {"-png", "-r", "100", "-singlefile", QString::fromStdString(pdf),
+                         QString::fromStdString(pngBase)});
+    return p.waitForFinished(60000) && p.exitCode() == 0 && QFile::exists(QString::fromStdString(pngBase + ".png"));
+}
+
+// Prints a view as the print commands do, to a PDF file at 600 dpi.
+bool PrintToPdf(fw::ViewWidget& view, const std::string& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(600);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setOutputFileName(QString::fromStdString(path));
+    return view.PrintTo(printer);
+}
+
+void Key(QWidget& w, int qtKey) {
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+}
+
+class ReportViewTest : public DocFixture {
+protected:
+    void SetUp() override {
+        DocFixture::SetUp();
+        App();
+        main = std::make_unique<fw::MainFrame>();
+        main->resize(1100, 760);
+        main->show();
+        factory = std::make_unique<fw::MdiFrameFactory>(*main);
+        factory->Register(IDR_TEST_REPORT, {[] { return new CQXRYXDataView; },
+                                            [] { return new CQXRYXDataFrm; }, &kReportMenu});
+        factory->Register(IDR_DELTA_TC, {[] { return new CQXRYXDeltaTcView; },
+                                         [] { return new CQXRYXDataFrm; }, &kReportMenu});
+        reports = std::make_unique<fw::DocTemplate>(
+            IDR_TEST_REPORT, [] { return std::unique_ptr<fw::Document>(new CQXRYXTestDoc); }, factory.get());
+        graphs = std::make_unique<fw::DocTemplate>(
+            IDR_TEST_DATA, [] { return std::unique_ptr<fw::Document>(new CQXRYXTestDoc); }, factory.get());
+        deltas = std::make_unique<fw::DocTemplate>(
+            IDR_DELTA_TC, [] { return std::unique_ptr<fw::Document>(new CQXRYXDeltaTcDoc); }, factory.get());
+        CQXRYXDataView::SetGraphTemplate(graphs.get());
+    }
+    void TearDown() override {
+        CQXRYXDataView::SetGraphTemplate(nullptr);
+        for (auto* t : {reports.get(), graphs.get(), deltas.get()}) {
+            while (!t->GetDocuments().empty()) t->CloseDocument(t->GetDocuments().front().get());
+        }
+        Pump();
+        main.reset();
+        EXPECT_EQ(box.Count(), expectedBoxes) << (box.Count() ? box.Texts()[0] : "");
+        DocFixture::TearDown();
+    }
+    void RegisterGraphWindow() {
+        factory->Register(IDR_TEST_DATA, {[] { return new GraphStub; }, {}, nullptr});
+    }
+    // The known test saved as T1.ryx and opened through the report template.
+    CQXRYXDataView* OpenKnownReport() {
+        CQXRYXTestDoc saved;
+        testingtest::FillKnownTest(saved);
+        path = dir + "/T1.ryx";
+        EXPECT_TRUE(saved.OnSaveDocument(path));
+        doc = dynamic_cast<CQXRYXTestDoc*>(reports->OpenDocumentFile(path.c_str()));
+        EXPECT_NE(doc, nullptr);
+        Pump();
+        return doc ? ViewOf(*doc) : nullptr;
+    }
+    static CQXRYXDataView* ViewOf(fw::Document& d) {
+        for (fw::View* v : d.GetViews())
+            if (auto* r = dynamic_cast<CQXRYXDataView*>(v)) return r;
+        return nullptr;
+    }
+
+    std::unique_ptr<fw::MainFrame> main;
+    std::unique_ptr<fw::MdiFrameFactory> factory;
+    std::unique_ptr<fw::DocTemplate> reports, graphs, deltas;
+    CQXRYXTestDoc* doc = nullptr;
+    std::string path;
+    size_t expectedBoxes = 0;
+};
+
+TEST_F(ReportViewTest, ASavedTestOpensMaximisedInItsReportWindow) {
+    CQXRYXDataView* view = OpenKnownReport();
+    ASSERT_NE(view, nullptr);
+    auto* frame = dynamic_cast<CQXRYXDataFrm*>(view->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isMaximized());
+    EXPECT_EQ(main->GetActiveFrame(), frame);
+    // Scroll sizes from the fonts measured on the window.
+    const report::ScrollSizes sizes = report::ReportScrollSizes(view->Metrics());
+    EXPECT_GT(view->Metrics().a, 0);
+    EXPECT_EQ(view->GetTotalSize(), sizes.total);
+    EXPECT_EQ(view->GetPageSize(), sizes.page);
+    EXPECT_EQ(view->GetLineSize(), sizes.line);
+    EXPECT_FALSE(view->Model().Warning541());
+    EXPECT_FALSE(view->Model().Warning542());
+
+    const QImage shot = main->grab().toImage();
+    EXPECT_TRUE(shot.save(QString::fromStdString(ArtefactDir() + "/report-window.png")));
+    // The value cells are white on the grey page, edged.
+    const QImage page = view->grab().toImage();
+    const QRgb grey = page.pixel(2, 2);
+    EXPECT_EQ(fw::RGB(qRed(grey), qGreen(grey), qBlue(grey)), fw::GetSysColor(fw::COLOR_INACTIVEBORDER));
+}
+
+TEST_F(ReportViewTest, TheKeysScrollAndHomeAndEndGoSideways) {
+    CQXRYXDataView* view = OpenKnownReport();
+    ASSERT_NE(view, nullptr);
+    // A window smaller than the page, so that both ways scroll.
+    main->showNormal();
+    view->GetParentFrame()->showNormal();
+    view->GetParentFrame()->resize(300, 250);
+    Pump();
+    ASSERT_GT(view->GetScrollLimit().x, 0);
+    ASSERT_GT(view->GetScrollLimit().y, 0);
+    Key(*view, Qt::Key_End);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), (fw::Point{view->GetScrollLimit().x, 0}));
+    Key(*view, Qt::Key_Home);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), (fw::Point{0, 0}));
+    Key(*view, Qt::Key_Down);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), (fw::Point{0, view->Metrics().lh}));
+    Key(*view, Qt::Key_Right);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), (fw::Point{view->Metrics().e, view->Metrics().lh}));
+    Key(*view, Qt::Key_PageDown);
+    EXPECT_EQ(view->GetDeviceScrollPosition().y,
+              std::min(view->GetScrollLimit().y, view->Metrics().lh + view->GetPageSize().cy));
+    const fw::Point before = view->GetDeviceScrollPosition();
+    Key(*view, Qt::Key_A);
+    Key(*view, Qt::Key_Space);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), before);
+    Key(*view, Qt::Key_PageUp);
+    Key(*view, Qt::Key_Up);
+    Key(*view, Qt::Key_Left);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), (fw::Point{0, 0}));
+}
+
+TEST_F(ReportViewTest, TheKnownTestPrintsOnOnePageAt600DpiAndDrawsIntoAnImage) {
+    CQXRYXDataView* view = OpenKnownReport();
+    ASSERT_NE(view, nullptr);
+    const std::string pdf = ArtefactDir() + "/report-print.pdf";
+    std::filesystem::remove(pdf);
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    EXPECT_EQ(PdfPages(pdf), 1);
+    // Paper metrics: the fonts were made for 600 dpi.
+    EXPECT_GT(view->Metrics().lh, 80);
+    const std::string text = PdfText(pdf);
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed";
+    for (const std::string& known :
+         {fw::LoadString(147), std::string("Proj"), std::string("RYX-7"), std::string("-18.0"),
+          std::string("-18.1"), std::string("-17.9"), std::string("12.70"), std::string("6.35"),
+          std::string("200"), std::string("Measured"), std::string("60.0"), std::string("240.0"),
+          doc->m_measuredStiffness[3].Format("%.3g"), doc->m_mValue[3].Format("%#3.3f"),
+          doc->m_rSquared.Format("%.6f"), std::string("Max Force Deviation")}) {
+        EXPECT_NE(text.find(known), std::string::npos) << known << "\n" << text;
+    }
+    EXPECT_EQ(text.find("WARNING"), std::string::npos);
+    EXPECT_TRUE(PdfToPng(pdf, ArtefactDir() + "/report-print"));
+
+    // The same page drawn into an A4 image of 600 dpi.
+    QImage image(4961, 7016, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(600 / 0.0254));
+    image.setDotsPerMeterY(qRound(600 / 0.0254));
+    {
+        fw::PainterContext dc(image);
+        view->DrawReport(dc, image.width(), image.height());
+    }
+    EXPECT_GT(view->Metrics().lh, 80);
+    EXPECT_TRUE(image.save(QString::fromStdString(ArtefactDir() + "/report-600dpi.png")));
+}
+
+TEST_F(ReportViewTest, PrintDirectFromTheReportWindowWritesOnePage) {
+    ASSERT_NE(OpenKnownReport(), nullptr);
+    const std::string pdf = dir + "/direct.pdf";
+    const fw::PrinterSetup previous = fw::SetPrinterSetup([&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(QString::fromStdString(pdf));
+    });
+    EXPECT_TRUE(main->OnCmdMsg(ID_FILE_PRINT_DIRECT));
+    fw::SetPrinterSetup(previous);
+    EXPECT_EQ(PdfPages(pdf), 1);
+}
+
+TEST_F(ReportViewTest, ViewGraphOpensTheTestWindowOnceAndThenBringsItForward) {
+    RegisterGraphWindow();
+    CQXRYXDataView* view = OpenKnownReport();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(main->OnCmdMsg(ID_VIEW_GRAPH));
+    Pump();
+    ASSERT_EQ(doc->GetViews().size(), 2u);
+    auto* graph = dynamic_cast<GraphStub*>(doc->GetViews().back());
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(main->GetActiveFrame(), graph->GetParentFrame());
+    EXPECT_EQ(main->ChildFrames().size(), 2u);
+    // Back to the report, then View Graph again: the same window comes forward.
+    view->GetParentFrame()->ActivateFrame(-1);
+    Pump();
+    EXPECT_EQ(main->GetActiveFrame(), view->GetParentFrame());
+    view->OnViewGraph();
+    Pump();
+    EXPECT_EQ(doc->GetViews().size(), 2u);
+    EXPECT_EQ(main->ChildFrames().size(), 2u);
+    EXPECT_EQ(main->GetActiveFrame(), graph->GetParentFrame());
+}
+
+TEST_F(ReportViewTest, ViewGraphWithoutAGraphWindowSays401OrNotYet) {
+    CQXRYXDataView* view = OpenKnownReport();
+    ASSERT_NE(view, nullptr);
+    // The template is there but makes no window.
+    view->OnViewGraph();
+    ASSERT_EQ(box.Count(), 1u);
+    EXPECT_EQ(box.Texts()[0], fw::LoadString(401));
+    EXPECT_EQ(doc->GetViews().size(), 1u);
+    // No graph template at all in this version of the station.
+    CQXRYXDataView::SetGraphTemplate(nullptr);
+    view->OnViewGraph();
+    ASSERT_EQ(box.Count(), 2u);
+    EXPECT_EQ(box.Texts()[1], fw::FormatString1(890, "T1.ryx"));
+    expectedBoxes = 2;
+}
+
+TEST_F(ReportViewTest, HelpFromTheReportFrameOpensTheTestingTopic) {
+    const std::string help = dir + "/help";
+    std::filesystem::create_directories(help + "/RYXW");
+    std::ofstream(help + "/RYXW/Testing_a_sample.htm") << "<html></html>";
+    setenv("RYX_HELP_DIR", help.c_str(), 1);
+    std::string opened;
+    const fw::HelpOpener previous = fw::SetHelpOpener([&](const std::string& p) {
+        opened = p;
+        return true;
+    });
+    ASSERT_NE(OpenKnownReport(), nullptr);
+    EXPECT_TRUE(main->OnCmdMsg(ID_HELP));
+    fw::SetHelpOpener(previous);
+    unsetenv("RYX_HELP_DIR");
+    EXPECT_EQ(opened, help + "/RYXW/Testing_a_sample.htm");
+}
+
+TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarnings) {
+    CQXRYXDataView* view = OpenKnownReport();
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->Model().Warning541());
+    doc->m_minTemperature.m_data = -18.4f;
+    doc->m_tempCalibrationDate = 0;
+    doc->UpdateAllViews(nullptr);
+    EXPECT_TRUE(view->Model().Warning541());
+    EXPECT_TRUE(view->Model().Warning542());
+}
+
+TEST_F(ReportViewTest, AnEmptyTestFileShowsAReportWithEmptyCells) {
+    path = WriteFile("Empty.ryx", "");
+    doc = dynamic_cast<CQXRYXTestDoc*>(reports->OpenDocumentFile(path.c_str()));
+    ASSERT_NE(doc, nullptr);
+    Pump();
+    CQXRYXDataView* view = ViewOf(*doc);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(doc->GetPointCount(), 0);
+    EXPECT_FALSE(view->grab().toImage().isNull());
+    const std::string pdf = dir + "/empty.pdf";
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    EXPECT_EQ(PdfPages(pdf), 1);
+}
+
+// The Delta Tc window.
+class DeltaTcViewTest : public ReportViewTest {
+protected:
+    static DeltaTcData Record(const char* name, float target, float s, float m) {
+        DeltaTcData d;
+        d.m_strFileName.m_data = name;
+        d.m_strOperator.m_data = "Op";
+        d.m_strSpecimen.m_data = "B1";
+        d.m_strTestTime.m_data = " 10:00:00 AM";
+        d.m_strTestDate.m_data = " 1/1/2024";
+        d.m_strProject.m_data = "Proj";
+        d.m_strInstrumentId.m_data = "RYX-7";
+        d.m_fTargetTemp.m_data = target;
+        d.m_fMinTemp.m_data = target - 0.05f;
+        d.m_fMaxTemp.m_data = target + 0.05f;
+        d.m_fStiffness60.m_data = s;
+        d.m_fMValue60.m_data = m;
+        return d;
+    }
+    CQXRYXDeltaTcView* Open() {
+        auto* d = dynamic_cast<CQXRYXDeltaTcDoc*>(deltas->OpenDocumentFile("Delta Tc"));
+        EXPECT_NE(d, nullptr);
+        if (!d) return nullptr;
+        deltaDoc = d;
+        Pump();
+        return d->GetViews().empty() ? nullptr : dynamic_cast<CQXRYXDeltaTcView*>(d->GetViews().front());
+    }
+    CQXRYXDeltaTcDoc* deltaDoc = nullptr;
+};
+
+TEST_F(DeltaTcViewTest, BeforeItsTestsTheWindowShowsEmptyResultsThenTheComputedOnes) {
+    CQXRYXDeltaTcView* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(dynamic_cast<CQXRYXDataFrm*>(view->GetParentFrame()), nullptr);
+    EXPECT_TRUE(view->GetParentFrame()->isMaximized());
+    const report::ScrollSizes sizes = report::DeltaTcScrollSizes(view->Metrics());
+    EXPECT_EQ(view->GetTotalSize(), sizes.total);
+    EXPECT_EQ(view->GetPageSize(), sizes.page);
+    EXPECT_FALSE(std::isfinite(view->Results().tcStiffness.m_data));
+    EXPECT_FALSE(view->grab().toImage().isNull());
+
+    deltaDoc->SetData(Record("T1", -12.0f, 200.0f, 0.350f), Record("T2", -18.0f, 400.0f, 0.280f));
+    deltaDoc->UpdateAllViews(nullptr);
+    EXPECT_EQ(view->m_data2.m_strFileName.m_data, "T2");
+    EXPECT_EQ(view->Results().tcStiffness.Format(" %-.1f"), " -25.5");
+    EXPECT_EQ(view->Results().tcMValue.Format(" %-.1f"), " -26.3");
+    EXPECT_EQ(view->Results().deltaTc.Format(" %-.1f"), " 0.8");
+    Pump();
+    EXPECT_TRUE(main->grab().toImage().save(QString::fromStdString(ArtefactDir() + "/deltatc-window.png")));
+
+    const std::string pdf = ArtefactDir() + "/deltatc-print.pdf";
+    std::filesystem::remove(pdf);
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    EXPECT_EQ(PdfPages(pdf), 1);
+    const std::string text = PdfText(pdf);
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed";
+    for (const char* known : {"T1", "T2", "-12.0", "-18.0", "0.350", "0.280", "200", "400", "-25.5", "-26.3", "0.8",
+                              "Delta Critical Temp"}) {
+        EXPECT_NE(text.find(known), std::string::npos) << known << "\n" << text;
+    }
+    EXPECT_TRUE(PdfToPng(pdf, ArtefactDir() + "/deltatc-print"));
+
+    QImage image(4961, 7016, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(600 / 0.0254));
+    image.setDotsPerMeterY(qRound(600 / 0.0254));
+    {
+        fw::PainterContext dc(image);
+        view->DrawReport(dc, image.width(), image.height());
+    }
+    EXPECT_TRUE(image.save(QString::fromStdString(ArtefactDir() + "/deltatc-600dpi.png")));
+}
+
+TEST_F(DeltaTcViewTest, TheScrollingKeysMoveTheWindowAndOthersDoNothing) {
+    CQXRYXDeltaTcView* view = Open();
+    ASSERT_NE(view, nullptr);
+    main->showNormal();
+    view->GetParentFrame()->showNormal();
+    view->GetParentFrame()->resize(300, 200);
+    Pump();
+    ASSERT_GT(view->GetScrollLimit().y, 0);
+    Key(*view, Qt::Key_PageDown);
+    EXPECT_EQ(view->GetDeviceScrollPosition().y, std::min(view->GetScrollLimit().y, view->GetPageSize().cy));
+    Key(*view, Qt::Key_End);
+    EXPECT_EQ(view->GetDeviceScrollPosition().x, view->GetScrollLimit().x);
+    const fw::Point before = view->GetDeviceScrollPosition();
+    Key(*view, Qt::Key_X);
+    EXPECT_EQ(view->GetDeviceScrollPosition(), before);
+}
+
+}  // namespace

@@ -46,7 +46,8 @@ TempOffsetCalibration::Outcome TempOffsetCalibration::Fail() {
     return Outcome::kEnd;
 }
 
-TempOffsetCalibration::Outcome TempOffsetCalibration::OnOK(bool clearAll, const std::string& text, bool modified) {
+TempOffsetCalibration::Outcome TempOffsetCalibration::OnOK(bool clearAll, const std::string& text,
+                                                           bool modified) {
     if (clearAll && fw::ShowMessage(kIdsClearAll, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
         // An empty block: every degree uncalibrated. A clear that did not
         // happen must not pass for one.
@@ -135,7 +136,8 @@ bool CTempOffset::OnInitDialog() {
 
 void CTempOffset::OnOK() {
     const bool clear = m_clearAll->isChecked();
-    if (m_logic.OnOK(clear, m_reading->Text(), m_reading->isModified()) == TempOffsetCalibration::Outcome::kEnd) {
+    if (m_logic.OnOK(clear, m_reading->Text(), m_reading->isModified()) ==
+        TempOffsetCalibration::Outcome::kEnd) {
         EndDialog(IDOK);
         return;
     }

@@ -60,7 +60,9 @@ public:
     Outcome OnOK(bool clearAll, const std::string& text, bool modified);
 
     // The help topic of F1, the title bar's help button and the context menu.
-    static const char* HelpTopic() { return "RYXW.chm::/RYXW/Windows_keyboard_commands_for_menus_applications.htm"; }
+    static const char* HelpTopic() {
+        return "RYXW.chm::/RYXW/Windows_keyboard_commands_for_menus_applications.htm";
+    }
 
 private:
     Outcome Fail();

@@ -20,7 +20,8 @@ bool ParseReferenceTemperature(const std::string& text, double& value) {
         if (text[i] >= '0' && text[i] <= '9') {
             ++digits;
             ++i;
-        } else if (!separatorSeen && !separator.empty() && text.compare(i, separator.size(), separator) == 0) {
+        } else if (!separatorSeen && !separator.empty() &&
+                   text.compare(i, separator.size(), separator) == 0) {
             separatorSeen = true;
             i += separator.size();
         } else {
@@ -37,4 +38,3 @@ bool ParseReferenceTemperature(const std::string& text, double& value) {
     value = v;
     return true;
 }
-

@@ -48,5 +48,6 @@ std::string VerificationLogRow(const VerificationRecord& r) {
 }
 
 platform::ErrorCode AppendVerificationRow(const std::string& path, const VerificationRecord& record) {
-    return platform::AppendToFile(path, FileLine(VerificationLogHeader()), FileLine(VerificationLogRow(record)));
+    return platform::AppendToFile(path, FileLine(VerificationLogHeader()),
+                                  FileLine(VerificationLogRow(record)));
 }

@@ -15,7 +15,7 @@
 inline constexpr char kVerificationLogName[] = "verificationFile.csv";
 
 struct VerificationRecord {
-    Time64 when = 0;  // seconds since 1970, shown in local time
+    Time64 when = 0;   // seconds since 1970, shown in local time
     float target = 0;  // degC: Test Bath, the bath at the start, the reference thermometer
     float current = 0;
     float reference = 0;

@@ -36,11 +36,11 @@ constexpr UINT kIdsSaving = 868;
 constexpr UINT kIdsSaved = 869;
 constexpr UINT kIdsNotSaved = 870;
 
-constexpr double kBathTolerance = 0.1;    // degC, at the start and against the reference
-constexpr double kGageTolerance = 0.015;  // mm
+constexpr double kBathTolerance = 0.1;         // degC, at the start and against the reference
+constexpr double kGageTolerance = 0.015;       // mm
 constexpr double kReturnForceTolerance = 5.0;  // mN
-constexpr double kLoadTolerance = 5.0;    // mN, not reached
-constexpr double kFreeFloatRise = 1.0;    // mm the 2 g mass must move the floating shaft
+constexpr double kLoadTolerance = 5.0;         // mN, not reached
+constexpr double kFreeFloatRise = 1.0;         // mm the 2 g mass must move the floating shaft
 // The values are single precision: a difference that is exactly a limit in
 // the values as read or entered stays the limit, whatever the binary
 // representation of the two makes of it. Far below any reading's resolution.
@@ -52,41 +52,41 @@ std::vector<WizardStep> Steps() {
     constexpr int n = kNoStep;
     constexpr UINT d = kIdsDisplacement, a = kIdsAirBearing, l = kIdsLoadCell;
     return {
-        {kIdsCheckingForRyx, n, n, 1, false},      // 0: the start check
-        {851, 2, n, n, true},                      // 1
-        {203, 3, 1, n, true, false, d},            // 2: Top
-        {kIdsReadingGage, n, n, 4, false, false, d},  // 3
-        {208, 5, 2, n, true, false, d},            // 4: Red
-        {kIdsReadingGage, n, n, 6, false, false, d},  // 5: and Force\Zero
-        {212, 7, 4, n, true, false, d},            // 6: White
-        {kIdsReadingGage, n, n, 8, false, false, d},  // 7
-        {216, 9, 6, n, true, false, d},            // 8: Blue
-        {kIdsReadingGage, n, n, 10, false, false, d},  // 9
-        {kIdsGageResult, 11, 8, n, true},          // 10
-        {852, 12, 10, n, true, false, a},          // 11: the thin beam at 35 mN
-        {853, n, n, 13, true, false, a},           // 12: lifted below zero
-        {854, n, n, 14, false, false, a},          // 13: falling
-        {854, n, n, 15, false, false, a},          // 14: back on the beam?
-        {855, 16, 11, n, true, false, a},          // 15: the negative limit
-        {856, 17, 15, n, true, false, a},          // 16: floating
-        {857, n, n, 18, false, false, a},          // 17: 2 g
-        {854, n, n, 19, false, false, a},          // 18: dropped?
-        {kIdsAirBearingResult, 20, 15, n, true},   // 19
-        {859, 21, 19, n, true, false, l},          // 20: contact force
-        {860, 22, 20, n, true, false, l},          // 21
+        {kIdsCheckingForRyx, n, n, 1, false},                  // 0: the start check
+        {851, 2, n, n, true},                                  // 1
+        {203, 3, 1, n, true, false, d},                        // 2: Top
+        {kIdsReadingGage, n, n, 4, false, false, d},           // 3
+        {208, 5, 2, n, true, false, d},                        // 4: Red
+        {kIdsReadingGage, n, n, 6, false, false, d},           // 5: and Force\Zero
+        {212, 7, 4, n, true, false, d},                        // 6: White
+        {kIdsReadingGage, n, n, 8, false, false, d},           // 7
+        {216, 9, 6, n, true, false, d},                        // 8: Blue
+        {kIdsReadingGage, n, n, 10, false, false, d},          // 9
+        {kIdsGageResult, 11, 8, n, true},                      // 10
+        {852, 12, 10, n, true, false, a},                      // 11: the thin beam at 35 mN
+        {853, n, n, 13, true, false, a},                       // 12: lifted below zero
+        {854, n, n, 14, false, false, a},                      // 13: falling
+        {854, n, n, 15, false, false, a},                      // 14: back on the beam?
+        {855, 16, 11, n, true, false, a},                      // 15: the negative limit
+        {856, 17, 15, n, true, false, a},                      // 16: floating
+        {857, n, n, 18, false, false, a},                      // 17: 2 g
+        {854, n, n, 19, false, false, a},                      // 18: dropped?
+        {kIdsAirBearingResult, 20, 15, n, true},               // 19
+        {859, 21, 19, n, true, false, l},                      // 20: contact force
+        {860, 22, 20, n, true, false, l},                      // 21
         {kIdsReadingMeasurements, n, n, 23, false, false, l},  // 22: 2 g
-        {861, 24, 21, n, true, false, l},          // 23
+        {861, 24, 21, n, true, false, l},                      // 23
         {kIdsReadingMeasurements, n, n, 25, false, false, l},  // 24: 4 g
-        {862, 26, 20, n, true, false, l},          // 25: second contact force
-        {863, 27, 25, n, true, false, l},          // 26
+        {862, 26, 20, n, true, false, l},                      // 25: second contact force
+        {863, 27, 25, n, true, false, l},                      // 26
         {kIdsReadingMeasurements, n, n, 28, false, false, l},  // 27: 100 g
-        {864, 29, 25, n, true, false, l},          // 28
+        {864, 29, 25, n, true, false, l},                      // 28
         {kIdsReadingMeasurements, n, n, 30, false, false, l},  // 29: zero load cell
-        {kIdsLoadCellResult, 31, 20, n, true},     // 30
-        {866, 32, 28, n, true},                    // 31: the reference thermometer
-        {kIdsOverview, 33, 31, n, true},           // 32
-        {kIdsSaving, n, n, 34, false},             // 33: the row is written
-        {kIdsSaved, n, 32, n, true, true},         // 34
+        {kIdsLoadCellResult, 31, 20, n, true},                 // 30
+        {866, 32, 28, n, true},                                // 31: the reference thermometer
+        {kIdsOverview, 33, 31, n, true},                       // 32
+        {kIdsSaving, n, n, 34, false},                         // 33: the row is written
+        {kIdsSaved, n, 32, n, true, true},                     // 34
     };
 }
 
@@ -138,7 +138,8 @@ bool Verification::StartCheck() {
     const bool haveBath = theRegistry.GetTestBath(bath) == 0;
     m_targetTemperature.m_data = static_cast<float>(bath);
     m_currentTemperature = Readings().temperature;
-    if (!haveBath || !(std::fabs(D(m_targetTemperature) - D(m_currentTemperature)) <= kBathTolerance + kDegSlack)) {
+    if (!haveBath ||
+        !(std::fabs(D(m_targetTemperature) - D(m_currentTemperature)) <= kBathTolerance + kDegSlack)) {
         Ask(FormatPrompt(fw::LoadString(kIdsOutOfTolerance), kBathTolerance));
         Cancel();
         return false;
@@ -246,7 +247,8 @@ bool Verification::LeaveByNext(int step) {
                 return false;
             }
             m_referenceTemperature.m_data = static_cast<float>(reference);
-            m_temperaturePassed = std::fabs(D(m_referenceTemperature) - D(r.temperature)) <= kBathTolerance + kDegSlack;
+            m_temperaturePassed =
+                std::fabs(D(m_referenceTemperature) - D(r.temperature)) <= kBathTolerance + kDegSlack;
             return true;
         }
         default:
@@ -287,7 +289,8 @@ std::string Verification::LoadCellResult() {
     const bool pass2 = within(increase2, 20.0);
     const bool pass4 = within(increase4, 40.0);
     const bool pass100 = within(increase100, 981.0);
-    const bool passZero = std::fabs(m_zeroLoadCellForce.m_data) < static_cast<float>(kLoadTolerance - kMnSlack);
+    const bool passZero =
+        std::fabs(m_zeroLoadCellForce.m_data) < static_cast<float>(kLoadTolerance - kMnSlack);
     m_loadCellFailed = !(pass2 && pass4 && pass100 && passZero);
     return FormatPrompt(fw::LoadString(kIdsLoadCellResult), increase2, PassFail(!pass2).c_str(), increase4,
                         PassFail(!pass4).c_str(), increase100, PassFail(!pass100).c_str(),
@@ -318,7 +321,8 @@ std::string Verification::Prompt(int step, const WizardStep& row) {
 }
 
 std::string Verification::ResultText(int) {
-    return m_saved ? FormatPrompt(fw::LoadString(kIdsSaved), m_logPath.c_str()) : fw::LoadString(kIdsNotSaved);
+    return m_saved ? FormatPrompt(fw::LoadString(kIdsSaved), m_logPath.c_str())
+                   : fw::LoadString(kIdsNotSaved);
 }
 
 void Verification::AdjustView(int step, WizardView& view) {
@@ -386,7 +390,8 @@ void VerificationWizard::Build() {
     row->addStretch(1);
     ContentLayout()->insertLayout(1, row);
     m_edit->setMaximumWidth(90);
-    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_unit)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_unit)}) {
         // The dialog keeps its size while the entry is hidden.
         QSizePolicy p = w->sizePolicy();
         p.setRetainSizeWhenHidden(true);

@@ -52,7 +52,9 @@ protected:
         CQXRegistry defaults;
         ASSERT_EQ(defaults.SetTestDirectory(defaultDir), 0u);
     }
-    static VerificationWizard* Wizard() { return qobject_cast<VerificationWizard*>(QApplication::activeModalWidget()); }
+    static VerificationWizard* Wizard() {
+        return qobject_cast<VerificationWizard*>(QApplication::activeModalWidget());
+    }
     // The verification's prompts as an operator at the bench follows them;
     // the texts of the result steps are kept.
     void Follow(WizardOperator& op) {
@@ -122,7 +124,8 @@ protected:
     }
     std::string Log(const std::string& dir) {
         std::string s;
-        return platform::ReadWholeFile(platform::JoinPath(dir, "verificationFile.csv"), s) == 0 ? s : "missing";
+        return platform::ReadWholeFile(platform::JoinPath(dir, "verificationFile.csv"), s) == 0 ? s
+                                                                                                : "missing";
     }
     static std::vector<std::string> Fields(const std::string& line) {
         std::vector<std::string> out;
@@ -207,7 +210,11 @@ TEST_F(VerificationE2E, AWrongGageHeightFailsTheDisplacementAndTheOverall) {
     Follow(op);
     Command(ID_VERIFICATION);
     EXPECT_TRUE(op.Problems().empty()) << op.Problems()[0];
-    EXPECT_NE(shown[Verification::kGageResultStep].find("Top :\tTarget=" + platform::FormatC("%.3f", sim->GetCalibration().gage.red - sim->GetCalibration().gage.top - 0.05)), std::string::npos)
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_NE(shown[Verification::kGageResultStep].find(
+                  "Top :\tTarget=" + platform::FormatC("%.3f", sim->GetCalibration().gage.red -
+                                                                   sim->GetCalibration().gage.top - 0.05)),
+              std::string::npos)
         << shown[Verification::kGageResultStep];
     EXPECT_NE(shown[Verification::kGageResultStep].find("Fail"), std::string::npos);
     EXPECT_EQ(shown[Verification::kOverviewStep],

@@ -54,7 +54,8 @@ protected:
     // Every degree uncalibrated but index with the two bytes given.
     static std::string Block(size_t index, unsigned char lo, unsigned char hi) {
         std::string s;
-        for (size_t i = 0; i < 66; ++i) s += i == index ? std::string{char(lo), char(hi)} : std::string("\xFF\x7F");
+        for (size_t i = 0; i < 66; ++i)
+            s += i == index ? std::string{char(lo), char(hi)} : std::string("\xFF\x7F");
         return s;
     }
     void Confirm(const std::string& text, int answer = IDYES) {
@@ -150,7 +151,8 @@ TEST_F(TempOffsetTest, AnUntouchedOrEmptyReadingEndsTheDialog) {
 // Text that is no reading inside the entry's limits (pasted, or a field
 // set by the program) is not confirmed: a beep, and the dialog stays.
 TEST_F(TempOffsetTest, TextThatIsNoReadingInTheLimitsStays) {
-    for (const char* text : {"abc", "-24.1x", "-24,12", "--24", "-48.01", "28.5", "1e1", "0x10", "nan", "-", "."}) {
+    for (const char* text :
+         {"abc", "-24.1x", "-24,12", "--24", "-48.01", "28.5", "1e1", "0x10", "nan", "-", "."}) {
         beeps.Clear();
         EXPECT_EQ(calibration.OnOK(false, text, true), Outcome::kStay) << text;
         EXPECT_EQ(beeps.Count(), 1u) << text;
@@ -163,8 +165,8 @@ TEST_F(TempOffsetTest, AReadingMoreThanThreeDegreesOffIsRefusedWith538) {
     struct Case {
         const char* text;
         bool stored;
-    } cases[] = {{"-27", true}, {"-27.004", true}, {"-21", true}, {"-27.01", false}, {"-20.99", false},
-                 {"-27.006", false}};
+    } cases[] = {{"-27", true},     {"-27.004", true}, {"-21", true},
+                 {"-27.01", false}, {"-20.99", false}, {"-27.006", false}};
     for (const Case& c : cases) {
         ASSERT_EQ(theRegistry.SetTemperatureOffsets(nullptr, 0), 0u);
         beeps.Clear();

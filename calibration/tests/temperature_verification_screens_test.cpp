@@ -44,7 +44,8 @@ public:
         // A help folder holding the dialog's topic.
         const std::string dir = ConfigDir() + "/help";
         QDir().mkpath(QString::fromStdString(dir + "/RYXW"));
-        if (FILE* f = std::fopen((dir + "/RYXW/Windows_keyboard_commands_for_menus_applications.htm").c_str(), "w"))
+        if (FILE* f =
+                std::fopen((dir + "/RYXW/Windows_keyboard_commands_for_menus_applications.htm").c_str(), "w"))
             std::fclose(f);
         setenv("RYX_HELP_DIR", dir.c_str(), 1);
         m_previous = fw::SetHelpOpener([this](const std::string& path) {
@@ -145,8 +146,10 @@ protected:
         const std::string dir = platform::JoinPath(ConfigDir(), "screens-data");
         ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
         ASSERT_EQ(theRegistry.SetTestDirectory(dir), 0u);
-        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0}, {&CQXRegistry::SetGageBlockRed, 15.0},
-                              {&CQXRegistry::SetGageBlockWhite, 13.0}, {&CQXRegistry::SetGageBlockBlue, 10.0},
+        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
+                              {&CQXRegistry::SetGageBlockRed, 15.0},
+                              {&CQXRegistry::SetGageBlockWhite, 13.0},
+                              {&CQXRegistry::SetGageBlockBlue, 10.0},
                               {&CQXRegistry::SetTestBath, -12.0}})
             ASSERT_EQ((theRegistry.*set)(v), 0u);
         instrument.readings.mode = 1;

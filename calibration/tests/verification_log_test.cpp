@@ -58,7 +58,8 @@ protected:
 };
 
 const std::string kRow =
-    "2023/11/14 22:13:20, -12.0, -12.0, -11.9, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, 59, 1001,-1 ,Pass\r\n";
+    "2023/11/14 22:13:20, -12.0, -12.0, -11.9, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, 59, 1001,-1 "
+    ",Pass\r\n";
 
 TEST_F(VerificationLogTest, ANewLogGetsTheHeaderThenTheRowInWindows1252WithCrLf) {
     ASSERT_EQ(AppendVerificationRow(path, record), 0u);
@@ -74,9 +75,10 @@ TEST_F(VerificationLogTest, VerdictsAndWideValuesKeepTheirFormats) {
     record.preTareForce = 1234.2f;
     record.top = -12.3456f;
     record.zeroLoadCell = 5.3f;
-    EXPECT_EQ(VerificationLogRow(record),
-              "2023/11/14 22:13:20, -12.0, -12.0, -11.9, 1234,Fail,Pass,-12.346, 0.003, 2.011, 4.990, 40, 59, "
-              "1001, 5 ,Fail");
+    EXPECT_EQ(
+        VerificationLogRow(record),
+        "2023/11/14 22:13:20, -12.0, -12.0, -11.9, 1234,Fail,Pass,-12.346, 0.003, 2.011, 4.990, 40, 59, "
+        "1001, 5 ,Fail");
     record.freeFloatFailed = false;
     record.steelBeamFailed = true;
     EXPECT_NE(VerificationLogRow(record).find(",Pass,Fail,"), std::string::npos);
@@ -88,7 +90,8 @@ TEST_F(VerificationLogTest, ASecondVerificationAppendsWithoutAHeader) {
     record.reference = -12.07f;
     ASSERT_EQ(AppendVerificationRow(path, record), 0u);
     const std::string second =
-        "2023/11/14 23:13:20, -12.0, -12.0, -12.1, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, 59, 1001,-1 ,Pass\r\n";
+        "2023/11/14 23:13:20, -12.0, -12.0, -12.1, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, 59, 1001,-1 "
+        ",Pass\r\n";
     EXPECT_EQ(File(), kHeader + kRow + second);
 }
 
@@ -96,7 +99,8 @@ TEST_F(VerificationLogTest, ASecondVerificationAppendsWithoutAHeader) {
 // a failure to write (here injected before anything is written, as a log
 // that cannot be opened would fail) leaves it whole.
 TEST_F(VerificationLogTest, AnExistingLogIsNeverTruncatedAndAFailedWriteLeavesItWhole) {
-    const std::string earlier = kHeader + "2019/01/02 03:04:05, -24.0, -24.0, -24.0, 12 ,Pass,Pass,-0.5,...\r\n";
+    const std::string earlier =
+        kHeader + "2019/01/02 03:04:05, -24.0, -24.0, -24.0, 12 ,Pass,Pass,-0.5,...\r\n";
     ASSERT_EQ(platform::WriteFileAtomic(path, earlier), 0u);
     platform::SetWriteFailureHook([&](const std::string& target) { return target == path ? EACCES : 0; });
     EXPECT_NE(AppendVerificationRow(path, record), 0u);

@@ -30,8 +30,10 @@ protected:
         dataDir = platform::JoinPath(ConfigDir(), "verification-data");
         ASSERT_EQ(platform::EnsureDirectory(dataDir), 0u);
         ASSERT_EQ(theRegistry.SetTestDirectory(dataDir), 0u);
-        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0}, {&CQXRegistry::SetGageBlockRed, 15.0},
-                              {&CQXRegistry::SetGageBlockWhite, 13.0}, {&CQXRegistry::SetGageBlockBlue, 10.0},
+        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
+                              {&CQXRegistry::SetGageBlockRed, 15.0},
+                              {&CQXRegistry::SetGageBlockWhite, 13.0},
+                              {&CQXRegistry::SetGageBlockBlue, 10.0},
                               {&CQXRegistry::SetTestBath, -12.0}})
             ASSERT_EQ((theRegistry.*set)(v), 0u);
         instrument.readings.mode = 1;
@@ -135,7 +137,8 @@ protected:
 };
 
 const std::string kRow =
-    "2023/11/14 22:13:20, -12.0, -12.0, -12.1, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, 59, 1001,-1 ,Pass\r\n";
+    "2023/11/14 22:13:20, -12.0, -12.0, -12.1, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, 59, 1001,-1 "
+    ",Pass\r\n";
 
 TEST_F(VerificationTest, APassingVerificationWritesOneRowAndEndsWithOk) {
     PassingRun();
@@ -153,7 +156,10 @@ TEST_F(VerificationTest, APassingVerificationWritesOneRowAndEndsWithOk) {
     const std::string log = Log();
     ASSERT_GT(log.size(), kRow.size());
     EXPECT_EQ(log.substr(log.size() - kRow.size()), kRow);
-    EXPECT_EQ(log.rfind("Date/Time of Verfication,Target Temp (\xB0" "C),", 0), 0u);
+    EXPECT_EQ(log.rfind("Date/Time of Verfication,Target Temp (\xB0"
+                        "C),",
+                        0),
+              0u);
     Read(0, 0);
     At(Verification::kSavedStep);
     EXPECT_EQ(W().View().prompt, "Saved results in \r\n" + dataDir + "/verificationFile.csv");
@@ -182,10 +188,11 @@ TEST_F(VerificationTest, PromptsCarryTheirPartsHeadingAndResultsTheirValues) {
     Read(0, 2.0f);
     Next();
     Read(0, 5.02f);
-    EXPECT_EQ(W().View().prompt,
-              "Gage Block Results :\r\n\r\nTop :\tTarget=-1.000,\tActual=-1.000,\tPass\r\nRed :\tTarget=0.000,\t"
-              "Actual=0.000,\tPass\r\nWhite :\tTarget=2.000,\tActual=2.000,\tPass\r\nBlue :\tTarget=5.000,\t"
-              "Actual=5.020,\tFail");
+    EXPECT_EQ(
+        W().View().prompt,
+        "Gage Block Results :\r\n\r\nTop :\tTarget=-1.000,\tActual=-1.000,\tPass\r\nRed :\tTarget=0.000,\t"
+        "Actual=0.000,\tPass\r\nWhite :\tTarget=2.000,\tActual=2.000,\tPass\r\nBlue :\tTarget=5.000,\t"
+        "Actual=5.020,\tFail");
     EXPECT_TRUE(W().DisplacementFailed());
     Next();
     EXPECT_EQ(W().View().prompt, fw::LoadString(801) + "\r\n\r\n" + fw::LoadString(852));
@@ -284,7 +291,9 @@ TEST_P(StartCheckTest, TheFirstReadingChecksGageBlockControlAndBath) {
     instrument.readings.temperature.m_data = c.temperature;
     Open();
     if (c.box == 541)
-        ExpectBox("WARNING! - Temperature out of tolerance (\xC2\xB1 0.1 \xC2\xB0" "C)");
+        ExpectBox(
+            "WARNING! - Temperature out of tolerance (\xC2\xB1 0.1 \xC2\xB0"
+            "C)");
     else if (c.box)
         ExpectBox(fw::LoadString(c.box));
     Read(0, 0);
@@ -297,19 +306,18 @@ TEST_P(StartCheckTest, TheFirstReadingChecksGageBlockControlAndBath) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StartCheckTest,
-    ::testing::Values(StartCase{"InOrder", 16, 15, 13, 10, 1, -12.04f, 0},
-                      StartCase{"TwoEqualLevels", 16, 15, 15, 10, 1, -12.04f, 0},
-                      StartCase{"AllZero", 0, 0, 0, 0, 1, -12.04f, 0},
-                      StartCase{"BathExactlyATenthOff", 16, 15, 13, 10, 1, -12.1f, 0},
-                      StartCase{"OutOfOrder", 15, 16, 13, 10, 1, -12.04f, 406},
-                      StartCase{"BlueBelowZero", 16, 15, 13, -0.5, 1, -12.04f, 406},
-                      StartCase{"NotANumber", 16, std::nan(""), 13, 10, 1, -12.04f, 406},
-                      StartCase{"ControlOff", 16, 15, 13, 10, 0, -12.04f, 534},
-                      StartCase{"CoolingOnly", 16, 15, 13, 10, 2, -12.04f, 534},
-                      StartCase{"BathOff", 16, 15, 13, 10, 1, -12.15f, 541}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, StartCheckTest,
+                         ::testing::Values(StartCase{"InOrder", 16, 15, 13, 10, 1, -12.04f, 0},
+                                           StartCase{"TwoEqualLevels", 16, 15, 15, 10, 1, -12.04f, 0},
+                                           StartCase{"AllZero", 0, 0, 0, 0, 1, -12.04f, 0},
+                                           StartCase{"BathExactlyATenthOff", 16, 15, 13, 10, 1, -12.1f, 0},
+                                           StartCase{"OutOfOrder", 15, 16, 13, 10, 1, -12.04f, 406},
+                                           StartCase{"BlueBelowZero", 16, 15, 13, -0.5, 1, -12.04f, 406},
+                                           StartCase{"NotANumber", 16, std::nan(""), 13, 10, 1, -12.04f, 406},
+                                           StartCase{"ControlOff", 16, 15, 13, 10, 0, -12.04f, 534},
+                                           StartCase{"CoolingOnly", 16, 15, 13, 10, 2, -12.04f, 534},
+                                           StartCase{"BathOff", 16, 15, 13, 10, 1, -12.15f, 541}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VerificationTest, AMissingGageLevelOrBathSetPointEndsTheWizard) {
     auto hive = platform::Hive::ForPath(platform::JoinPath(ConfigDir(), "registry.reg"));
@@ -328,7 +336,9 @@ TEST_F(VerificationTest, AMissingBathSetPointEndsTheWizard) {
                              platform::RegValue{platform::kRegDword, std::string(4, '\0')}),
               0u);
     Open();
-    ExpectBox("WARNING! - Temperature out of tolerance (\xC2\xB1 0.1 \xC2\xB0" "C)");
+    ExpectBox(
+        "WARNING! - Temperature out of tolerance (\xC2\xB1 0.1 \xC2\xB0"
+        "C)");
     Read(0, 0);
     EXPECT_EQ(ended, std::vector<int>{IDCANCEL});
 }
@@ -404,7 +414,8 @@ TEST_F(VerificationTest, ASteelBeamBackWithinTheLimitsPasses) {
     struct Case {
         float force, deflection;
         bool passes;
-    } cases[] = {{40.0f, 5.615f, true}, {30.0f, 5.585f, true}, {40.1f, 5.600f, false}, {35.0f, 5.616f, false}};
+    } cases[] = {
+        {40.0f, 5.615f, true}, {30.0f, 5.585f, true}, {40.1f, 5.600f, false}, {35.0f, 5.616f, false}};
     for (const Case& c : cases) {
         ended.clear();
         Open();
@@ -461,10 +472,11 @@ TEST_F(VerificationTest, LoadCellIncreasesWithinFiveMillinewtons) {
     GageBlock(-1.0f, 0.0f, 2.0f, 5.0f);
     AirBearing();
     LoadCell(20.0f, 44.9f, 55.0f, 21.0f, 1006.9f, 4.99f);
-    EXPECT_EQ(W().View().prompt,
-              "Load Cell Results :\r\n\r\nContact Load :\r\n\tLoad increase with 2g mass : 25mN - Pass\r\n\tLoad "
-              "increase with 4g mass : 35mN - Fail\r\nTest Load :\r\n\tLoad increase with 100g mass : 986mN - "
-              "Pass\r\nZero Load Cell Verification : Pass");
+    EXPECT_EQ(
+        W().View().prompt,
+        "Load Cell Results :\r\n\r\nContact Load :\r\n\tLoad increase with 2g mass : 25mN - Pass\r\n\tLoad "
+        "increase with 4g mass : 35mN - Fail\r\nTest Load :\r\n\tLoad increase with 100g mass : 986mN - "
+        "Pass\r\nZero Load Cell Verification : Pass");
     EXPECT_TRUE(W().LoadCellFailed());
     W().Back();  // to the 2 g step of the part
     At(20);

@@ -38,6 +38,8 @@ public:
     void OnCalibrateForce();
     void OnConfidenceTest();
     void OnAutoThicknessDatum();
+    void OnCalibrateTemperature();
+    void OnVerification();
     // Instrument Setup: the sheet and its follow-up (SetupCommand.cpp).
     void OnSetupInstrument();
 

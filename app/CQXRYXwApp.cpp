@@ -62,8 +62,6 @@ void CQXRYXwApp::MapCommands() {
     MapCommand(ID_APP_EXIT, [this] {
         if (m_pMainFrame) m_pMainFrame->close();
     });
-    // Commands whose windows come with later work: in the menus, disabled.
-    for (UINT id : kCommandsOfLaterWork) MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(false); });
     MapFileCommands();
     MapUpdate(ID_TEST_ABORT, [this](fw::CmdUI& ui) { ui.Enable(m_bTestRunning != FALSE); });
     MapCommand(ID_FILE_NEW, [this] { OnFileNew(); });

@@ -122,11 +122,5 @@ private:
     bool m_starting = false;
 };
 
-// The commands whose windows or dialogs come with later work: in the menus,
-// disabled by the application's update handler.
-inline constexpr UINT kCommandsOfLaterWork[] = {
-    ID_CALIBRATE_TEMPERATURE,
-    ID_VERIFICATION};
-
 // The string shown for a window that this version of the station lacks.
 inline constexpr UINT IDS_WINDOW_NOT_YET = 890;

@@ -1,7 +1,8 @@
 // The Calibrate menu of the main frame: the deflection chain (deflection,
 // force, the datum marked unset, the confidence test), the force chain, the
-// confidence test and the auto-thickness datum. Each wizard is built on the
-// stack and shown modally; nothing follows one that did not end with OK.
+// confidence test, the auto-thickness datum, the temperature calibration and
+// the verification. Each wizard is built on the stack and shown modally;
+// nothing follows one that did not end with OK.
 #include <cfloat>
 
 #include "app/CalibrateChain.h"
@@ -9,8 +10,10 @@
 #include "app/CQXRYXwApp.h"
 #include "calibration/CCheckWiz.h"
 #include "calibration/CDatumWiz.h"
+#include "calibration/CTempOffset.h"
 #include "calibration/CalibrationDeflectionWizard.h"
 #include "calibration/CalibrationForceWizard.h"
+#include "calibration/VerificationWizard.h"
 #include "framework/core/MessageBox.h"
 #include "res/MenuIds.h"
 #include "res/Resource.h"
@@ -44,9 +47,18 @@ void CQXRYXMainFrame::MapCalibrateCommands() {
     MapCommand(ID_CALIBRATE_FORCE, [this] { OnCalibrateForce(); });
     MapCommand(ID_CONFIDENCE_TEST, [this] { OnConfidenceTest(); });
     MapCommand(ID_CALIBRATE_DATUM, [this] { OnAutoThicknessDatum(); });
+    MapCommand(ID_CALIBRATE_TEMPERATURE, [this] { OnCalibrateTemperature(); });
+    MapCommand(ID_VERIFICATION, [this] { OnVerification(); });
     // Not while a test runs.
     for (UINT id : {ID_CALIBRATE_DEFLECTION, ID_CALIBRATE_FORCE, ID_CONFIDENCE_TEST, ID_CALIBRATE_DATUM})
         MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(!TestRunning()); });
+    for (UINT id : {ID_CALIBRATE_TEMPERATURE, ID_VERIFICATION})
+        MapUpdate(id, [](fw::CmdUI& ui) {
+            if (CQXRYXwApp* app = CQXRYXwApp::Instance())
+                app->OnUpdateNoTestRunning(ui);
+            else
+                ui.Enable(true);
+        });
 }
 
 void RunDeflectionChain(const CalibrateChain& chain) {
@@ -101,4 +113,14 @@ void CQXRYXMainFrame::OnAutoThicknessDatum() {
         return;
     }
     if (fw::ShowMessage(IDS_DATUM_NEEDS_CALIBRATION, MB_YESNO) == IDYES) OnCalibrateDeflection();
+}
+
+void CQXRYXMainFrame::OnCalibrateTemperature() {
+    CTempOffset dialog(this, *m_pBeam);
+    dialog.DoModal();
+}
+
+void CQXRYXMainFrame::OnVerification() {
+    VerificationWizard wizard(*m_pBeam);
+    wizard.DoModal();
 }

@@ -37,11 +37,21 @@ protected:
     CQXRYXMainFrame* frame = nullptr;
 };
 
-TEST_F(ShellTest, LaterCommandsAreInTheMenusButDisabled) {
-    for (UINT id : kCommandsOfLaterWork) {
+TEST_F(ShellTest, CommandsOfTheMenusAreOffWhileATestRuns) {
+    // The commands that must not start while a test runs.
+    const UINT guarded[] = {ID_FILE_NEW,         ID_CALIBRATE_DEFLECTION,  ID_CALIBRATE_FORCE, ID_CONFIDENCE_TEST,
+                            ID_SETUP_INSTRUMENT, ID_CALIBRATE_TEMPERATURE, ID_CALIBRATE_DATUM, ID_VERIFICATION};
+    // Those that stay open to the operator during a test.
+    const UINT open[] = {ID_FILE_OPEN, ID_BATCH_EXPORT_DATA, ID_BATCH_EXPORT_RESULTS, ID_CALCULATE_DELTA_TC};
+    for (UINT id : guarded) {
         QAction* a = frame->FindAction(id);
         ASSERT_NE(a, nullptr) << id;
-        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    }
+    for (UINT id : open) {
+        QAction* a = frame->FindAction(id);
+        ASSERT_NE(a, nullptr) << id;
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     }
     for (UINT id : {ID_APP_ABOUT, ID_HELP_FINDER, ID_VIEW_INSTRUMENT_STATUS, ID_APP_EXIT}) {
         ASSERT_NE(frame->FindAction(id), nullptr) << id;
@@ -49,9 +59,16 @@ TEST_F(ShellTest, LaterCommandsAreInTheMenusButDisabled) {
     }
     // Print needs a window to print; Abort a running test.
     EXPECT_FALSE(frame->FindToolAction(ID_FILE_PRINT)->isEnabled());
-    // A new test while none runs.
-    EXPECT_TRUE(frame->FindAction(ID_FILE_NEW)->isEnabled());
+    EXPECT_FALSE(frame->FindAction(ID_TEST_ABORT)->isEnabled());
     EXPECT_TRUE(frame->FindToolAction(ID_FILE_NEW)->isEnabled());
+
+    App().m_bTestRunning = TRUE;
+    frame->UpdateCommandUI();
+    for (UINT id : guarded) EXPECT_FALSE(frame->FindAction(id)->isEnabled()) << frame->FindAction(id)->text().toStdString();
+    for (UINT id : open) EXPECT_TRUE(frame->FindAction(id)->isEnabled()) << frame->FindAction(id)->text().toStdString();
+    EXPECT_FALSE(frame->FindToolAction(ID_FILE_NEW)->isEnabled());
+    EXPECT_TRUE(frame->FindAction(ID_TEST_ABORT)->isEnabled());
+    App().m_bTestRunning = FALSE;
 }
 
 TEST_F(ShellTest, InstrumentStatusTogglesTheBarWhichStaysRegistered) {

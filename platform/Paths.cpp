@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -210,6 +211,47 @@ ErrorCode WriteFileAtomic(const std::string& path, std::string_view contents) {
     if (ErrorCode e = f.Open()) return e;
     if (ErrorCode e = f.Write(contents)) return e;
     return f.Commit();
+}
+
+ErrorCode AppendToFile(const std::string& path, std::string_view headerIfEmpty, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return ErrorFromErrno(errno);
+    auto fail = [fd](int err) {
+        ::close(fd);
+        return ErrorFromErrno(err);
+    };
+    // Another station appending to the same file waits for this one.
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) return fail(errno);
+    }
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) return fail(errno);
+    if (const int injected = HookError(path)) return fail(injected);
+    const bool regular = S_ISREG(st.st_mode);
+    std::string all;
+    if (regular && st.st_size == 0) all.append(headerIfEmpty);
+    all.append(bytes);
+    std::string_view rest(all);
+    int err = 0;
+    while (!rest.empty()) {
+        const ssize_t n = ::write(fd, rest.data(), rest.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            break;
+        }
+        rest.remove_prefix(static_cast<size_t>(n));
+    }
+    // A device or pipe cannot be synced; a file must reach the disk.
+    if (!err && regular && ::fsync(fd) != 0) err = errno;
+    if (err) {
+        // Whatever part of the addition got in is taken out again (nothing
+        // more can be done if even that fails).
+        if (regular && ::ftruncate(fd, st.st_size) != 0) err = err ? err : errno;
+        return fail(err);
+    }
+    if (::close(fd) != 0) return ErrorFromErrno(errno);
+    return kErrorSuccess;
 }
 
 ErrorCode FreeDiskSpace(const std::string& path, uint64_t& freeBytes) {

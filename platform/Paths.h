@@ -51,8 +51,15 @@ private:
     ErrorCode m_error = 0;
 };
 
-// Test hook: called with the target path before each atomic commit; a
-// non-zero errno makes the commit fail with it, as a full disk would.
+// Appends bytes to the end of path, made when missing, under an exclusive
+// lock of the file; headerIfEmpty goes first when the file is empty. What
+// the file held is never rewritten or read: a failed or partial write is
+// cut back off, so the file is either as it was or has the whole addition.
+// The write failure hook below applies (called before anything is written).
+ErrorCode AppendToFile(const std::string& path, std::string_view headerIfEmpty, std::string_view bytes);
+
+// Test hook: called with the target path before each atomic commit (and
+// each append); a non-zero errno makes the commit fail with it, as a full disk would.
 using WriteFailureHook = std::function<int(const std::string& target)>;
 void SetWriteFailureHook(WriteFailureHook hook);
 

@@ -59,6 +59,7 @@ const StringEntry kStringTable[] = {
     {260, "Some required information is missing from the Windows Registry.\r\nPlease review all the setup options for accuracy. You should also recalibrate the RYX and perform a confidence test.\r\n"},
     {261, "One or more Advance Test Settings are invalid.\n\tLoad Time  >= 240 s\n\tRecovery Time >= 10 s\n\tExtended Sample Interval >= 1 s"},
     {264, "Is %1 the correct thermometer reading?"},
+    {265, "The temperature offset has been saved, but the bath temperature conversion could not be reloaded with it. Please check the temperature coefficients under Instrument Setup."},  // own wording
     {300, "There has been a problem with the computer's serial port."},
     {304, "The RYX is not responding to commands from the computer."},
     {308, "There is an error in the RYX calibration data."},

@@ -46,6 +46,8 @@ void WizardOperator::Tick() {
         m_current = d;
         m_step = e.Step();
         m_acted = false;
+        auto shown = m_showActions.find({d->DialogId(), m_step});
+        if (shown != m_showActions.end()) shown->second(m_sim);
     }
     const std::pair<unsigned, int> here{d->DialogId(), m_step};
     if (m_elapsed.elapsed() > kGiveUpMs) {
@@ -76,10 +78,13 @@ void WizardOperator::Tick() {
         m_waitForFrames = next >= 0 && next < static_cast<int>(table.size()) &&
                           table[static_cast<size_t>(next)].reading != kNoStep;
         m_countAtAction = Count();
+        m_waitForEngine = m_readsAtNext.count(here) > 0;
     }
     // A frame already on its way may show the bench from before the action;
     // the one after it cannot.
     if (m_waitForFrames && Count() < m_countAtAction + 2) return;
+    // The readings Next takes are those of the last frame the wizard acted on.
+    if (m_waitForEngine && e.LastCount() < m_countAtAction + 2) return;
     if (result) m_results.push_back(d->PromptText());
     d->NextButton()->click();
 }

@@ -31,6 +31,12 @@ public:
     // What to do at a prompt step of dialog id (prompt steps without an
     // entry are just confirmed with Next).
     void At(unsigned dialogId, int step, Action action) { m_actions[{dialogId, step}] = std::move(action); }
+    // What to do as soon as a step of dialog id shows, whatever its buttons
+    // (a waiting step that waits for the operator to act on the bench).
+    void OnShow(unsigned dialogId, int step, Action action) { m_showActions[{dialogId, step}] = std::move(action); }
+    // A prompt step whose Next takes the readings: Next waits until the
+    // wizard has acted on a frame from after the step's action.
+    void ReadsAtNext(unsigned dialogId, int step) { m_readsAtNext[{dialogId, step}] = true; }
     // The actions of an operator who follows every prompt of the four
     // wizards with the simulator's gage block, masses and beams.
     void FollowPrompts();
@@ -52,6 +58,9 @@ private:
     QTimer m_timer;
     QElapsedTimer m_elapsed;
     std::map<std::pair<unsigned, int>, Action> m_actions;
+    std::map<std::pair<unsigned, int>, Action> m_showActions;
+    std::map<std::pair<unsigned, int>, bool> m_readsAtNext;
+    bool m_waitForEngine = false;
     bool m_cancelAll = false;
     std::pair<unsigned, int> m_cancelAt{0, -1};
     QPointer<WizardDialog> m_current;  // null once that wizard has gone

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -76,4 +78,76 @@ TEST(Paths, FreeDiskSpace) {
     EXPECT_EQ(FreeDiskSpace("/", bytes), 0u);
     EXPECT_GT(bytes, 0u);
     EXPECT_NE(FreeDiskSpace("/no/such/folder", bytes), 0u);
+}
+
+// The append of a record to a log: the header only into an empty file, what
+// was there never touched, and a failure that leaves the file as it was.
+TEST(AppendToFile, HeaderOnlyIntoAnEmptyFileThenRowsAfterWhatIsThere) {
+    ryxtest::TempDir dir;
+    const std::string f = dir.File("log.csv");
+    ASSERT_EQ(AppendToFile(f, "H\r\n", "1\r\n"), 0u);
+    ASSERT_EQ(AppendToFile(f, "H\r\n", "2\r\n"), 0u);
+    std::string got;
+    ASSERT_EQ(ReadWholeFile(f, got), 0u);
+    EXPECT_EQ(got, "H\r\n1\r\n2\r\n");
+    // An existing empty file gets the header; one with anything in it not.
+    const std::string g = dir.File("empty.csv");
+    ASSERT_EQ(WriteFileAtomic(g, ""), 0u);
+    ASSERT_EQ(AppendToFile(g, "H\r\n", "1\r\n"), 0u);
+    ASSERT_EQ(ReadWholeFile(g, got), 0u);
+    EXPECT_EQ(got, "H\r\n1\r\n");
+    const std::string odd = std::string("not a header\0\xff", 15);
+    ASSERT_EQ(WriteFileAtomic(g, odd), 0u);
+    ASSERT_EQ(AppendToFile(g, "H\r\n", "1\r\n"), 0u);
+    ASSERT_EQ(ReadWholeFile(g, got), 0u);
+    EXPECT_EQ(got, odd + "1\r\n");
+}
+
+TEST(AppendToFile, AnInjectedFailureLeavesTheFileAsItWas) {
+    ryxtest::TempDir dir;
+    const std::string f = dir.File("log.csv");
+    ASSERT_EQ(AppendToFile(f, "H\r\n", "1\r\n"), 0u);
+    std::string target;
+    SetWriteFailureHook([&](const std::string& t) {
+        target = t;
+        return EACCES;
+    });
+    EXPECT_EQ(AppendToFile(f, "H\r\n", "2\r\n"), kErrorAccessDenied);
+    SetWriteFailureHook({});
+    EXPECT_EQ(target, f);
+    std::string got;
+    ASSERT_EQ(ReadWholeFile(f, got), 0u);
+    EXPECT_EQ(got, "H\r\n1\r\n");
+}
+
+TEST(AppendToFile, ADirectoryInTheWayOrAFullDeviceIsAnError) {
+    ryxtest::TempDir dir;
+    const std::string d = dir.File("log.csv");
+    ASSERT_EQ(EnsureDirectory(d), 0u);
+    EXPECT_EQ(AppendToFile(d, "H\r\n", "1\r\n"), kErrorAccessDenied);
+    EXPECT_TRUE(IsDirectory(d));
+    EXPECT_EQ(AppendToFile("/dev/full", "H\r\n", "1\r\n"), kErrorDiskFull);
+}
+
+// A write that stops part-way (the file-size limit here, a full disk in the
+// laboratory) is cut back off: the next append does not follow half a row.
+TEST(AppendToFile, APartialWriteIsTakenOutAgain) {
+    ryxtest::TempDir dir;
+    const std::string f = dir.File("log.csv");
+    ASSERT_EQ(AppendToFile(f, "H\r\n", "1\r\n"), 0u);
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 10;  // room for 4 of the next 12 bytes
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ErrorCode e = AppendToFile(f, "H\r\n", "a long row\r\n");
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+    EXPECT_EQ(e, kErrorDiskFull);
+    std::string got;
+    ASSERT_EQ(ReadWholeFile(f, got), 0u);
+    EXPECT_EQ(got, "H\r\n1\r\n");
+    ASSERT_EQ(AppendToFile(f, "H\r\n", "2\r\n"), 0u);
+    ASSERT_EQ(ReadWholeFile(f, got), 0u);
+    EXPECT_EQ(got, "H\r\n1\r\n2\r\n");
 }

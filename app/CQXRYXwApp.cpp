@@ -220,10 +220,6 @@ bool CQXRYXwApp::HasWindows(UINT templateId) const {
 fw::Document* CQXRYXwApp::OpenDocumentFile(const char* path, int type) {
     if (!path) {
         if (!m_pTestTemplate) return nullptr;
-        if (!HasWindows(IDR_TEST_DATA)) {
-            fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, "A new test"), MB_OK | MB_ICONEXCLAMATION);
-            return nullptr;
-        }
         return m_pTestTemplate->OpenDocumentFile(nullptr, true);
     }
     for (fw::DocTemplate* t : m_templates) {
@@ -256,11 +252,6 @@ fw::Document* CQXRYXwApp::OpenDocumentFile(const char* path, int type) {
             return nullptr;
     }
     if (!t) return nullptr;
-    if (!HasWindows(t->GetResourceId())) {
-        fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, platform::BaseName(path)),
-                        MB_OK | MB_ICONEXCLAMATION);
-        return nullptr;
-    }
     return t->OpenDocumentFile(path, true);
 }
 

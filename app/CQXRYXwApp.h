@@ -122,5 +122,3 @@ private:
     bool m_starting = false;
 };
 
-// The string shown for a window that this version of the station lacks.
-inline constexpr UINT IDS_WINDOW_NOT_YET = 890;

@@ -165,10 +165,6 @@ void CQXRYXwApp::OnDeltaTcShow() {
     auto* doc = static_cast<CQXRYXDeltaTcDoc*>(m_pDeltaTcTemplate->OpenDocumentFile(kDeltaTcPath, false));
     if (!doc) return;
     doc->SetData(records[0], records[1]);
-    if (!HasWindows(IDR_DELTA_TC)) {
-        fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, kDeltaTcPath), MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     if (!m_pDeltaTcTemplate->CreateFrame(*doc, true)) doc->OnCloseDocument();
 }
 

@@ -41,11 +41,6 @@ void CQXRYXTestStation::SetTestRunning(bool running) { m_app.m_bTestRunning = ru
 bool CQXRYXTestStation::OpenReport(CQXRYXTestDoc& doc) {
     fw::DocTemplate* report = m_app.m_pReportTemplate;
     if (!report) return false;
-    if (!m_app.HasWindows(report->GetResourceId())) {
-        // The report window comes with a later version: say so in its place.
-        fw::ShowMessage(fw::FormatString1(IDS_WINDOW_NOT_YET, doc.GetTitle()), MB_OK | MB_ICONEXCLAMATION);
-        return true;
-    }
     // A report window on the document already: it comes to the front.
     for (fw::View* v : doc.GetViews()) {
         auto* view = dynamic_cast<fw::ViewWidget*>(v);

@@ -230,7 +230,6 @@ const StringEntry kStringTable[] = {
     {868, "Saving results to .csv file."},
     {869, "Saved results in \r\n%s"},
     {870, "Error - verification results not saved to csv file."},
-    {890, "%1 cannot be shown yet: this kind of window is not part of this version of the station."},  // own wording
     {913, "The test cannot be run: the Sample Interval and the Load Time must each be at least 1 second.\nPlease correct them in the Instrument Setup."},  // own wording
     {914, "The test could not be saved as\n%1\n\nWould you like to save it under another name?"},  // own wording
     {920, "%1 must be a number greater than %2 and less than %3. After closing this message, please correct the entry on the displayed page."},  // own wording

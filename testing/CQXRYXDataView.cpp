@@ -16,8 +16,6 @@
 namespace {
 
 constexpr UINT kIdsGraphFailed = 401;
-// Until the station has a graph window: "%1 cannot be shown yet".
-constexpr UINT kIdsWindowNotYet = 890;
 constexpr UINT kIdsReportTitle = 147;
 
 fw::DocTemplate*& GraphTemplate() {
@@ -114,7 +112,7 @@ void CQXRYXDataView::OnViewGraph() {
     }
     fw::DocTemplate* tmpl = GetGraphTemplate();
     if (!tmpl) {
-        fw::ShowMessage(fw::FormatString1(kIdsWindowNotYet, doc->GetTitle()), MB_OK | MB_ICONEXCLAMATION);
+        fw::ShowMessage(kIdsGraphFailed, MB_OK);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -35,11 +35,6 @@ bool CalibrationComplete() {
            !theRegistry.GetDeflectionConstant(d) && !theRegistry.GetDeflectionCompliance(d);
 }
 
-bool TestRunning() {
-    const CQXRYXwApp* app = CQXRYXwApp::Instance();
-    return app && app->m_bTestRunning;
-}
-
 }  // namespace
 
 void CQXRYXMainFrame::MapCalibrateCommands() {
@@ -50,9 +45,8 @@ void CQXRYXMainFrame::MapCalibrateCommands() {
     MapCommand(ID_CALIBRATE_TEMPERATURE, [this] { OnCalibrateTemperature(); });
     MapCommand(ID_VERIFICATION, [this] { OnVerification(); });
     // Not while a test runs.
-    for (UINT id : {ID_CALIBRATE_DEFLECTION, ID_CALIBRATE_FORCE, ID_CONFIDENCE_TEST, ID_CALIBRATE_DATUM})
-        MapUpdate(id, [](fw::CmdUI& ui) { ui.Enable(!TestRunning()); });
-    for (UINT id : {ID_CALIBRATE_TEMPERATURE, ID_VERIFICATION})
+    for (UINT id : {ID_CALIBRATE_DEFLECTION, ID_CALIBRATE_FORCE, ID_CONFIDENCE_TEST, ID_CALIBRATE_DATUM,
+                    ID_CALIBRATE_TEMPERATURE, ID_VERIFICATION})
         MapUpdate(id, [](fw::CmdUI& ui) {
             if (CQXRYXwApp* app = CQXRYXwApp::Instance())
                 app->OnUpdateNoTestRunning(ui);

@@ -43,7 +43,7 @@ ReportTarget Screen(bool decimals = false) {
 ReportTarget Paper(bool decimals = false) {
     ReportTarget t = Screen(decimals);
     t.printing = true;
-    t.header = "Title     1/1/2024 10:00:00 AM";
+    t.header = "Title     Mon Jan  1 10:00:00 2024";
     t.headerWidth = 300;
     return t;
 }
@@ -154,7 +154,7 @@ TEST_F(ReportLayoutTest, PaperHasTheHeaderLineAndTheRule) {
     const Page paper = Lay(Paper());
     const auto texts = paper.All(Op::Text);
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0]->text, "Title     1/1/2024 10:00:00 AM");
+    EXPECT_EQ(texts[0]->text, "Title     Mon Jan  1 10:00:00 2024");
     EXPECT_EQ(texts[0]->font, Font::Header);
     EXPECT_EQ(texts[0]->rect.left, (W - 300) / 2);
     EXPECT_EQ(texts[0]->rect.top, 3 * LH);

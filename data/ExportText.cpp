@@ -18,6 +18,14 @@ std::string UsTime(const std::tm& tm) {
 std::string UsDate(const std::tm& tm) {
     return platform::FormatC("%d/%d/%d", tm.tm_mon + 1, tm.tm_mday, tm.tm_year + 1900);
 }
+
+// tm formatted with pattern in the locale in force; empty when the text does
+// not fit.
+std::string StrftimeText(const std::tm& tm, const char* pattern) {
+    char text[256];
+    const size_t n = std::strftime(text, sizeof text, pattern, &tm);
+    return std::string(text, n);
+}
 }  // namespace
 
 bool ToLocalTime(Time64 t, std::tm& out) {
@@ -29,24 +37,6 @@ bool ToLocalTime(Time64 t, std::tm& out) {
 
 std::string UnknownTime() {
     return fw::LoadString(kIdsUnknown);
-}
-
-std::string FormatDateTime(Time64 t) {
-    std::tm tm{};
-    if (!ToLocalTime(t, tm)) return UnknownTime();
-    return UsDate(tm) + " " + UsTime(tm);
-}
-
-std::string FormatDate(Time64 t, std::string_view prefix) {
-    std::tm tm{};
-    if (!ToLocalTime(t, tm)) return UnknownTime();
-    return std::string(prefix) + UsDate(tm);
-}
-
-std::string FormatTime(Time64 t, std::string_view prefix) {
-    std::tm tm{};
-    if (!ToLocalTime(t, tm)) return UnknownTime();
-    return std::string(prefix) + UsTime(tm);
 }
 
 bool ToLocalTimeOfFile(Time64 t, std::tm& out) {
@@ -71,9 +61,13 @@ std::string FileDate(Time64 t) {
 std::string LocaleTimeText(Time64 t, const char* pattern) {
     std::tm tm{};
     if (!ToLocalTimeOfFile(t, tm)) return UnknownTime();
-    char text[256];
-    const size_t n = std::strftime(text, sizeof text, pattern, &tm);
-    return std::string(text, n);
+    return StrftimeText(tm, pattern);
+}
+
+std::string ReportTimeText(Time64 t, const char* pattern) {
+    std::tm tm{};
+    if (!ToLocalTime(t, tm)) return UnknownTime();
+    return StrftimeText(tm, pattern);
 }
 
 std::string StreamNumber(float value) {

@@ -17,12 +17,6 @@ namespace exporttext {
 // as " Unknown". The files do not follow this rule: see ToLocalTimeOfFile.
 bool ToLocalTime(Time64 t, std::tm& out);
 
-// "%c": 3/5/2024 2:30:05 PM; by the report's rule (ToLocalTime).
-std::string FormatDateTime(Time64 t);
-// "%x": 3/5/2024, after prefix; by the report's rule.
-std::string FormatDate(Time64 t, std::string_view prefix = {});
-// "%X": 2:30:05 PM, after prefix; by the report's rule.
-std::string FormatTime(Time64 t, std::string_view prefix = {});
 // " Unknown" (string 145), in place of a time that cannot be shown.
 std::string UnknownTime();
 
@@ -39,6 +33,9 @@ std::string FileDate(Time64 t);
 // set at start-up), for texts that are shown to the user as they are;
 // " Unknown" for a time ToLocalTimeOfFile refuses.
 std::string LocaleTimeText(Time64 t, const char* pattern);
+// The same by the report's rule: " Unknown" for a time ToLocalTime refuses
+// (a date before 1972 was never set).
+std::string ReportTimeText(Time64 t, const char* pattern);
 
 // A float as the standard output stream writes it by default: six significant
 // digits, trailing zeros dropped, exponent form for extreme magnitudes.

@@ -65,7 +65,8 @@ report::ReportTarget CQXRYXDataView::Target(fw::DrawContext& dc, int W, int H) c
     if (theRegistry.GetForceResolution(resolution) != 0) resolution = 0;
     t.forceDecimals = resolution != 0;
     if (t.printing) {
-        t.header = fw::LoadString(kIdsReportTitle) + "     " + exporttext::FormatDateTime(std::time(nullptr));
+        t.header =
+            fw::LoadString(kIdsReportTitle) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
         const int saved = dc.SaveDC();
         dc.SelectFont(report::DeviceFont(report::Font::Header, dc));
         t.headerWidth = dc.GetTextExtent(t.header).cx;

@@ -45,7 +45,8 @@ report::Page CQXRYXDeltaTcView::LayoutFor(fw::DrawContext& dc, int cx, int cy) {
     t.height = cy;
     t.printing = dc.IsPrinting();
     if (t.printing) {
-        t.header = fw::LoadString(kIdsReportTitle) + "     " + exporttext::FormatDateTime(std::time(nullptr));
+        t.header =
+            fw::LoadString(kIdsReportTitle) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
         const int saved = dc.SaveDC();
         dc.SelectFont(report::DeviceFont(report::Font::Header, dc));
         t.headerWidth = dc.GetTextExtent(t.header).cx;

@@ -25,7 +25,7 @@ constexpr COLORREF kWhite = fw::RGB(255, 255, 255);
 constexpr COLORREF kBlack = fw::RGB(0, 0, 0);
 constexpr COLORREF kRed = fw::RGB(255, 0, 0);
 
-std::string DateOrUnknown(Time64 t) { return exporttext::FormatDate(t, " "); }
+std::string DateOrUnknown(Time64 t) { return exporttext::ReportTimeText(t, " %x"); }
 
 bool DateUnset(Time64 t) {
     std::tm tm{};
@@ -120,8 +120,8 @@ void ReportModel::Fill(CQXRYXTestDoc& doc) {
     m_project.m_data = " " + doc.m_project.m_data;
     m_operator.m_data = " " + doc.m_operator.m_data;
     m_specimen.m_data = " " + doc.m_specimen.m_data;
-    m_testTime.m_data = exporttext::FormatTime(doc.m_testTime, " ");
-    m_testDate.m_data = exporttext::FormatDate(doc.m_testTime, " ");
+    m_testTime.m_data = exporttext::ReportTimeText(doc.m_testTime, " %X");
+    m_testDate.m_data = exporttext::ReportTimeText(doc.m_testTime, " %x");
     m_testName.m_data = " " + doc.m_testName.m_data;
     m_apparatusId.m_data = " " + doc.m_apparatusId.m_data;
     m_softwareVersion.m_data = " " + doc.m_softwareVersion.m_data;

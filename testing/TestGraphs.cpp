@@ -5,6 +5,7 @@
 #include <new>
 
 #include "data/CQXRYXTestDoc.h"
+#include "data/ExportText.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Strings.h"
 #include "instrument/Rounding.h"
@@ -23,15 +24,6 @@ constexpr UINT IDS_FILE_NAME = 455;
 // A scale from the settings: a value that is not a positive finite number
 // counts as missing, since it could only draw an axis without divisions.
 bool UsableScale(double v) { return std::isfinite(v) && v > 0 && v < 1e30; }
-
-std::string LocalTime(Time64 t, const char* format) {
-    std::time_t tt = static_cast<std::time_t>(t);
-    std::tm tm{};
-    if (!localtime_r(&tt, &tm)) return {};
-    char buffer[128];
-    size_t n = std::strftime(buffer, sizeof buffer, format, &tm);
-    return std::string(buffer, n);
-}
 
 void SetYAxis(CGraph& graph, double scale) {
     SetAxisRange(graph.m_yAxis, 0.0f, static_cast<float>(5 * scale), static_cast<float>(scale));
@@ -201,7 +193,8 @@ void TestGraphs::DrawReport(fw::DrawContext& dc, int W, int H, const CQXRYXTestD
     if (printing) {
         dc.SelectFont(large);
         const int thLarge = dc.GetTextExtent("TEST").cy;
-        std::string header = fw::LoadString(IDS_PRINT_HEADER) + LocalTime(std::time(nullptr), "     %c");
+        std::string header =
+            fw::LoadString(IDS_PRINT_HEADER) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
         fw::Size e = dc.GetTextExtent(header);
         dc.TextOut((W - e.cx) / 2, marginY, header);
         dc.SelectPen(fw::PS_SOLID, 1, fw::RGB(0, 0, 0));
@@ -224,6 +217,6 @@ void TestGraphs::DrawReport(fw::DrawContext& dc, int W, int H, const CQXRYXTestD
         dc.TextOut(marginX, b - 2 * th - gap, fw::LoadString(IDS_PROJECT));
         dc.TextOut(3 * marginX, b - 2 * th - gap, doc->m_project.m_data);
         dc.TextOut(marginX, b - 3 * th - 2 * gap, fw::LoadString(IDS_TEST_DATE));
-        dc.TextOut(3 * marginX, b - 3 * th - 2 * gap, LocalTime(doc->m_testTime, "%x"));
+        dc.TextOut(3 * marginX, b - 3 * th - 2 * gap, exporttext::LocaleTimeText(doc->m_testTime, "%x"));
     }
 }

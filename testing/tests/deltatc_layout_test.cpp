@@ -25,8 +25,8 @@ DeltaTcData Record(const char* name, float target, float s, float m) {
     d.m_strFileName.m_data = name;
     d.m_strOperator.m_data = "Op";
     d.m_strSpecimen.m_data = "B1";
-    d.m_strTestTime.m_data = " 2:30:05 PM";
-    d.m_strTestDate.m_data = " 3/5/2024";
+    d.m_strTestTime.m_data = " 14:30:05";
+    d.m_strTestDate.m_data = " 03/05/24";
     d.m_strProject.m_data = "Proj";
     d.m_strInstrumentId.m_data = "RYX-7";
     d.m_fTargetTemp.m_data = target;
@@ -79,7 +79,7 @@ TEST(DeltaTcLayout, TwoTestsSideBySideWithTheirCriticalTemperatures) {
         EXPECT_TRUE(Has(page, " -18.0", RectAt(x0 + 90 * C, row0 + 6 * L, 25 * C, L)));
         EXPECT_TRUE(Has(page, " 0.350", RectAt(x0 + 30 * C, row0 + 9 * L, 25 * C, L)));
         EXPECT_TRUE(Has(page, "400   ", RectAt(x0 + 90 * C, row0 + 10 * L, 25 * C, L)));
-        EXPECT_TRUE(Has(page, " 3/5/2024", RectAt(x0 + 30 * C, row0 + 3 * L, 25 * C, L)));
+        EXPECT_TRUE(Has(page, " 03/05/24", RectAt(x0 + 30 * C, row0 + 3 * L, 25 * C, L)));
         // Results: -25.5, -26.3 and 0.8 after one blank.
         const int xr = (CX - 58 * C) / 2;
         const int r1 = row0 + 11 * L + 4 * L;

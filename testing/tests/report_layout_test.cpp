@@ -3,14 +3,19 @@
 // the screen and paper variants, and a short test file.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "data/CQXRYXTestDoc.h"
+#include "data/ExportFormats.h"
 #include "data/ExportText.h"
 #include "data/tests/support/DocFixture.h"
 #include "testing/tests/support/KnownTest.h"
 #include "framework/core/Strings.h"
+#include "platform/tests/GermanLocale.h"
 #include "testing/ReportLayout.h"
 
 namespace report {
@@ -38,7 +43,7 @@ ReportTarget Screen(bool decimals = false) {
 ReportTarget Paper(bool decimals = false) {
     ReportTarget t = Screen(decimals);
     t.printing = true;
-    t.header = "Title     1/1/2024 10:00:00 AM";
+    t.header = "Title     Mon Jan  1 10:00:00 2024";
     t.headerWidth = 300;
     return t;
 }
@@ -49,6 +54,8 @@ class ReportLayoutTest : public DocFixture {
 protected:
     void SetUp() override {
         DocFixture::SetUp();
+        setenv("TZ", "UTC", 1);
+        tzset();
         FillKnownTest(doc);
     }
     Page Lay(const ReportTarget& t) {
@@ -105,11 +112,12 @@ TEST_F(ReportLayoutTest, TheDataBlockSitsInItsColumnsOnScreenAndOnPaper) {
             {" 0.1", RectAt(X0 + 103 * A, T0 + 3 * LH, 14 * A, LH)},
             {" 20", RectAt(X0 + 103 * A, T0 + 4 * LH, 14 * A, LH)},
             {" 2.0", RectAt(X0 + 103 * A, T0 + 6 * LH, 14 * A, LH)},
-            {exporttext::FormatDate(kJan2024 - 2 * 86400, " "), RectAt(X0 + 103 * A, T0 + LH, 14 * A, LH)},
-            {exporttext::FormatDate(kJan2024 - 3 * 86400, " "), RectAt(X0 + 103 * A, T0 + 5 * LH, 14 * A, LH)},
-            {exporttext::FormatDate(kJan2024 - 86400, " "), RectAt(X0 + 65 * A, T0 + 3 * LH, 13 * A, LH)},
-            {exporttext::FormatTime(kJan2024, " "), RectAt(X0 + 12 * A, T0 + 3 * LH, 31 * A, LH)},
-            {exporttext::FormatDate(kJan2024, " "), RectAt(X0 + 12 * A, T0 + 4 * LH, 31 * A, LH)},
+            // Times and dates in the locale in force (C here).
+            {" 12/30/23", RectAt(X0 + 103 * A, T0 + LH, 14 * A, LH)},
+            {" 12/29/23", RectAt(X0 + 103 * A, T0 + 5 * LH, 14 * A, LH)},
+            {" 12/31/23", RectAt(X0 + 65 * A, T0 + 3 * LH, 13 * A, LH)},
+            {" 10:00:00", RectAt(X0 + 12 * A, T0 + 3 * LH, 31 * A, LH)},
+            {" 01/01/24", RectAt(X0 + 12 * A, T0 + 4 * LH, 31 * A, LH)},
         };
         for (const Case& c : cases) EXPECT_TRUE(Has(page, c.text, c.rect)) << " print " << print;
 
@@ -146,7 +154,7 @@ TEST_F(ReportLayoutTest, PaperHasTheHeaderLineAndTheRule) {
     const Page paper = Lay(Paper());
     const auto texts = paper.All(Op::Text);
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0]->text, "Title     1/1/2024 10:00:00 AM");
+    EXPECT_EQ(texts[0]->text, "Title     Mon Jan  1 10:00:00 2024");
     EXPECT_EQ(texts[0]->font, Font::Header);
     EXPECT_EQ(texts[0]->rect.left, (W - 300) / 2);
     EXPECT_EQ(texts[0]->rect.top, 3 * LH);
@@ -177,6 +185,42 @@ TEST_F(ReportLayoutTest, UnsetDatesReadUnknownAndTheTemperatureCalibrationOneWar
     EXPECT_EQ(w.style.nFormat, 0x25u);
     EXPECT_TRUE(w.style.bDrawEdge);
     EXPECT_EQ(w.style.crBack, fw::RGB(255, 0, 0));
+}
+
+// The user's locale gives the report's times and dates their form; the
+// exports of the same test stay in English (United States).
+TEST_F(ReportLayoutTest, AGermanLocaleDatesTheReportButNotTheExports) {
+    ASSERT_TRUE(ryxtest::UseGermanLocale()) << "localedef could not build de_DE.UTF-8";
+    const Page page = Lay(Paper());
+    const std::string header = exporttext::LocaleTimeText(kJan2024, "     %c");
+    const std::string lims = exportformat::LimsFile(doc);
+    const std::string csv = exportformat::CsvFile(doc);
+    std::setlocale(LC_ALL, "C");
+
+    const int T0 = 8 * LH;
+    const int X0 = (W - 127 * A) / 2 + 5 * A;
+    struct Case {
+        const char* text;
+        fw::Rect rect;
+    };
+    const Case report[] = {
+        {" 10:00:00", RectAt(X0 + 12 * A, T0 + 3 * LH, 31 * A, LH)},     // test time
+        {" 01.01.2024", RectAt(X0 + 12 * A, T0 + 4 * LH, 31 * A, LH)},   // test date
+        {" 31.12.2023", RectAt(X0 + 65 * A, T0 + 3 * LH, 13 * A, LH)},   // temperature calibration
+        {" 30.12.2023", RectAt(X0 + 103 * A, T0 + LH, 14 * A, LH)},      // confidence test
+        {" 29.12.2023", RectAt(X0 + 103 * A, T0 + 5 * LH, 14 * A, LH)},  // calibration
+    };
+    for (const Case& c : report) EXPECT_TRUE(Has(page, c.text, c.rect));
+    EXPECT_EQ(header, "     Mo 01 Jan 2024 10:00:00 UTC");
+
+    const char* const exported[] = {
+        "Timestamp,1/1/2024 10:00:00 AM\r\n",
+        "Temp Cal Date,12/31/2023\r\n",
+        "Conf Date,12/30/2023\r\n",
+        "Cal Date,12/29/2023\r\n",
+    };
+    for (const char* line : exported) EXPECT_NE(lims.find(line), std::string::npos) << line << "\n" << lims;
+    EXPECT_NE(csv.find(exported[0]), std::string::npos) << csv;
 }
 
 TEST_F(ReportLayoutTest, TheToleranceWarningAndTheTableMoveDownTwoLinesEach) {

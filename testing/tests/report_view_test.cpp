@@ -345,8 +345,8 @@ protected:
         d.m_strFileName.m_data = name;
         d.m_strOperator.m_data = "Op";
         d.m_strSpecimen.m_data = "B1";
-        d.m_strTestTime.m_data = " 10:00:00 AM";
-        d.m_strTestDate.m_data = " 1/1/2024";
+        d.m_strTestTime.m_data = " 10:00:00";
+        d.m_strTestDate.m_data = " 01/01/24";
         d.m_strProject.m_data = "Proj";
         d.m_strInstrumentId.m_data = "RYX-7";
         d.m_fTargetTemp.m_data = target;

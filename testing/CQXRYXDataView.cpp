@@ -1,10 +1,8 @@
 #include "testing/CQXRYXDataView.h"
 
 #include <QApplication>
-#include <ctime>
 
 #include "data/CQXRYXTestDoc.h"
-#include "data/ExportText.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "res/Resource.h"
@@ -57,21 +55,10 @@ void CQXRYXDataView::BuildWarnings() { m_model.BuildWarnings(); }
 void CQXRYXDataView::CalcLayout(fw::DrawContext& dc) { m_metrics = report::CalcReportMetrics(dc); }
 
 report::ReportTarget CQXRYXDataView::Target(fw::DrawContext& dc, int W, int H) const {
-    report::ReportTarget t;
-    t.width = W;
-    t.height = H;
-    t.printing = dc.IsPrinting();
+    report::ReportTarget t = report::PageTarget(dc, W, H, kIdsReportTitle);
     DWORD resolution = 0;
     if (theRegistry.GetForceResolution(resolution) != 0) resolution = 0;
     t.forceDecimals = resolution != 0;
-    if (t.printing) {
-        t.header =
-            fw::LoadString(kIdsReportTitle) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
-        const int saved = dc.SaveDC();
-        dc.SelectFont(report::DeviceFont(report::Font::Header, dc));
-        t.headerWidth = dc.GetTextExtent(t.header).cx;
-        dc.RestoreDC(saved);
-    }
     return t;
 }
 

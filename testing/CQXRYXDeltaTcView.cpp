@@ -1,9 +1,7 @@
 #include "testing/CQXRYXDeltaTcView.h"
 
-#include <ctime>
 
 #include "data/CQXRYXDeltaTcDoc.h"
-#include "data/ExportText.h"
 #include "framework/core/Strings.h"
 #include "testing/MeasureContext.h"
 #include "testing/ReportKeys.h"
@@ -40,19 +38,8 @@ void CQXRYXDeltaTcView::CalcLayout(fw::DrawContext& dc) { m_metrics = report::Ca
 
 report::Page CQXRYXDeltaTcView::LayoutFor(fw::DrawContext& dc, int cx, int cy) {
     CalcLayout(dc);
-    report::ReportTarget t;
-    t.width = cx;
-    t.height = cy;
-    t.printing = dc.IsPrinting();
-    if (t.printing) {
-        t.header =
-            fw::LoadString(kIdsReportTitle) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
-        const int saved = dc.SaveDC();
-        dc.SelectFont(report::DeviceFont(report::Font::Header, dc));
-        t.headerWidth = dc.GetTextExtent(t.header).cx;
-        dc.RestoreDC(saved);
-    }
-    return report::LayoutDeltaTc(m_metrics, t, m_data1, m_data2, m_results);
+    return report::LayoutDeltaTc(m_metrics, report::PageTarget(dc, cx, cy, kIdsReportTitle), m_data1, m_data2,
+                                 m_results);
 }
 
 void CQXRYXDeltaTcView::DrawReport(fw::DrawContext& dc, int cx, int cy) { report::DrawPage(dc, LayoutFor(dc, cx, cy)); }

@@ -1,6 +1,7 @@
 #include "testing/ReportLayout.h"
 
 #include <cmath>
+#include <ctime>
 
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportText.h"
@@ -401,6 +402,21 @@ Page ReportModel::Layout(const ReportMetrics& m, const ReportTarget& t) const {
     const CQXFloatData* statValues[3] = {&doc.m_averageForce, &doc.m_maxForce, &doc.m_minForce};
     for (int i = 0; i < 3; ++i) p.Cell(Xs + 34 * a, S0 + i * lh, 7 * a, lh, statValues[i]->Format(forceFmt));
     return page;
+}
+
+ReportTarget PageTarget(fw::DrawContext& dc, int W, int H, UINT titleId) {
+    ReportTarget t;
+    t.width = W;
+    t.height = H;
+    t.printing = dc.IsPrinting();
+    if (t.printing) {
+        t.header = fw::LoadString(titleId) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
+        const int saved = dc.SaveDC();
+        dc.SelectFont(DeviceFont(Font::Header, dc));
+        t.headerWidth = dc.GetTextExtent(t.header).cx;
+        dc.RestoreDC(saved);
+    }
+    return t;
 }
 
 }  // namespace report

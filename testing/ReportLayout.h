@@ -46,6 +46,10 @@ struct ReportTarget {
     std::string header;          // paper only: title and date
     int headerWidth = 0;         // its width in the header font
 };
+// The target of a drawing on dc of W x H: on paper with the header line,
+// the title string titleId and the current date and time, measured in the
+// header font.
+ReportTarget PageTarget(fw::DrawContext& dc, int W, int H, UINT titleId);
 
 // The report view's cells: copies taken from the document when the view
 // is filled, references to the document's live cells for the rest.

@@ -6,8 +6,6 @@
 // test moves a worker pass at a time, and every pass waits (by event) for
 // every byte sent either way to have arrived: some four minutes of protocol
 // time take seconds, whatever the machine's speed or load.
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -17,12 +15,10 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTimer>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <thread>
 
 #include "app/CQXRYXMainFrame.h"
 #include "data/CQXRYXTestDoc.h"
@@ -43,7 +39,6 @@ namespace e2e {
 namespace {
 
 constexpr uint32_t kPassMs = 50;  // protocol time per worker pass
-constexpr auto kPatience = std::chrono::seconds(10);  // a failure, not a timing
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -88,42 +83,18 @@ protected:
         if (clockSet) platform::SetDefaultClock(nullptr);
     }
 
-    // Everything the simulator has written is at the station's end of the
-    // line (read, or waiting to be): the kernel hands it on in its own time.
-    bool AllArrived() {
-        const uint64_t sent = sim->BytesWritten();
-        const auto until = std::chrono::steady_clock::now() + kPatience;
-        for (;;) {
-            const int fd = wait->Fd();
-            int waiting = 0;
-            if (fd >= 0 && ::ioctl(fd, FIONREAD, &waiting) != 0) waiting = 0;
-            if (App().m_beam.GetLineCounts().received + static_cast<uint64_t>(waiting) >= sent) return true;
-            if (std::chrono::steady_clock::now() > until) return false;
-            if (fd >= 0) {
-                pollfd p{fd, POLLIN, 0};
-                ::poll(&p, 1, 1);
-            } else {
-                std::this_thread::yield();
-            }
-        }
-    }
     // The events the pass posted, the window timers now due, idle work.
     void Pump() {
         fw::CheckWindowTimers();
         for (int i = 0; i < 6; ++i) App().PumpOnce(false);
     }
-    // One pass of protocol time: the simulator has every command the
-    // station wrote, catches up with the clock, its answers and frames
-    // arrive, the worker runs a pass, then the window side.
+    // One pass of protocol time: the line catches up with the clock (every
+    // byte sent either way arrived), the worker runs a pass, then the window
+    // side.
     bool Step() {
         idleClock.Advance(kPassMs);
-        if (!sim->WaitForInput(App().m_beam.GetLineCounts().written, 10000)) {
-            ADD_FAILURE() << "the simulator has not read every command";
-            return false;
-        }
-        sim->Sync();
-        if (!AllArrived()) {
-            ADD_FAILURE() << "the simulator's bytes have not arrived";
+        if (const auto synced = SyncLine(App().m_beam, *sim, *wait); !synced) {
+            ADD_FAILURE() << synced.message();
             return false;
         }
         if (!wait->Pass()) {

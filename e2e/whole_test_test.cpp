@@ -4,7 +4,6 @@
 // the preload timer, which the test moves a worker pass at a time. A test of
 // more than four minutes of protocol time takes seconds.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <cfloat>
 #include <chrono>
@@ -34,7 +33,6 @@
 namespace {
 
 constexpr uint32_t kPassMs = 50;  // protocol time per worker pass
-constexpr int kArrivalMs = 2;     // how long a pass waits for bytes in flight on the pty
 
 using e2e::LockstepWait;
 
@@ -109,10 +107,9 @@ protected:
     // One worker pass, then the updates it posted, then the preload timer.
     bool Step(TestSequencer& seq, ClockWindow& win) {
         clock.Advance(kPassMs);
-        sim->Sync();
-        if (const int fd = wait->Fd(); fd >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            ::poll(&p, 1, kArrivalMs);
+        if (const auto synced = e2e::SyncLine(beam, *sim, *wait); !synced) {
+            ADD_FAILURE() << synced.message();
+            return false;
         }
         if (!wait->Pass()) return false;
         const auto all = posts.PostsTo(window);
@@ -128,7 +125,10 @@ protected:
         for (uint32_t t = 0; t < ms; t += kPassMs) {
             if (done()) return true;
             clock.Advance(kPassMs);
-            sim->Sync();
+            if (const auto synced = e2e::SyncLine(beam, *sim, *wait); !synced) {
+                ADD_FAILURE() << synced.message();
+                return false;
+            }
             if (!wait->Pass()) return false;
         }
         return done();

@@ -3,6 +3,8 @@
 // which runs one worker pass per grant, and the check of a saved test's
 // point list.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -10,7 +12,9 @@
 #include <mutex>
 #include <string>
 
+#include "instrument/CQXBendingBeam.h"
 #include "instrument/WorkerWait.h"
+#include "simulator/Simulator.h"
 
 namespace e2e {
 
@@ -67,6 +71,35 @@ private:
     bool m_asleep = false;
     bool m_free = false;
 };
+
+// Brings the line between the station's instrument and the simulator up to
+// the clock's present time, between two worker passes: the simulator has
+// read every byte the station wrote, has caught up with the clock, and
+// every byte it wrote is at the station's end (read, or waiting there). The
+// kernel hands bytes on in its own time, so each of these is waited for by
+// event; only a line that stays behind for seconds fails (a test failure,
+// not a timing). Not for lines with faults that lose bytes on the way.
+inline ::testing::AssertionResult SyncLine(CQXBendingBeam& beam, ryxsim::Simulator& sim, LockstepWait& wait) {
+    constexpr int kPatienceMs = 10000;
+    const uint64_t written = beam.GetLineCounts().written;
+    if (!sim.WaitForInput(written, kPatienceMs))
+        return ::testing::AssertionFailure() << "the simulator has not read the station's " << written << " bytes";
+    sim.Sync();
+    const uint64_t sent = sim.BytesWritten();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
+    for (;;) {
+        const int fd = wait.Fd();
+        int waiting = 0;
+        if (fd < 0 || ::ioctl(fd, FIONREAD, &waiting) != 0) waiting = 0;
+        const uint64_t received = beam.GetLineCounts().received;
+        if (received + static_cast<uint64_t>(waiting) >= sent) return ::testing::AssertionSuccess();
+        if (std::chrono::steady_clock::now() > until)
+            return ::testing::AssertionFailure() << "of the simulator's " << sent << " bytes, " << received
+                                                 << " read and " << waiting << " waiting";
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, fd >= 0 ? 1 : 0, 1);
+    }
+}
 
 // A saved test file's point list: the count, the first record with its class
 // ("RYXTestData"), then count - 1 records naming the class by its index; the

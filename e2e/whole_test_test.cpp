@@ -4,21 +4,19 @@
 // the preload timer, which the test moves a worker pass at a time. A test of
 // more than four minutes of protocol time takes seconds.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <cfloat>
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportFormats.h"
+#include "e2e/support/Lockstep.h"
 #include "framework/core/TestDoubles.h"
 #include "instrument/CQXBendingBeam.h"
 #include "instrument/WorkerWait.h"
@@ -35,54 +33,8 @@
 namespace {
 
 constexpr uint32_t kPassMs = 50;  // protocol time per worker pass
-constexpr int kArrivalMs = 2;     // how long a pass waits for bytes in flight on the pty
 
-// The worker's wait, held by the test: one pass per grant.
-class LockstepWait final : public WorkerWait {
-public:
-    void Wait(uint32_t, int fd) override {
-        std::unique_lock lock(m_mutex);
-        m_fd = fd;
-        ++m_waits;
-        m_asleep = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_grants > 0 || m_free; });
-        if (m_grants > 0) --m_grants;
-        m_asleep = false;
-    }
-    void Wake() override {}
-    int Fd() {
-        std::lock_guard lock(m_mutex);
-        return m_fd;
-    }
-    bool WaitAsleep() {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, kPatience, [&] { return m_asleep; });
-    }
-    bool Pass() {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, kPatience, [&] { return m_asleep; })) return false;
-        const uint64_t before = m_waits;
-        ++m_grants;
-        m_changed.notify_all();
-        return m_changed.wait_for(lock, kPatience, [&] { return m_waits > before && m_asleep; });
-    }
-    void Free() {
-        std::lock_guard lock(m_mutex);
-        m_free = true;
-        m_changed.notify_all();
-    }
-
-private:
-    static constexpr std::chrono::seconds kPatience{10};
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_fd = -1;
-    uint64_t m_waits = 0;
-    int m_grants = 0;
-    bool m_asleep = false;
-    bool m_free = false;
-};
+using e2e::LockstepWait;
 
 // The window side, with the preload timer on the test's clock.
 class ClockWindow : public SequencerWindow {
@@ -155,10 +107,9 @@ protected:
     // One worker pass, then the updates it posted, then the preload timer.
     bool Step(TestSequencer& seq, ClockWindow& win) {
         clock.Advance(kPassMs);
-        sim->Sync();
-        if (const int fd = wait->Fd(); fd >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            ::poll(&p, 1, kArrivalMs);
+        if (const auto synced = e2e::SyncLine(beam, *sim, *wait); !synced) {
+            ADD_FAILURE() << synced.message();
+            return false;
         }
         if (!wait->Pass()) return false;
         const auto all = posts.PostsTo(window);
@@ -174,7 +125,10 @@ protected:
         for (uint32_t t = 0; t < ms; t += kPassMs) {
             if (done()) return true;
             clock.Advance(kPassMs);
-            sim->Sync();
+            if (const auto synced = e2e::SyncLine(beam, *sim, *wait); !synced) {
+                ADD_FAILURE() << synced.message();
+                return false;
+            }
             if (!wait->Pass()) return false;
         }
         return done();
@@ -234,18 +188,9 @@ TEST_F(WholeTest, DefaultTestFromNewDocumentToTheSavedFileAndTheLimsFile) {
     ASSERT_EQ(doc.GetPointCount(), 501);
     const std::string path = config.File("data") + "/E2E1.ryx";
     ASSERT_EQ(doc.GetPathName(), path);
-    const std::string bytes = ReadAll(path);
-    // The point list: count 501, the first record with its class, then 500
-    // records naming the class by its index.
-    const std::string head("\xF5\x01\xFF\xFF\x36\x01\x0B\x00RYXTestData", 19);
-    const size_t at = bytes.find(head);
-    ASSERT_NE(at, std::string::npos);
-    size_t p = at + head.size() + 12;
-    for (int i = 0; i < 500; ++i, p += 14) {
-        ASSERT_LE(p + 14, bytes.size());
-        ASSERT_EQ(bytes.substr(p, 2), std::string("\x01\x80", 2)) << "record " << i + 1;
-    }
-    EXPECT_EQ(p, bytes.size());  // the last record ends the file
+    // The point list: count 501 (F5 01), the first record with its class,
+    // then 500 records naming the class by its index.
+    EXPECT_TRUE(e2e::HasPointList(ReadAll(path), 501));
 
     // Within the simulator's binder: 200 MPa and m = 0.35 at -12 degC.
     EXPECT_NEAR(doc.m_measuredStiffness[3].m_data, 200.0, 10.0);

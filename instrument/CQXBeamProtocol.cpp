@@ -67,6 +67,7 @@ BOOL CQXBeamProtocol::WriteCommand() {
         m_hooks.SetStatus(platform::kErrorIoDevice);
         return FALSE;
     }
+    m_bytesWritten += m_commandText.size();
     m_receiveState = m_stateAfterSending;
     m_sendTime = m_clock.Now();
     return TRUE;
@@ -81,6 +82,7 @@ void CQXBeamProtocol::ReceiveBytes() {
         char c = 0;
         DWORD got = 0;
         if (m_port.Read(&c, got, 1) != 0 || got == 0) break;
+        ++m_bytesReceived;
         HandleByte(c);
     }
 }

@@ -135,6 +135,9 @@ public:
     // Commands queued so far: each is written at most once.
     unsigned long GetCommandsQueued() const { return m_commandsQueued; }
     uint32_t GetLinkStartTime() const { return m_linkStartTime; }
+    // Bytes taken from and written to the line so far (never reset).
+    uint64_t GetBytesReceived() const { return m_bytesReceived; }
+    uint64_t GetBytesWritten() const { return m_bytesWritten; }
 
 private:
     void ReplyComplete();
@@ -162,6 +165,8 @@ private:
     uint32_t m_lastFrameTime = 0;
     BOOL m_tarePending = FALSE;
     unsigned long m_commandsQueued = 0;
+    uint64_t m_bytesReceived = 0;
+    uint64_t m_bytesWritten = 0;
     // Counts of a simulated load still to come: wider than the load value,
     // so that its + 1 never wraps.
     uint32_t m_loadCounter = 0;

@@ -37,7 +37,8 @@ std::thread StartStdThread(std::function<void()> body) {
 
 }  // namespace
 
-CQXBendingBeam::CQXBendingBeam() : CQXBendingBeam(platform::DefaultClock(), std::make_unique<EventWait>()) {}
+CQXBendingBeam::CQXBendingBeam()
+    : CQXBendingBeam(platform::FollowDefaultClock(), std::make_unique<EventWait>()) {}
 
 CQXBendingBeam::CQXBendingBeam(platform::Clock& clock)
     : CQXBendingBeam(clock, std::make_unique<ClockWait>(clock, kPassSleep)) {}
@@ -87,6 +88,17 @@ void CQXBendingBeam::Close() {
     platform::LockGuard lock(m_lock);
     m_port.Close();
     m_status = platform::kErrorIoDevice;  // no notice
+}
+
+bool CQXBendingBeam::SetWorkerWait(std::unique_ptr<WorkerWait> wait) {
+    if (!wait || m_thread.joinable()) return false;
+    m_wait = std::move(wait);
+    return true;
+}
+
+CQXBendingBeam::LineCounts CQXBendingBeam::GetLineCounts() {
+    platform::LockGuard lock(m_lock);
+    return {m_protocol.GetBytesReceived(), m_protocol.GetBytesWritten()};
 }
 
 void CQXBendingBeam::ThreadProc() {

@@ -48,7 +48,8 @@ public:
     // cannot (replaceable, so that a refusal can be tested).
     using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
 
-    // The real clock; the worker sleeps until a byte, a queued command or the
+    // The process-wide clock (platform::DefaultClock, followed as a test
+    // replaces it); the worker sleeps until a byte, a queued command or the
     // next deadline.
     CQXBendingBeam();
     // The clock the protocol's times use; the worker runs a fixed pass every
@@ -108,6 +109,18 @@ public:
     // For tests and diagnostics.
     bool IsWorkerRunning() const { return m_workerAlive.load(); }
     void SetThreadStarter(ThreadStarter starter) { m_startThread = std::move(starter); }
+    // Replaces how the worker waits between passes (a test steps the
+    // station's own instrument with it). Only while no worker runs: false,
+    // and nothing changed, after Open and before Close.
+    bool SetWorkerWait(std::unique_ptr<WorkerWait> wait);
+    // Bytes the worker has read from and written to the line since this
+    // object was made: with the far end's own counts, a test knows when
+    // everything sent has arrived.
+    struct LineCounts {
+        uint64_t received = 0;
+        uint64_t written = 0;
+    };
+    LineCounts GetLineCounts();
     WORD GetLoadValue();
 
 private:

@@ -83,4 +83,17 @@ Clock& DefaultClock() {
 
 void SetDefaultClock(Clock* clock) { g_clock.store(clock, std::memory_order_release); }
 
+namespace {
+class Follower final : public Clock {
+public:
+    uint32_t Now() override { return DefaultClock().Now(); }
+    void Sleep(uint32_t ms) override { DefaultClock().Sleep(ms); }
+};
+}  // namespace
+
+Clock& FollowDefaultClock() {
+    static Follower follower;
+    return follower;
+}
+
 }  // namespace platform

@@ -53,6 +53,10 @@ private:
 // The process-wide clock: the steady clock unless a test replaced it.
 Clock& DefaultClock();
 void SetDefaultClock(Clock* clock);  // nullptr restores the steady clock
+// The process-wide clock of each moment: every call goes to DefaultClock()
+// as it is then, so an object built before a test replaced the default clock
+// (the station's instrument, a member of the application) follows it too.
+Clock& FollowDefaultClock();
 inline uint32_t GetTickCount() { return DefaultClock().Now(); }
 inline void Sleep(uint32_t ms) { DefaultClock().Sleep(ms); }
 

@@ -108,6 +108,7 @@ void Simulator::FlushOutput() {
         const ssize_t n = write(m_pty.MasterFd(), m_output.data(), m_output.size());
         if (n > 0) {
             m_output.erase(0, static_cast<size_t>(n));
+            m_written += static_cast<uint64_t>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
@@ -269,6 +270,11 @@ Faults Simulator::GetFaults() {
 uint64_t Simulator::FramesSent() {
     std::lock_guard lock(m_mutex);
     return m_instrument.FramesSent();
+}
+
+uint64_t Simulator::BytesWritten() {
+    std::lock_guard lock(m_mutex);
+    return m_written;
 }
 
 uint64_t Simulator::BytesDiscarded() {

@@ -72,6 +72,7 @@ public:
     Faults GetFaults();
     uint64_t FramesSent();
     uint64_t BytesDiscarded();  // output nobody read, beyond the line's buffer
+    uint64_t BytesWritten();    // output handed to the line so far
     const Calibration& GetCalibration() const { return m_calibration; }
     double TimeScale() const { return m_scale; }
     const std::string& Firmware() const { return m_firmware; }
@@ -99,6 +100,7 @@ private:
     SimulatedInstrument m_instrument;
     std::string m_output;
     uint64_t m_discarded = 0;
+    uint64_t m_written = 0;
 
     std::mutex m_syncMutex;
     std::condition_variable m_syncCv;

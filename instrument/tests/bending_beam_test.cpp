@@ -12,6 +12,7 @@
 #include "instrument/ReadingConversion.h"
 #include "instrument/TempOffsetTable.h"
 #include "instrument/tests/support/SteppedClock.h"
+#include "platform/Errors.h"
 #include "platform/tests/TempDir.h"
 #include "platform/tests/support/PtyPair.h"
 #include "settings/CQXRegistry.h"
@@ -415,6 +416,49 @@ TEST(BeamOnTheRealClock, QueuedCommandsAndArrivingFramesWakeTheWorker) {
     beam.Close();
     EXPECT_FALSE(beam.IsWorkerRunning());
     EXPECT_EQ(beam.GetStatus(), 1117u);
+    ::unsetenv("RYX_CONFIG_DIR");
+}
+
+// The station's instrument is built before any test can choose a clock: it
+// follows the process-wide clock of the moment, and a test hands it a wait of
+// its own before the worker starts, so it steps the station's very object.
+TEST(BeamOnTheStationsClock, FollowsTheDefaultClockAndTakesTheTestsWait) {
+    ryxtest::TempDir config;
+    ::setenv("RYX_CONFIG_DIR", config.Path().c_str(), 1);
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    CQXBendingBeam beam;  // as the application holds it
+    SteppedClock clock;
+    platform::SetDefaultClock(&clock);
+    ASSERT_TRUE(beam.SetWorkerWait(std::make_unique<ClockWait>(clock, 10)));
+    ASSERT_TRUE(beam.Open());
+    ASSERT_TRUE(clock.WaitAsleep());  // the worker sleeps in the test's wait
+    EXPECT_FALSE(beam.SetWorkerWait(std::make_unique<ClockWait>(clock, 10)));
+    EXPECT_FALSE(beam.SetWorkerWait(nullptr));
+    ASSERT_EQ(beam.SetPort(pty.SlaveName()), 0u);
+    ASSERT_TRUE(clock.Step());
+    ASSERT_TRUE(clock.Step());
+    EXPECT_EQ(pty.Receive(2), "V\r");
+    EXPECT_EQ(beam.GetLineCounts().written, 2u);
+    ASSERT_TRUE(pty.Send("\x02" "12"));  // the start of a frame: counted as it is read
+    ASSERT_TRUE(pty.WaitSlaveReadable());
+    ASSERT_TRUE(clock.Step());
+    EXPECT_EQ(beam.GetLineCounts().received, 3u);
+    // Unanswered, "V" times out when a second of this clock has passed, and
+    // not before (the protocol's time is the stepped clock's); the next pass
+    // asks again.
+    clock.Advance(980);
+    ASSERT_TRUE(clock.Step());
+    EXPECT_EQ(beam.GetStatus(), 0u);
+    clock.Advance(20);
+    ASSERT_TRUE(clock.Step());
+    EXPECT_EQ(beam.GetStatus(), platform::kErrorDevNotExist);
+    ASSERT_TRUE(clock.Step());
+    EXPECT_EQ(pty.Receive(2), "V\r");
+    clock.Free();
+    beam.Close();
+    platform::SetDefaultClock(nullptr);
+    EXPECT_TRUE(beam.SetWorkerWait(std::make_unique<EventWait>()));
     ::unsetenv("RYX_CONFIG_DIR");
 }
 

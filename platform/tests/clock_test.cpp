@@ -45,3 +45,21 @@ TEST(DefaultClock, CanBeReplacedAndRestored) {
     SetDefaultClock(nullptr);
     EXPECT_NE(&DefaultClock(), static_cast<Clock*>(&clock));
 }
+
+// Taken before the replacement, the follower still reads and sleeps on the
+// clock a test puts in afterwards, and the next one after that.
+TEST(DefaultClock, FollowerGoesWithTheReplacement) {
+    Clock& follower = FollowDefaultClock();
+    ManualClock clock(5000, true);
+    SetDefaultClock(&clock);
+    EXPECT_EQ(follower.Now(), 5000u);
+    follower.Sleep(250);  // auto-advance: the manual clock moves, no real wait
+    EXPECT_EQ(clock.Now(), 5250u);
+    SetDefaultClock(nullptr);
+    ManualClock other(1);
+    SetDefaultClock(&other);
+    EXPECT_EQ(follower.Now(), 1u);
+    other.Advance(9);
+    EXPECT_EQ(follower.Now(), 10u);
+    SetDefaultClock(nullptr);
+}

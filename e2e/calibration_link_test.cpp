@@ -23,6 +23,7 @@
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "instrument/CQXBendingBeam.h"
+#include "e2e/support/Lockstep.h"
 #include "instrument/WorkerWait.h"
 #include "platform/Clock.h"
 #include "platform/Hive.h"
@@ -37,52 +38,7 @@ namespace {
 constexpr uint32_t kPassMs = 10;
 constexpr int kArrivalMs = 2;
 
-// The worker's wait, held by the test: one pass each time the test grants one.
-class LockstepWait final : public WorkerWait {
-public:
-    void Wait(uint32_t, int fd) override {
-        std::unique_lock lock(m_mutex);
-        m_fd = fd;
-        ++m_waits;
-        m_asleep = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_grants > 0 || m_free; });
-        if (m_grants > 0) --m_grants;
-        m_asleep = false;
-    }
-    void Wake() override {}
-    int Fd() {
-        std::lock_guard lock(m_mutex);
-        return m_fd;
-    }
-    bool WaitAsleep() {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, kPatience, [&] { return m_asleep; });
-    }
-    bool Pass() {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, kPatience, [&] { return m_asleep; })) return false;
-        const uint64_t before = m_waits;
-        ++m_grants;
-        m_changed.notify_all();
-        return m_changed.wait_for(lock, kPatience, [&] { return m_waits > before && m_asleep; });
-    }
-    void Free() {
-        std::lock_guard lock(m_mutex);
-        m_free = true;
-        m_changed.notify_all();
-    }
-
-private:
-    static constexpr std::chrono::seconds kPatience{10};
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_fd = -1;
-    uint64_t m_waits = 0;
-    int m_grants = 0;
-    bool m_asleep = false;
-    bool m_free = false;
-};
+using e2e::LockstepWait;
 
 class CalibrationLinkTest : public ::testing::Test {
 protected:

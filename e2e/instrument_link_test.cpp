@@ -16,6 +16,7 @@
 
 #include "framework/core/TestDoubles.h"
 #include "instrument/CQXBendingBeam.h"
+#include "e2e/support/Lockstep.h"
 #include "instrument/WorkerWait.h"
 #include "platform/Clock.h"
 #include "platform/Hive.h"
@@ -31,58 +32,7 @@ constexpr uint32_t kPassMs = 10;  // the worker's pass interval
 // the station's end of the line (the pty hands them on asynchronously).
 constexpr int kArrivalMs = 2;
 
-// The worker's wait between passes, held by the test: the worker runs its
-// next pass only when the test grants it, and the test moves the clock in
-// between. A queued command waits for the next granted pass.
-class LockstepWait final : public WorkerWait {
-public:
-    void Wait(uint32_t, int fd) override {
-        std::unique_lock lock(m_mutex);
-        m_fd = fd;
-        ++m_waits;
-        m_asleep = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_grants > 0 || m_free; });
-        if (m_grants > 0) --m_grants;
-        m_asleep = false;
-    }
-    void Wake() override {}
-
-    // The line the worker watches (-1 while closed).
-    int Fd() {
-        std::lock_guard lock(m_mutex);
-        return m_fd;
-    }
-    bool WaitAsleep() {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, kPatience, [&] { return m_asleep; });
-    }
-    // One pass; true once the worker is back in its wait.
-    bool Pass() {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, kPatience, [&] { return m_asleep; })) return false;
-        const uint64_t before = m_waits;
-        ++m_grants;
-        m_changed.notify_all();
-        return m_changed.wait_for(lock, kPatience, [&] { return m_waits > before && m_asleep; });
-    }
-    // Lets every wait through, for stopping the worker.
-    void Free() {
-        std::lock_guard lock(m_mutex);
-        m_free = true;
-        m_changed.notify_all();
-    }
-
-private:
-    static constexpr std::chrono::seconds kPatience{10};
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_fd = -1;
-    uint64_t m_waits = 0;
-    int m_grants = 0;
-    bool m_asleep = false;
-    bool m_free = false;
-};
+using e2e::LockstepWait;
 
 class InstrumentLinkTest : public ::testing::Test {
 protected:

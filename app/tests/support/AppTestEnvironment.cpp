@@ -1,50 +1,16 @@
-// One application object per test process, on the offscreen platform, with
-// a configuration folder of its own so that parallel test processes never
-// share settings, sockets or port aliases.
+// The app tests run on the framework's shared test environment: one
+// offscreen application per process with a configuration folder of its own.
 #include "app/tests/support/AppTestEnvironment.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <memory>
+#include "framework/ui/tests/support/TestApp.h"
 
 namespace apptest {
 
-namespace {
-
-std::unique_ptr<fw::Application> g_app;
-std::string g_dir;
-
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        char tmpl[] = "/tmp/ryx-app-test-XXXXXX";
-        g_dir = mkdtemp(tmpl);
-        setenv("RYX_CONFIG_DIR", g_dir.c_str(), 1);
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        g_app = std::make_unique<fw::Application>(argc, argv);
-    }
-    void TearDown() override {
-        g_app.reset();
-        std::string cmd = "rm -rf '" + g_dir + "'";
-        if (std::system(cmd.c_str()) != 0) {
-        }
-    }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
-
-}  // namespace
-
 fw::Application& App() {
-    return *g_app;
+    return fw::test::App();
 }
 const std::string& ConfigDir() {
-    return g_dir;
+    return fw::test::ConfigDir();
 }
 
 }  // namespace apptest

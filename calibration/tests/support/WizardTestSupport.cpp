@@ -1,46 +1,15 @@
 #include "calibration/tests/support/WizardTestSupport.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "framework/core/MessageBox.h"
+#include "framework/ui/tests/support/TestApp.h"
 
 namespace caltest {
 
-namespace {
-
-std::unique_ptr<fw::Application> g_app;
-std::string g_dir;
-
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        char tmpl[] = "/tmp/ryx-cal-test-XXXXXX";
-        g_dir = mkdtemp(tmpl);
-        setenv("RYX_CONFIG_DIR", g_dir.c_str(), 1);
-        static int argc = 1;
-        static char name[] = "calibration_tests";
-        static char* argv[] = {name, nullptr};
-        g_app = std::make_unique<fw::Application>(argc, argv);
-    }
-    void TearDown() override {
-        g_app.reset();
-        const std::string cmd = "rm -rf '" + g_dir + "'";
-        [[maybe_unused]] int rc = std::system(cmd.c_str());
-    }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
-
-}  // namespace
-
 fw::Application& App() {
-    return *g_app;
+    return fw::test::App();
 }
 const std::string& ConfigDir() {
-    return g_dir;
+    return fw::test::ConfigDir();
 }
 
 void ScriptedInstrument::Frame(WORD rawForce, WORD rawDeflection, float force, float deflection) {

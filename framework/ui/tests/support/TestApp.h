@@ -21,5 +21,7 @@ public:
 };
 
 TestApp& App();
+// This test process's own configuration folder ($RYX_CONFIG_DIR).
+const std::string& ConfigDir();
 
 }  // namespace fw::test

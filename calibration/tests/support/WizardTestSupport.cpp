@@ -1,7 +1,11 @@
 #include "calibration/tests/support/WizardTestSupport.h"
 
+#include <cstdio>
+
 #include "framework/core/MessageBox.h"
 #include "framework/ui/tests/support/TestApp.h"
+#include "platform/Paths.h"
+#include "settings/CQXRegistry.h"
 
 namespace caltest {
 
@@ -37,6 +41,10 @@ void ScriptedInstrument::ReportError(const std::string& detail) {
 }
 
 void WizardTest::SetUp() {
+    // Every test starts from empty settings under the default program key,
+    // whatever the tests before it in this process stored.
+    std::remove(platform::JoinPath(ConfigDir(), "registry.reg").c_str());
+    theRegistry.SetProgramKey("RYXw");
     boxScope = std::make_unique<fw::ServiceScope<fw::MessageBoxService>>(boxes);
     beepScope = std::make_unique<fw::ServiceScope<fw::BeepService>>(beeps);
 }

@@ -257,17 +257,7 @@ TEST_F(StepTableTest, DatumCalibration) {
 }
 
 TEST_F(StepTableTest, Verification) {
-    const std::string dataDir = platform::JoinPath(ConfigDir(), "step-table-data");
-    ASSERT_EQ(platform::EnsureDirectory(dataDir), 0u);
-    ASSERT_EQ(theRegistry.SetTestDirectory(dataDir), 0u);
-    for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
-                          {&CQXRegistry::SetGageBlockRed, 15.0},
-                          {&CQXRegistry::SetGageBlockWhite, 13.0},
-                          {&CQXRegistry::SetGageBlockBlue, 10.0},
-                          {&CQXRegistry::SetTestBath, -12.0}})
-        ASSERT_EQ((theRegistry.*set)(v), 0u);
-    instrument.readings.mode = 1;
-    instrument.readings.temperature.m_data = -12.04f;
+    PrepareVerification("step-table-data");
     constexpr UINT d = 800, a = 801, l = 802;
     rows = {
         {.step = 0, .text = 200, .reading = 1},

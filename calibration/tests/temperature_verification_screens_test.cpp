@@ -143,17 +143,7 @@ protected:
         WizardTest::SetUp();
         setenv("TZ", "UTC", 1);
         tzset();
-        const std::string dir = platform::JoinPath(ConfigDir(), "screens-data");
-        ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
-        ASSERT_EQ(theRegistry.SetTestDirectory(dir), 0u);
-        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
-                              {&CQXRegistry::SetGageBlockRed, 15.0},
-                              {&CQXRegistry::SetGageBlockWhite, 13.0},
-                              {&CQXRegistry::SetGageBlockBlue, 10.0},
-                              {&CQXRegistry::SetTestBath, -12.0}})
-            ASSERT_EQ((theRegistry.*set)(v), 0u);
-        instrument.readings.mode = 1;
-        instrument.readings.temperature.m_data = -12.04f;
+        PrepareVerification("screens-data");
         dialog = std::make_unique<VerificationWizard>(instrument, clock);
         dialog->OnInitDialog();
         dialog->show();

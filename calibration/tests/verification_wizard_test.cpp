@@ -28,18 +28,7 @@ protected:
         WizardTest::SetUp();
         setenv("TZ", "UTC", 1);
         tzset();
-        dataDir = platform::JoinPath(ConfigDir(), "verification-data");
-        ASSERT_EQ(platform::EnsureDirectory(dataDir), 0u);
-        std::remove(platform::JoinPath(dataDir, kVerificationLogName).c_str());  // no earlier test's log
-        ASSERT_EQ(theRegistry.SetTestDirectory(dataDir), 0u);
-        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
-                              {&CQXRegistry::SetGageBlockRed, 15.0},
-                              {&CQXRegistry::SetGageBlockWhite, 13.0},
-                              {&CQXRegistry::SetGageBlockBlue, 10.0},
-                              {&CQXRegistry::SetTestBath, -12.0}})
-            ASSERT_EQ((theRegistry.*set)(v), 0u);
-        instrument.readings.mode = 1;
-        instrument.readings.temperature.m_data = -12.04f;
+        dataDir = PrepareVerification("verification-data");
     }
     void Open() {
         wizard = std::make_unique<Verification>(instrument, clock);

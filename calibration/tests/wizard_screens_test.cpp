@@ -54,6 +54,17 @@ protected:
         ASSERT_FALSE(shot.isNull());
         EXPECT_TRUE(shot.save(QString(RYX_CAL_ARTEFACTS) + "/" + QString::fromStdString(name) + ".png"));
     }
+    // The confidence test through both loads on the thin beam (200 GPa with
+    // the default dimensions) to its result.
+    void ConfidenceLoads(ConfidenceTest& logic) {
+        Reading(logic, 0.0f, 0.0f);
+        logic.Next();
+        logic.Next();
+        Reading(logic, 980.7f, 0.120f);
+        logic.Next();
+        Reading(logic, 3922.7f, 0.310f);
+        logic.Next();
+    }
 };
 
 TEST_F(ScreensTest, ForceWizardResultStep) {
@@ -94,13 +105,7 @@ TEST_F(ScreensTest, ConfidenceTestFailedResult) {
     WizardDialog dialog(logic, 132, "Confidence Test ", 1020);
     dialog.CancelButton()->setText("Cancel");
     dialog.OnInitDialog();
-    Reading(logic, 0.0f, 0.0f);
-    logic.Next();
-    logic.Next();
-    Reading(logic, 980.7f, 0.120f);
-    logic.Next();
-    Reading(logic, 3922.7f, 0.310f);
-    logic.Next();
+    ConfidenceLoads(logic);
     ASSERT_EQ(logic.Step(), ConfidenceTest::kResultStep);
     Save(dialog, "confidence-test-failed");
 }
@@ -114,14 +119,8 @@ TEST_F(ScreensTest, ConfidenceTestWithTheStoredThicknessAndTheDefaultWidth) {
     WizardDialog dialog(logic, 132, "Confidence Test ", 1020);
     dialog.CancelButton()->setText("Cancel");
     dialog.OnInitDialog();
-    Reading(logic, 0.0f, 0.0f);
-    logic.Next();
-    logic.Next();
-    Reading(logic, 980.7f, 0.120f);
-    logic.Next();
-    Reading(logic, 3922.7f, 0.310f);
     ExpectBox(fw::LoadString(ConfidenceTest::kIdsThinBeamInvalid));
-    logic.Next();
+    ConfidenceLoads(logic);
     ASSERT_EQ(logic.Step(), ConfidenceTest::kResultStep);
     EXPECT_NE(dialog.PromptText().find("Stiffness :\t185 GPa"), std::string::npos) << dialog.PromptText();
     Save(dialog, "confidence-test-stored-thickness");

@@ -62,6 +62,22 @@ void WizardTest::Raw(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, fl
     wizard.OnInstrumentUpdate();
 }
 
+std::string WizardTest::PrepareVerification(const std::string& folder) {
+    const std::string dir = platform::JoinPath(ConfigDir(), folder);
+    EXPECT_EQ(platform::EnsureDirectory(dir), 0u);
+    std::remove(platform::JoinPath(dir, "verificationFile.csv").c_str());  // no earlier test's log
+    EXPECT_EQ(theRegistry.SetTestDirectory(dir), 0u);
+    for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
+                          {&CQXRegistry::SetGageBlockRed, 15.0},
+                          {&CQXRegistry::SetGageBlockWhite, 13.0},
+                          {&CQXRegistry::SetGageBlockBlue, 10.0},
+                          {&CQXRegistry::SetTestBath, -12.0}})
+        EXPECT_EQ((theRegistry.*set)(v), 0u);
+    instrument.readings.mode = 1;
+    instrument.readings.temperature.m_data = -12.04f;
+    return dir;
+}
+
 void WizardTest::ExpectBox(const std::string& text, int answer) {
     expectedBoxes.push_back(text);
     boxes.Answer(answer);

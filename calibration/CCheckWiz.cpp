@@ -18,19 +18,19 @@ constexpr double kResultDivisor = 99999997952.0;  // 1e11 as a float holds it
 
 std::vector<WizardStep> Steps() {
     return {
-        {200, kNoStep, kNoStep, 1, false},  // 0
-        {350, 2, kNoStep, kNoStep, true},   // 1: insert the thin beam
-        {354, 3, 1, kNoStep, true},         // 2: 100 g
-        {358, kNoStep, kNoStep, 4, false},  // 3
-        {362, 5, 2, kNoStep, true},         // 4: another 300 g
-        {358, kNoStep, kNoStep, 6, false},  // 5
-        {366, 7, 4, kNoStep, true},         // 6: remove; the modulus
+        {200, kNoStep, kNoStep, 1, false},              // 0
+        {350, 2, kNoStep, kNoStep, true},               // 1: insert the thin beam
+        {354, 3, 1, kNoStep, true},                     // 2: 100 g
+        {358, kNoStep, kNoStep, 4, false},              // 3
+        {362, 5, 2, kNoStep, true},                     // 4: another 300 g
+        {358, kNoStep, kNoStep, 6, false},              // 5
+        {366, 7, 4, kNoStep, true},                     // 6: remove; the modulus
         {370, kNoStep, kNoStep, kNoStep, false, true},  // 7
     };
 }
 
 // A stored dimension, its default when missing; false when it is there but
-// not a finite positive number (the default is taken then as well).
+// not a finite positive number (its default is taken then as well).
 bool Dimension(unsigned (CQXRegistry::*get)(double&), double fallback, double& out) {
     double v = 0;
     out = fallback;
@@ -63,8 +63,8 @@ double ConfidenceTest::ComputeModulus(double force1, double force2, double defle
     const double df = force2 - force1;
     const double dd = deflection2 - deflection1;
     if (!(df > 0) || !(dd > 0)) return 0;
-    const double modulus = (df / 1000) / ((dd / 1000) * (width * 4 * thickness * thickness * thickness /
-                                                         kSpanCubed / 1000));
+    const double modulus =
+        (df / 1000) / ((dd / 1000) * (width * 4 * thickness * thickness * thickness / kSpanCubed / 1000));
     return std::isfinite(modulus) && modulus > 0 ? modulus : 0;
 }
 
@@ -74,13 +74,10 @@ bool ConfidenceTest::LeaveByNext(int step) {
     const bool widthOk = Dimension(&CQXRegistry::GetBeamDimensionsThinWidth, kDefaultWidth, width);
     const bool thicknessOk =
         Dimension(&CQXRegistry::GetBeamDimensionsThinThickness, kDefaultThickness, thickness);
-    if (!widthOk || !thicknessOk) {
-        // A nonsense entry would give a nonsense modulus: the defaults stand
-        // in, as for an entry never made, and the operator is told.
-        width = kDefaultWidth;
-        thickness = kDefaultThickness;
-        Ask(fw::LoadString(kIdsThinBeamInvalid));
-    }
+    // A nonsense entry would give a nonsense modulus: its default stands in,
+    // as for an entry never made, and the operator is told. The other value,
+    // when it is sound, is used as stored.
+    if (!widthOk || !thicknessOk) Ask(fw::LoadString(kIdsThinBeamInvalid));
     m_modulus = ComputeModulus(m_force1, m_force2, m_deflection1, m_deflection2, width, thickness);
     if (m_modulus <= 0) {
         ShowError(kIdsReadingsUnusable, 1);
@@ -111,6 +108,8 @@ unsigned ConfidenceTest::SaveValues() {
 }
 
 CCheckWiz::CCheckWiz(CQXBendingBeam& beam, QWidget* parent)
-    : WizardDialog(m_logic, 132, "Confidence Test ", 1020, parent), m_instrument(beam), m_logic(m_instrument) {
+    : WizardDialog(m_logic, 132, "Confidence Test ", 1020, parent),
+      m_instrument(beam),
+      m_logic(m_instrument) {
     CancelButton()->setText(QStringLiteral("Cancel"));
 }

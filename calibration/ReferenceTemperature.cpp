@@ -1,11 +1,12 @@
 #include "calibration/ReferenceTemperature.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 
-bool ParseReferenceTemperature(const std::string& text, double& value) {
+bool ParseTemperatureText(const std::string& text, double& value) {
     const std::string separator = std::localeconv()->decimal_point;
     size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
@@ -34,7 +35,14 @@ bool ParseReferenceTemperature(const std::string& text, double& value) {
     errno = 0;
     const double v = std::strtod(number.c_str(), &end);
     if (end != number.c_str() + number.size() || errno == ERANGE || !std::isfinite(v)) return false;
-    if (v < kReferenceMinimum || v > kReferenceMaximum) return false;
+    if (std::fabs(v) > FLT_MAX) return false;
+    value = v;
+    return true;
+}
+
+bool ParseReferenceTemperature(const std::string& text, double& value) {
+    double v = 0;
+    if (!ParseTemperatureText(text, v) || v < kReferenceMinimum || v > kReferenceMaximum) return false;
     value = v;
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The verification log "verificationFile.csv" in the data directory: one
-// row per verification, appended, under a header line of 16 fields that a
-// new (or empty) file gets first. Windows-1252 (the degree sign is the byte
+// The verification log "verificationFile.csv" in the data directory: a row
+// each time a verification is saved (again after Back and Next), appended,
+// under a header line of 16 fields that a new (or empty) file gets first. Windows-1252 (the degree sign is the byte
 // B0), lines ending in CR LF, fields separated by "," without quoting, and
 // numbers always with a decimal point, whatever the user's locale. The
 // columns are those earlier logs of the same file hold: the air-bearing

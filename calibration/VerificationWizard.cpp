@@ -238,9 +238,10 @@ bool Verification::LeaveByNext(int step) {
             return true;
         case kTemperatureStep: {
             double reference = 0;
-            // An empty entry, and anything that is not a reading between the
-            // entry's limits, is asked for again.
-            if (!ParseReferenceTemperature(m_referenceText, reference)) {
+            // An empty entry is asked for again, and so is text that is no
+            // number: read as 0 it would go to the log as a certified
+            // reference temperature that nobody read.
+            if (!ParseTemperatureText(m_referenceText, reference)) {
                 fw::MessageBeep(fw::BEEP_SIMPLE);
                 Ask(fw::LoadString(kIdsEnterReference));
                 ShowStep(kTemperatureStep);
@@ -334,9 +335,13 @@ void Verification::AdjustView(int step, WizardView& view) {
 }
 
 void Verification::StepShown(int step) {
-    // One row per verification: once it is in the log, going back and on
-    // again shows where it went; a row that failed is written again.
-    if (step == kSavingStep && !m_saved) m_saved = AppendVerificationRow(m_logPath, Record()) == 0;
+    // A row each time the saving step shows: after Back and a measurement
+    // taken again, the log holds the verification as it now stands. The
+    // saved step tells of this write, not of an earlier one.
+    if (step == kSavingStep) m_saved = AppendVerificationRow(m_logPath, Record()) == 0;
+    // The entry shows from its step on, Back included, until the overview.
+    if (step == kTemperatureStep) m_entryShown = true;
+    if (step == kOverviewStep) m_entryShown = false;
     if (m_stepListener) m_stepListener(step);
 }
 

@@ -43,8 +43,9 @@ public:
     const std::string& LogPath() const { return m_logPath; }
     // The text of the reference temperature entry (edit 1049), as typed.
     void SetReferenceText(std::string text) { m_referenceText = std::move(text); }
-    // The temperature entry shows at the temperature step only.
-    bool TemperatureEntryShown() const { return Step() == kTemperatureStep; }
+    // The temperature entry shows from the temperature step, also after Back
+    // from it, until the overview hides it.
+    bool TemperatureEntryShown() const { return m_entryShown; }
     // Called once each step is shown (the dialog shows or hides the entry).
     void SetStepListener(std::function<void(int step)> listener) { m_stepListener = std::move(listener); }
     // The local time a row is stamped with (tests fix it).
@@ -83,6 +84,7 @@ private:
     std::string m_logPath;
     std::string m_referenceText;
     bool m_saved = false;
+    bool m_entryShown = false;
     uint32_t m_start = 0;
 
     bool m_displacementFailed = true;

@@ -13,6 +13,9 @@ constexpr UINT kIdsOk = 155;
 constexpr UINT kIdsSaveFailed = 407;
 // Ignore on the error step: the next reading is taken whatever it is.
 constexpr int kIgnored = 1000;
+// A rejected reading counts twice (the check and the error step): after two
+// rejections in a row, answered with Retry, the next reading is taken.
+constexpr int kTakenAnyway = 3;
 
 }  // namespace
 
@@ -182,14 +185,13 @@ void WizardEngine::ShowError(UINT textId, int rememberedStep) {
     ShowStep(m_errorStep);
 }
 
-bool WizardEngine::CheckReading(double minDeflection, double maxDeflection, double minForce,
-                                double maxForce, UINT errorId) {
+bool WizardEngine::CheckReading(double minDeflection, double maxDeflection, double minForce, double maxForce,
+                                UINT errorId) {
     const int n = m_attempts;
     m_attempts = n + 1;
     const double d = m_readings.deflection.m_data;
     const double f = m_readings.force.m_data;
-    // Only Ignore lets a reading outside the window through; Retry asks again.
-    if (n >= kIgnored || (minDeflection <= d && d <= maxDeflection && minForce <= f && f <= maxForce)) {
+    if (n >= kTakenAnyway || (minDeflection <= d && d <= maxDeflection && minForce <= f && f <= maxForce)) {
         m_attempts = 0;
         return true;
     }

@@ -160,7 +160,8 @@ protected:
     // The error step with text, Retry and Ignore leading back to step.
     void ShowError(UINT textId, int rememberedStep);
     // Whether the current reading is taken: inside the window (bounds
-    // included) or after Ignore. Otherwise the error step with errorId.
+    // included), after Ignore, or after two rejections in a row. Otherwise
+    // the error step with errorId.
     bool CheckReading(double minDeflection, double maxDeflection, double minForce, double maxForce,
                       UINT errorId);
     // Unregisters and saves: IDOK, or message 407 and IDCANCEL.

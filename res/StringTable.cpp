@@ -50,7 +50,7 @@ const StringEntry kStringTable[] = {
     {250, "The force readings did not rise with each added 100 g mass, or they give no usable force or compliance constant. Nothing has been saved. Please check the masses and the thick steel beam, and take the readings again."},  // own wording
     {251, "The gage block readings did not rise from the Top level to the Blue level, or they give no usable deflection constant. Nothing has been saved. Please check the gage block levels and take the readings again."},  // own wording
     {252, "The readings did not rise from the 100 g load to the 400 g load, or they give no usable stiffness. Nothing has been saved. Please check the thin steel beam and the masses, and take the readings again."},  // own wording
-    {253, "The thin beam width or thickness entered under Instrument Setup is not a positive number. The Confidence Test uses 12.7 mm by 1.17 mm instead."},  // own wording
+    {253, "The thin beam width or thickness entered under Instrument Setup is not a positive number. The Confidence Test uses the default in its place: 12.7 mm for the width, 1.17 mm for the thickness."},  // own wording
     {254, "This action will delete all current temperature calibration offsets.  You will have to recalibrate temperature in order to run tests.\nAre you sure you want to delete the offsets?"},
     {255, "The auto-thickness datum could not be marked as not established after the new calibration. Please re-establish the datum before measuring beam thickness automatically."},  // own wording
     {257, "An error occured while calibrating the temperature.\r\nAn offset will not be saved for the current bath temperature."},

@@ -143,17 +143,7 @@ protected:
         WizardTest::SetUp();
         setenv("TZ", "UTC", 1);
         tzset();
-        const std::string dir = platform::JoinPath(ConfigDir(), "screens-data");
-        ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
-        ASSERT_EQ(theRegistry.SetTestDirectory(dir), 0u);
-        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
-                              {&CQXRegistry::SetGageBlockRed, 15.0},
-                              {&CQXRegistry::SetGageBlockWhite, 13.0},
-                              {&CQXRegistry::SetGageBlockBlue, 10.0},
-                              {&CQXRegistry::SetTestBath, -12.0}})
-            ASSERT_EQ((theRegistry.*set)(v), 0u);
-        instrument.readings.mode = 1;
-        instrument.readings.temperature.m_data = -12.04f;
+        PrepareVerification("screens-data");
         dialog = std::make_unique<VerificationWizard>(instrument, clock);
         dialog->OnInitDialog();
         dialog->show();
@@ -216,15 +206,28 @@ TEST_F(VerificationDialogTest, ResourceAndButtons) {
     EXPECT_EQ(dialog->PromptText(), "\n\nChecking for RYX ...");
 }
 
-// The entry shows at the temperature step only; what is typed there is the
-// reference, and Next takes it.
-TEST_F(VerificationDialogTest, TheTemperatureEntryShowsAtItsStepOnly) {
+// The entry shows from the temperature step on, also after Back from it,
+// until the overview hides it; what is typed there is the reference, and
+// Next takes it.
+TEST_F(VerificationDialogTest, TheTemperatureEntryShowsFromItsStepUntilTheOverview) {
     EXPECT_FALSE(dialog->ReferenceEdit()->isVisible());
     ToGageResult();
     EXPECT_FALSE(dialog->ReferenceEdit()->isVisible());
     FromGageResultToTemperature();
     EXPECT_TRUE(dialog->ReferenceEdit()->isVisible());
     EXPECT_TRUE(dialog->ReferenceLabel()->isVisible());
+    dialog->BackButton()->click();
+    ASSERT_EQ(L().Step(), 28);
+    EXPECT_TRUE(dialog->ReferenceEdit()->isVisible());
+    EXPECT_TRUE(dialog->ReferenceLabel()->isVisible());
+    SaveShot(*dialog, "verification-back-from-temperature");
+    dialog->NextButton()->click();
+    Read(-0.7f, 0.0f);
+    ASSERT_EQ(L().Step(), Verification::kLoadCellResultStep);
+    EXPECT_TRUE(dialog->ReferenceEdit()->isVisible());
+    dialog->NextButton()->click();
+    ASSERT_EQ(L().Step(), Verification::kTemperatureStep);
+    EXPECT_TRUE(dialog->ReferenceEdit()->isVisible());
     dialog->ReferenceEdit()->setText("-12.08");
     dialog->NextButton()->click();
     EXPECT_EQ(L().Step(), Verification::kOverviewStep);
@@ -241,6 +244,13 @@ TEST_F(VerificationDialogTest, ScreenshotsOfTheGageResultAndTheTemperatureStep) 
     FromGageResultToTemperature();
     dialog->ReferenceEdit()->setText("-12.08");
     SaveShot(*dialog, "verification-temperature");
+    dialog->NextButton()->click();
+    ASSERT_EQ(L().Step(), Verification::kOverviewStep);
+    SaveShot(*dialog, "verification-overview");
+    dialog->NextButton()->click();
+    Read(0, 0);
+    ASSERT_EQ(L().Step(), Verification::kSavedStep);
+    SaveShot(*dialog, "verification-saved");
 }
 
 }  // namespace

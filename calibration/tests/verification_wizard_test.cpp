@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <set>
@@ -27,17 +28,7 @@ protected:
         WizardTest::SetUp();
         setenv("TZ", "UTC", 1);
         tzset();
-        dataDir = platform::JoinPath(ConfigDir(), "verification-data");
-        ASSERT_EQ(platform::EnsureDirectory(dataDir), 0u);
-        ASSERT_EQ(theRegistry.SetTestDirectory(dataDir), 0u);
-        for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
-                              {&CQXRegistry::SetGageBlockRed, 15.0},
-                              {&CQXRegistry::SetGageBlockWhite, 13.0},
-                              {&CQXRegistry::SetGageBlockBlue, 10.0},
-                              {&CQXRegistry::SetTestBath, -12.0}})
-            ASSERT_EQ((theRegistry.*set)(v), 0u);
-        instrument.readings.mode = 1;
-        instrument.readings.temperature.m_data = -12.04f;
+        dataDir = PrepareVerification("verification-data");
     }
     void Open() {
         wizard = std::make_unique<Verification>(instrument, clock);
@@ -489,15 +480,19 @@ TEST_F(VerificationTest, LoadCellIncreasesWithinFiveMillinewtons) {
     EXPECT_FALSE(W().LoadCellFailed());
 }
 
-// The reference thermometer's reading: empty or anything that is no
-// reading between -48 and 28 degC gets message 164 and step 31 again.
+// The reference thermometer's reading: empty or anything that is no number
+// gets message 164 and step 31 again. Any number is a reading, judged
+// against the bath.
 TEST_F(VerificationTest, TheReferenceTemperatureMustBeAReading) {
     Open();
     GageBlock(-1.0f, 0.0f, 2.0f, 5.0f);
     AirBearing();
     LoadCell(20.0f, 40.0f, 60.0f, 20.0f, 1001.0f, 0.0f);
     Next();
-    for (const char* text : {"", "  ", "abc", "-12,1", "-12.1.1", "1e1", "-49", "28.01", "inf", "nan"}) {
+    const std::string tooLarge = "1" + std::string(40, '0');
+    for (const std::string& text :
+         {std::string(""), std::string("  "), std::string("abc"), std::string("-12,1"),
+          std::string("-12.1.1"), std::string("1e1"), std::string("inf"), std::string("nan"), tooLarge}) {
         W().SetReferenceText(text);
         beeps.Clear();
         ExpectBox(fw::LoadString(164));
@@ -505,6 +500,16 @@ TEST_F(VerificationTest, TheReferenceTemperatureMustBeAReading) {
         At(Verification::kTemperatureStep);
         EXPECT_GE(beeps.Count(), 1u) << text;
         EXPECT_EQ(beeps.Beeps()[0], fw::BEEP_SIMPLE);
+    }
+    // Far from the bath, outside the temperature calibration's -48..28: a
+    // reading all the same, and a failed verdict.
+    for (const char* text : {"-49", "28.01"}) {
+        W().SetReferenceText(text);
+        Next();
+        At(Verification::kOverviewStep);
+        EXPECT_FALSE(W().TemperaturePassed()) << text;
+        EXPECT_NE(W().View().prompt.find("Temperature Verification : Fail"), std::string::npos);
+        W().Back();
     }
     W().SetReferenceText(" -12.14 ");
     Next();
@@ -540,26 +545,66 @@ TEST_F(VerificationTest, AFailedPartMakesTheOverallFail) {
     EXPECT_EQ(log.substr(log.size() - 7), ",Fail\r\n");
 }
 
-// Back from the saved step and on again does not append the verification
-// a second time; the next verification gets a row of its own, no header.
-TEST_F(VerificationTest, OneRowPerVerification) {
+// Back from the saved step and Next append the verification again; the
+// next verification gets a row of its own, no header.
+TEST_F(VerificationTest, EachPassThroughTheSavingStepAppendsARow) {
     PassingRun();
     Next();
     Read(0, 0);
     At(Verification::kSavedStep);
+    const std::string once = Log();
     W().Back();
     At(Verification::kOverviewStep);
     Next();
+    EXPECT_EQ(Log(), once + kRow);
     Read(0, 0);
     At(Verification::kSavedStep);
     EXPECT_EQ(W().View().prompt.rfind("Saved results in", 0), 0u);
     Next();
-    const std::string once = Log();
     PassingRun();
     Next();
-    const std::string twice = Log();
-    EXPECT_EQ(twice, once + kRow);
-    EXPECT_EQ(twice.find("Date/Time"), twice.rfind("Date/Time"));
+    const std::string thrice = Log();
+    EXPECT_EQ(thrice, once + kRow + kRow);
+    EXPECT_EQ(thrice.find("Date/Time"), thrice.rfind("Date/Time"));
+}
+
+// Measured again after the row was written (the zero load cell and the
+// reference thermometer): the new row holds the verification as it now
+// stands, every value of it, below the first.
+TEST_F(VerificationTest, ARemeasuredVerificationIsAppendedAsItNowStands) {
+    PassingRun();
+    Next();
+    Read(0, 0);
+    At(Verification::kSavedStep);
+    const std::string first = Log();
+    ASSERT_EQ(first.substr(first.size() - kRow.size()), kRow);
+    W().Back();
+    At(Verification::kOverviewStep);
+    W().Back();
+    At(Verification::kTemperatureStep);
+    W().Back();
+    At(28);
+    Next();
+    Read(6.2f, 0.0f);  // the zero load cell, now off by more than 5 mN
+    At(Verification::kLoadCellResultStep);
+    EXPECT_TRUE(W().LoadCellFailed());
+    Next();
+    W().SetReferenceText("-11.87");
+    Next();
+    At(Verification::kOverviewStep);
+    EXPECT_EQ(W().View().prompt,
+              "Overview :\r\n\r\nDisplacement Transducer Verification : Pass\r\nAir Bearing Verification : "
+              "Pass\r\nLoad Cell Verfication : Fail\r\nTemperature Verification : Fail");
+    W().SetTimeSource([] { return kWhen + 75; });
+    Next();
+    EXPECT_TRUE(W().Saved());
+    EXPECT_EQ(Log(),
+              first +
+                  "2023/11/14 22:14:35, -12.0, -12.0, -11.9, 0 ,Pass,Pass,-1.002, 0.003, 2.011, 4.990, 40, "
+                  "59, 1001, 6 ,Fail\r\n");
+    Read(0, 0);
+    At(Verification::kSavedStep);
+    EXPECT_EQ(W().View().prompt, "Saved results in \r\n" + dataDir + "/verificationFile.csv");
 }
 
 // A row that could not be written says so, and goes in when tried again.
@@ -581,6 +626,16 @@ TEST_F(VerificationTest, AFailedWriteSays870AndTheRowCanBeSavedAgain) {
     EXPECT_EQ(Log(), earlier + kRow);
     Read(0, 0);
     EXPECT_EQ(W().View().prompt.rfind("Saved results in", 0), 0u);
+    // A later pass that cannot write says so, though an earlier one could.
+    W().Back();
+    platform::SetWriteFailureHook([](const std::string&) { return ENOSPC; });
+    Next();
+    platform::SetWriteFailureHook({});
+    EXPECT_FALSE(W().Saved());
+    Read(0, 0);
+    At(Verification::kSavedStep);
+    EXPECT_EQ(W().View().prompt, fw::LoadString(870));
+    EXPECT_EQ(Log(), earlier + kRow);
 }
 
 // The log's folder comes from the default program key, whatever key the

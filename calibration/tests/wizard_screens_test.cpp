@@ -54,6 +54,17 @@ protected:
         ASSERT_FALSE(shot.isNull());
         EXPECT_TRUE(shot.save(QString(RYX_CAL_ARTEFACTS) + "/" + QString::fromStdString(name) + ".png"));
     }
+    // The confidence test through both loads on the thin beam (200 GPa with
+    // the default dimensions) to its result.
+    void ConfidenceLoads(ConfidenceTest& logic) {
+        Reading(logic, 0.0f, 0.0f);
+        logic.Next();
+        logic.Next();
+        Reading(logic, 980.7f, 0.120f);
+        logic.Next();
+        Reading(logic, 3922.7f, 0.310f);
+        logic.Next();
+    }
 };
 
 TEST_F(ScreensTest, ForceWizardResultStep) {
@@ -74,8 +85,10 @@ TEST_F(ScreensTest, ForceWizardResultStep) {
 }
 
 TEST_F(ScreensTest, DeflectionWizardPromptStep) {
-    for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0}, {&CQXRegistry::SetGageBlockRed, 15.0},
-                          {&CQXRegistry::SetGageBlockWhite, 13.0}, {&CQXRegistry::SetGageBlockBlue, 10.0}})
+    for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
+                          {&CQXRegistry::SetGageBlockRed, 15.0},
+                          {&CQXRegistry::SetGageBlockWhite, 13.0},
+                          {&CQXRegistry::SetGageBlockBlue, 10.0}})
         ASSERT_EQ((theRegistry.*set)(v), 0u);
     DeflectionCalibration logic(instrument);
     WizardDialog dialog(logic, 131, "Deflection Calibration ", 1002);
@@ -92,15 +105,25 @@ TEST_F(ScreensTest, ConfidenceTestFailedResult) {
     WizardDialog dialog(logic, 132, "Confidence Test ", 1020);
     dialog.CancelButton()->setText("Cancel");
     dialog.OnInitDialog();
-    Reading(logic, 0.0f, 0.0f);
-    logic.Next();
-    logic.Next();
-    Reading(logic, 980.7f, 0.120f);
-    logic.Next();
-    Reading(logic, 3922.7f, 0.310f);
-    logic.Next();
+    ConfidenceLoads(logic);
     ASSERT_EQ(logic.Step(), ConfidenceTest::kResultStep);
     Save(dialog, "confidence-test-failed");
+}
+
+// A width that is no number and a stored thickness of 1.2 mm: the width's
+// default with the stored thickness, 185 GPa.
+TEST_F(ScreensTest, ConfidenceTestWithTheStoredThicknessAndTheDefaultWidth) {
+    ASSERT_EQ(theRegistry.SetBeamDimensionsThinWidth(0), 0u);
+    ASSERT_EQ(theRegistry.SetBeamDimensionsThinThickness(1.2), 0u);
+    ConfidenceTest logic(instrument);
+    WizardDialog dialog(logic, 132, "Confidence Test ", 1020);
+    dialog.CancelButton()->setText("Cancel");
+    dialog.OnInitDialog();
+    ExpectBox(fw::LoadString(ConfidenceTest::kIdsThinBeamInvalid));
+    ConfidenceLoads(logic);
+    ASSERT_EQ(logic.Step(), ConfidenceTest::kResultStep);
+    EXPECT_NE(dialog.PromptText().find("Stiffness :\t185 GPa"), std::string::npos) << dialog.PromptText();
+    Save(dialog, "confidence-test-stored-thickness");
 }
 
 TEST_F(ScreensTest, DatumWizardErrorStep) {

@@ -1,7 +1,11 @@
 #include "calibration/tests/support/WizardTestSupport.h"
 
+#include <cstdio>
+
 #include "framework/core/MessageBox.h"
 #include "framework/ui/tests/support/TestApp.h"
+#include "platform/Paths.h"
+#include "settings/CQXRegistry.h"
 
 namespace caltest {
 
@@ -37,6 +41,10 @@ void ScriptedInstrument::ReportError(const std::string& detail) {
 }
 
 void WizardTest::SetUp() {
+    // Every test starts from empty settings under the default program key,
+    // whatever the tests before it in this process stored.
+    std::remove(platform::JoinPath(ConfigDir(), "registry.reg").c_str());
+    theRegistry.SetProgramKey("RYXw");
     boxScope = std::make_unique<fw::ServiceScope<fw::MessageBoxService>>(boxes);
     beepScope = std::make_unique<fw::ServiceScope<fw::BeepService>>(beeps);
 }
@@ -52,6 +60,22 @@ void WizardTest::Raw(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, fl
     wizard.OnInstrumentUpdate();
     instrument.Frame(rawForce, rawDeflection, force, deflection);
     wizard.OnInstrumentUpdate();
+}
+
+std::string WizardTest::PrepareVerification(const std::string& folder) {
+    const std::string dir = platform::JoinPath(ConfigDir(), folder);
+    EXPECT_EQ(platform::EnsureDirectory(dir), 0u);
+    std::remove(platform::JoinPath(dir, "verificationFile.csv").c_str());  // no earlier test's log
+    EXPECT_EQ(theRegistry.SetTestDirectory(dir), 0u);
+    for (auto [set, v] : {std::pair{&CQXRegistry::SetGageBlockTop, 16.0},
+                          {&CQXRegistry::SetGageBlockRed, 15.0},
+                          {&CQXRegistry::SetGageBlockWhite, 13.0},
+                          {&CQXRegistry::SetGageBlockBlue, 10.0},
+                          {&CQXRegistry::SetTestBath, -12.0}})
+        EXPECT_EQ((theRegistry.*set)(v), 0u);
+    instrument.readings.mode = 1;
+    instrument.readings.temperature.m_data = -12.04f;
+    return dir;
 }
 
 void WizardTest::ExpectBox(const std::string& text, int answer) {

@@ -46,7 +46,13 @@ protected:
     // Two frames, so that the wizard acts on the second (every-second-frame
     // rule), with these values.
     void Raw(WizardEngine& wizard, WORD rawForce, WORD rawDeflection, float force = 0, float deflection = 0);
-    void Reading(WizardEngine& wizard, float force, float deflection) { Raw(wizard, 0, 0, force, deflection); }
+    void Reading(WizardEngine& wizard, float force, float deflection) {
+        Raw(wizard, 0, 0, force, deflection);
+    }
+    // What a verification starts from: an empty log in the data folder
+    // ConfigDir()/folder, a gage block of 16, 15, 13 and 10 mm, the bath set
+    // to -12 degC and held at -12.04 under temperature control. The folder.
+    std::string PrepareVerification(const std::string& folder);
     // Expects the next box's text and answers it.
     void ExpectBox(const std::string& text, int answer = IDOK);
     // Fails the test on an unexpected box; call where boxes are done.

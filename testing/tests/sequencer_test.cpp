@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "data/tests/support/SavedTest.h"
 #include "framework/core/Strings.h"
 #include "support/SequencerFakes.h"
 
@@ -19,6 +20,7 @@ bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfin
 class Sequencer : public SequencerFixture {};
 
 TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
+    env.saveLims = 1;
     RunToRecovery();
     EXPECT_TRUE(beam.registered);
     EXPECT_TRUE(window.running);
@@ -31,7 +33,12 @@ TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
 
     StartTesting();
     EXPECT_EQ(doc.GetPointCount(), 1);
-    Ticks(501);
+    Ticks(498);
+    // The bath drifts over the last readings; the very last one is the warmest.
+    for (float t : {-11.8f, -11.7f, -11.5f}) {
+        beam.readings.temperature.m_data = t;
+        Ticks(1);
+    }
     EXPECT_EQ(seq->GetState(), S::kIdle);
     EXPECT_EQ(beam.Sent(), "L2 D L480 D");
     EXPECT_EQ(doc.GetPointCount(), 501);
@@ -48,6 +55,8 @@ TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
     EXPECT_EQ(beeps.Beeps(), std::vector<UINT>{fw::BEEP_SIMPLE});
     EXPECT_EQ(doc.m_tempCalibrationDate, 777);
     EXPECT_FLOAT_EQ(doc.m_minTemperature.m_data, -12.0f);
+    EXPECT_FLOAT_EQ(doc.m_maxTemperature.m_data, -11.5f);
+    EXPECT_TRUE(SavedAsInMemory(doc, true));
     EXPECT_TRUE(window.captions.size() >= 3);
     EXPECT_EQ(window.captions.front(), "T1.ryx" + fw::LoadString(632));
 }
@@ -259,17 +268,35 @@ TEST_F(Sequencer, PreloadRefusedFiveTimesGives524) {
     EXPECT_EQ(beeps.Count(), 1u);
 }
 
-TEST_F(Sequencer, PreloadRefusalsDoNotCountAgainstTheRelease) {
-    ASSERT_TRUE(seq->StartTest());
-    box.Answer(IDOK);
-    Update(2);
-    beam.refuse["L"] = 4;
-    Update(6);  // four refusals, then accepted and shown
-    ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
-    EXPECT_EQ(seq->GetStep(), 0);
-    beam.refuse["D"] = 5;  // five refusals are within the seven tries
-    Update(7);
-    EXPECT_EQ(seq->GetState(), S::kReleaseCheck);
+// The step counter is shared: refusals of the preload count towards the
+// release, whose first update then already sends "D", and fewer refusals of
+// "D" are borne.
+TEST_F(Sequencer, PreloadRefusalsCountTowardsTheRelease) {
+    struct Case {
+        int endRefusals;
+        int updates;  // release updates after the preload is shown
+        int state;
+        std::string sent;
+    };
+    for (const Case& c : {Case{0, 1, S::kReleaseCheck, "L2 D"}, Case{2, 3, S::kReleaseCheck, "L2 D"},
+                          Case{3, 3, S::kAbort, "L2 D"}}) {  // the abort's stop sends it
+        SCOPED_TRACE(c.endRefusals);
+        Reset();
+        ASSERT_TRUE(seq->StartTest());
+        box.Answer(IDOK);
+        Update(2);
+        beam.refuse["L"] = 4;
+        Update(6);  // four refusals, then accepted and shown
+        ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
+        EXPECT_EQ(seq->GetStep(), 4);
+        beam.refuse["D"] = c.endRefusals;
+        Update(c.updates);
+        EXPECT_EQ(seq->GetState(), c.state);
+        EXPECT_EQ(beam.Sent(), c.sent);
+        if (c.state == S::kAbort) {
+            EXPECT_EQ(seq->AbortText(), fw::LoadString(516));
+        }
+    }
 }
 
 TEST_F(Sequencer, ReleaseRefusedGives516AndNotReleasedGives528) {
@@ -438,6 +465,29 @@ TEST_F(Sequencer, DamagedOnTheLastTickOfALongTestOffersTheSave) {
     EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
     EXPECT_EQ(doc.GetPointCount(), 511);
     EXPECT_EQ(window.reports, 1);
+}
+
+// Yes at 602 saves the range widened with the reading of the update that
+// asked, and what is saved and exported is what the report shows.
+TEST_F(Sequencer, SavedAbortedTestHasTheRangeOfTheLastReading) {
+    env.saveLims = 1;
+    SetTimes(240, 300, 30);
+    RunToRecovery();
+    StartTesting();
+    Ticks(600);
+    beam.readings.deflection.m_data = 6.0f;  // the beam breaks
+    beam.readings.temperature.m_data = -11.7f;
+    Update();
+    ASSERT_EQ(seq->GetState(), S::kAbort);
+    beam.readings.temperature.m_data = -11.4f;
+    box.Answer({IDOK, IDYES});  // 532, 602
+    Update();
+    EXPECT_EQ(box.Texts().back(), fw::LoadString(602));
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_FLOAT_EQ(doc.m_maxTemperature.m_data, -11.4f);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(SavedAsInMemory(doc, true));
+    EXPECT_EQ(window.closes, 0);
 }
 
 TEST_F(Sequencer, AbortAfterTick500OffersTheSaveAndNoCloses) {

@@ -3,12 +3,14 @@
 // send to stop the instrument, the save offers and the mended faults.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cfloat>
 #include <filesystem>
 #include <functional>
 
 #include "data/tests/support/SavedTest.h"
 #include "framework/core/Strings.h"
+#include "platform/Paths.h"
 #include "support/SequencerFakes.h"
 
 namespace {
@@ -583,6 +585,26 @@ TEST_F(Sequencer, FailedSaveAtTheFinishOffersAnotherName) {
     EXPECT_EQ(doc.GetPathName(), dir + "/T1b.ryx");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(window.advanced, 1);
+}
+
+// The data folder fills during the test: the finish says so, for the test
+// file and for the LIMS file, and offers another name.
+TEST_F(Sequencer, FullDiskAtTheFinishNamesTheCause) {
+    env.saveLims = 1;
+    RunToRecovery();
+    StartTesting();
+    Ticks(500);
+    platform::SetWriteFailureHook([](const std::string&) { return ENOSPC; });
+    box.Answer({IDOK, IDNO, IDOK});  // the save failure, 914, the LIMS failure
+    Ticks(1);
+    platform::SetWriteFailureHook(nullptr);
+    const std::string full = "\n\nThere is no space left on the disk.";
+    ASSERT_EQ(box.Count(), 4u);
+    EXPECT_EQ(box.Texts()[1], fw::LoadString(61698) + full);
+    EXPECT_EQ(box.Texts()[2], fw::FormatString1(914, dir + "/T1.ryx"));
+    EXPECT_EQ(box.Texts()[3], fw::LoadString(411) + full);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/T1.ryx"));
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(Sequencer, FailedSaveDeclinedKeepsTheTestModified) {

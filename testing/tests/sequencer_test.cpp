@@ -116,7 +116,7 @@ struct PrepCase {
     const char* name;
     std::function<void(SequencerFixture&)> setup;
     std::vector<int> answers;
-    std::vector<UINT> boxIds;  // the first line of each box, by string id
+    std::vector<std::string> boxes;  // each box's whole text; "<dir>" stands for the test's folder
     int updates;
     int finalState;
     int closes;
@@ -130,11 +130,11 @@ public:
         ASSERT_TRUE(seq->StartTest());
         Update(c.updates);
         auto texts = box.Texts();
-        ASSERT_EQ(texts.size(), c.boxIds.size()) << c.name;
+        ASSERT_EQ(texts.size(), c.boxes.size()) << c.name;
         for (size_t i = 0; i < texts.size(); ++i) {
-            std::string first = fw::LoadString(c.boxIds[i]).substr(0, 20);
-            EXPECT_TRUE(texts[i].find(first.substr(0, first.find('%'))) != std::string::npos)
-                << c.name << ": box " << i << " is " << texts[i];
+            std::string expected = c.boxes[i];
+            if (size_t at = expected.find("<dir>"); at != std::string::npos) expected.replace(at, 5, dir);
+            EXPECT_EQ(texts[i], expected) << c.name << ": box " << i;
         }
         EXPECT_EQ(seq->GetState(), c.finalState) << c.name;
         EXPECT_EQ(window.closes, c.closes) << c.name;
@@ -143,38 +143,95 @@ public:
 
 TEST_F(Preparation, ChecksInTheirOrder) {
     auto nothing = [](SequencerFixture&) {};
+    const std::string disk =
+        "There is not enough disk space to perform requested operation.\n\t<dir>\n\tRequired Disk Space = "
+        "20480 bytes\n\tAvailable Disk Space = 100 bytes";
+    const std::string calibration = fw::LoadString(533);
+    const std::string specimen = fw::LoadString(736);
+    const std::string remote = fw::LoadString(504);
+    const std::string contact = fw::LoadString(520);
+    const std::string tolerance =
+        "The temperature is out of tolerance (\u00b1 0.1 \u00b0C).\n\n\tActual Temperature = -11.80 "
+        "\u00b0C\n\tDesired Temperature = -12.00 \u00b0C \n\nSelect 'OK' to continue, 'Cancel' to abort the "
+        "test.";
+    const std::string controlOff =
+        "Temperature control has not been enabled,\nand the temperature is out of tolerance (\u00b1 0.1 "
+        "\u00b0C).\n\n\tActual Temperature = -11.80 \u00b0C\n\tDesired Temperature = -12.00 \u00b0C "
+        "\n\nSelect 'OK' to continue, 'Cancel' to abort the test.";
     const PrepCase cases[] = {
-        {"all well", nothing, {IDOK}, {736}, 1, S::kThicknessStart, 0},
-        {"disk short", [](SequencerFixture& f) { f.env.freeBytes = 100; }, {IDOK}, {137}, 2, S::kIdle, 1},
-        {"uncalibrated, cancel", [](SequencerFixture& f) { f.env.calibrated = false; }, {IDCANCEL}, {533}, 2,
-         S::kIdle, 1},
-        {"uncalibrated, ok", [](SequencerFixture& f) { f.env.calibrated = false; }, {IDOK, IDOK}, {533, 736}, 1,
-         S::kThicknessStart, 0},
+        {"all well", nothing, {IDOK}, {specimen}, 1, S::kThicknessStart, 0},
+        {"disk short", [](SequencerFixture& f) { f.env.freeBytes = 100; }, {IDOK}, {disk}, 2, S::kIdle, 1},
+        {"uncalibrated, cancel",
+         [](SequencerFixture& f) { f.env.calibrated = false; },
+         {IDCANCEL},
+         {calibration},
+         2,
+         S::kIdle,
+         1},
+        {"uncalibrated, ok",
+         [](SequencerFixture& f) { f.env.calibrated = false; },
+         {IDOK, IDOK},
+         {calibration, specimen},
+         1,
+         S::kThicknessStart,
+         0},
         {"temperature off, control on",
-         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.8f; }, {IDCANCEL}, {540}, 2, S::kIdle,
+         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.8f; },
+         {IDCANCEL},
+         {tolerance},
+         2,
+         S::kIdle,
          1},
         {"temperature off, control off",
          [](SequencerFixture& f) {
              f.beam.readings.temperature.m_data = -11.8f;
              f.beam.readings.mode = 0;
          },
-         {IDOK, IDOK}, {543, 736}, 1, S::kThicknessStart, 0},
-        {"temperature just inside", [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.9f; },
-         {IDOK}, {736}, 1, S::kThicknessStart, 0},
+         {IDOK, IDOK},
+         {controlOff, specimen},
+         1,
+         S::kThicknessStart,
+         0},
+        {"temperature just inside",
+         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.9f; },
+         {IDOK},
+         {specimen},
+         1,
+         S::kThicknessStart,
+         0},
         // REMOTE: OK asks again at the next update, without 533 again.
         {"remote off then on",
          [](SequencerFixture& f) {
              f.beam.readings.remote = FALSE;
              f.env.calibrated = false;
          },
-         {IDOK, IDOK}, {533, 504}, 1, S::kPreparation, 0},
-        {"remote cancel", [](SequencerFixture& f) { f.beam.readings.remote = FALSE; }, {IDCANCEL}, {504}, 2,
-         S::kIdle, 1},
-        {"specimen cancel", nothing, {IDCANCEL}, {736}, 2, S::kIdle, 1},
-        {"contact load off, cancel", [](SequencerFixture& f) { f.beam.readings.force.m_data = 50.0f; },
-         {IDOK, IDCANCEL}, {736, 520}, 2, S::kIdle, 1},
-        {"contact load off, retry", [](SequencerFixture& f) { f.beam.readings.force.m_data = 24.9f; },
-         {IDOK, IDOK}, {736, 520}, 1, S::kPreparation, 0},
+         {IDOK, IDOK},
+         {calibration, remote},
+         1,
+         S::kPreparation,
+         0},
+        {"remote cancel",
+         [](SequencerFixture& f) { f.beam.readings.remote = FALSE; },
+         {IDCANCEL},
+         {remote},
+         2,
+         S::kIdle,
+         1},
+        {"specimen cancel", nothing, {IDCANCEL}, {specimen}, 2, S::kIdle, 1},
+        {"contact load off, cancel",
+         [](SequencerFixture& f) { f.beam.readings.force.m_data = 50.0f; },
+         {IDOK, IDCANCEL},
+         {specimen, contact},
+         2,
+         S::kIdle,
+         1},
+        {"contact load off, retry",
+         [](SequencerFixture& f) { f.beam.readings.force.m_data = 24.9f; },
+         {IDOK, IDOK},
+         {specimen, contact},
+         1,
+         S::kPreparation,
+         0},
     };
     for (const PrepCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,9 +20,10 @@ LiveReadings::Result LiveReadings::Apply(const Update& u) {
         r.writes.push_back({kTarget, Format("  %.2f", *u.target)});
         m_target = *u.target;
     }
-    const bool shown = u.readingsValid || u.status == kCalibrationDefault || u.testRunning;
+    const bool shown = u.readingsValid || u.status == kCalibrationDefault;
     if (shown) {
         m_valid = true;
+        m_failedInTest = false;
         if (u.temperature != m_temperature)
             r.writes.push_back({kTemperature, Format("  %.2f", u.temperature)});
         if (u.force != m_force)
@@ -31,15 +32,21 @@ LiveReadings::Result LiveReadings::Apply(const Update& u) {
         m_force = u.force;
         m_deflection = u.deflection;
         m_temperature = u.temperature;
+    } else if (u.testRunning) {
+        // A failed reading carries no values (the protocol's reset zeroes
+        // them): the last ones stay, and the live test view reports the
+        // failure itself.
+        if (m_valid) m_failedInTest = true;
     } else if (m_valid) {
         // Once per failure episode; failures before the first valid reading
-        // say nothing.
+        // say nothing, nor does one the test has already reported.
         m_valid = false;
         r.writes.push_back({kTemperature, "   ?"});
         r.writes.push_back({kForce, "   ?"});
         r.writes.push_back({kDeflection, "   ?"});
         m_force = m_deflection = m_temperature = kUnshown;
-        r.reportError = true;
+        r.reportError = !m_failedInTest;
+        m_failedInTest = false;
     }
     return r;
 }

@@ -36,4 +36,5 @@ private:
     float m_force = kUnshown, m_deflection = kUnshown, m_temperature = kUnshown;
     double m_target = -100000.0;
     bool m_valid = false;
+    bool m_failedInTest = false;  // this failure began while a test ran
 };

@@ -2,12 +2,14 @@
 
 #include "app/CQXRYXMainFrame.h"
 #include "app/CQXRYXwApp.h"
+#include "app/CStatus.h"
 #include "app/Menus.h"
 #include "data/CQXRYXTestDoc.h"
 #include "data/DefaultTestName.h"
 #include "framework/core/FileDialog.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
+#include "framework/core/WindowPost.h"
 #include "platform/Paths.h"
 
 CQXRYXTestStation::CQXRYXTestStation(CQXRYXwApp& app)
@@ -36,7 +38,15 @@ void CQXRYXTestStation::ClearBeamThickness() {
 
 bool CQXRYXTestStation::IsTestRunning() { return m_app.m_bTestRunning; }
 
-void CQXRYXTestStation::SetTestRunning(bool running) { m_app.m_bTestRunning = running ? TRUE : FALSE; }
+void CQXRYXTestStation::SetTestRunning(bool running) {
+    const bool ended = m_app.m_bTestRunning && !running;
+    m_app.m_bTestRunning = running ? TRUE : FALSE;
+    // During the test the live-readings bar kept the last readings of a line
+    // that failed; it looks again now, since a line that stays dead changes
+    // its status no more and sends no update of its own.
+    if (ended && m_app.m_pMainFrame && m_app.m_pMainFrame->InstrumentBar())
+        fw::PostMessage(m_app.m_pMainFrame->InstrumentBar()->Id(), WM_INSTRUMENT_UPDATE);
+}
 
 bool CQXRYXTestStation::OpenReport(CQXRYXTestDoc& doc) {
     fw::DocTemplate* report = m_app.m_pReportTemplate;

@@ -5,6 +5,7 @@
 
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportText.h"
+#include "framework/core/Exceptions.h"
 #include "framework/core/FileDialog.h"
 #include "framework/core/Strings.h"
 #include "platform/CodePage.h"
@@ -219,11 +220,16 @@ BOOL CQXRYXTestDoc::ExportAsciiDat(const std::string& path) {
 
 BOOL CQXRYXTestDoc::ExportLimsCsv() {
     const std::string path = exportformat::LimsPath(GetPathName());
-    if (IsTestComplete() && m_bResultsValid &&
-        exportformat::WriteExportFile(path, exportformat::LimsFile(*this)) == 0)
-        return TRUE;
-    ReportSaveLoadException(path, nullptr, true, exportformat::kIdsCouldNotSave);
-    return FALSE;
+    if (!IsTestComplete() || !m_bResultsValid) {
+        ReportSaveLoadException(path, nullptr, true, exportformat::kIdsCouldNotSave);
+        return FALSE;
+    }
+    if (const platform::ErrorCode err = exportformat::WriteExportFile(path, exportformat::LimsFile(*this))) {
+        const fw::FileException e(err);  // names the cause after 411
+        ReportSaveLoadException(path, &e, true, exportformat::kIdsCouldNotSave);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 void CQXRYXTestDoc::OnExportData() {

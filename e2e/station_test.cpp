@@ -1,6 +1,5 @@
 // The station from start-up to shut-down against the simulated instrument.
 #include "e2e/support/Station.h"
-#include "e2e/support/WizardOperator.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -21,15 +20,17 @@
 #include "app/CStatus.h"
 #include "app/SingleInstance.h"
 #include "app/Termination.h"
+#include "data/CQXRYXTestDoc.h"
 #include "e2e/support/SheetScript.h"
+#include "e2e/support/WizardOperator.h"
 #include "framework/core/Strings.h"
 #include "platform/Hive.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
 #include "simulator/SettingsWriter.h"
-#include "data/CQXRYXTestDoc.h"
 #include "testing/CQXRYXDataView.h"
+#include "testing/CQXRYXTestView.h"
 
 namespace e2e {
 namespace {
@@ -252,6 +253,37 @@ TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers)
     sim->SetSilent(false);
     ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
     EXPECT_EQ(boxes.Count(), 1u);
+}
+
+// A line that dies during a test: the bar keeps the last readings, not the
+// zeros of the protocol's reset, and says nothing (the test reports the loss
+// itself); once the test has ended with the line still dead, the bar shows
+// question marks as for a line lost while idle, without a second message.
+TEST_F(StationTest, LineDeadDuringATestKeepsTheLastReadingsThenShowsQuestionMarks) {
+    StartInstrument();
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+    TestStation* station = GetTestStation();
+    ASSERT_NE(station, nullptr);
+    station->SetTestRunning(true);
+
+    sim->SetSilent(true);
+    ASSERT_TRUE(Until([] { return App().m_beam.GetStatus() == 55; }));
+    App().RunUntil([] { return false; }, 300);  // the status change's update
+    const std::string texts = BarTexts();
+    EXPECT_NEAR(Value(CStatus::kTemperature), sim->State().bath, 0.5) << texts;
+    EXPECT_NEAR(Value(CStatus::kForce), sim->State().force, 5.0) << texts;
+    App().RunUntil([] { return false; }, 1500);
+    EXPECT_EQ(BarTexts(), texts);
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    station->SetTestRunning(false);
+    ASSERT_TRUE(Until([] { return Bar().Text(CStatus::kForce) == "   ?"; })) << BarTexts();
+    EXPECT_EQ(Bar().Text(CStatus::kDeflection), "   ?");
+    EXPECT_EQ(Bar().Text(CStatus::kTemperature), "   ?");
+    App().RunUntil([] { return false; }, 1500);
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(StationTest, IdleSetPointEveryFiveSecondsOnlyOnceTheVersionIsKnownAndNotDuringATest) {

@@ -23,6 +23,7 @@
 #include "app/CQXRYXMainFrame.h"
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportFormats.h"
+#include "data/tests/support/SavedTest.h"
 #include "e2e/support/Lockstep.h"
 #include "e2e/support/Station.h"
 #include "framework/ui/Frames.h"
@@ -162,8 +163,16 @@ TEST_F(StationWholeTest, NewTestRunsInItsLiveViewToTheSavedFileTheLimsFileAndThe
     EXPECT_TRUE(sim->State().testLoad);
     EXPECT_TRUE(Screenshot("station-whole-test-live.png"));
 
-    // To the end: the test is no longer running and its report is open.
-    ASSERT_TRUE(StepUntil([&] { return !App().m_bTestRunning; }, 300000)) << "state " << view->GetState();
+    // To the end: the test is no longer running and its report is open. The
+    // bath warms over the last ten points, 0.1 degC a point, so that the
+    // reading the test finishes on is the warmest.
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            if (const int n = doc->GetPointCount(); n > 490) sim->SetBathTemperature(-12.0 + 0.1 * (n - 490));
+            return !App().m_bTestRunning;
+        },
+        300000))
+        << "state " << view->GetState();
     ASSERT_TRUE(StepUntil([&] { return ActiveReport() != nullptr; }, 2000));
     // What is left of the stop goes out from the idle work.
     ASSERT_TRUE(StepUntil([&] { return !sim->State().testLoad; }, 5000));
@@ -181,6 +190,10 @@ TEST_F(StationWholeTest, NewTestRunsInItsLiveViewToTheSavedFileTheLimsFileAndThe
     EXPECT_EQ(doc->GetPointCount(), 501);
     EXPECT_TRUE(HasPointList(ReadAll(path), 501));
     EXPECT_TRUE(std::filesystem::is_regular_file(exportformat::LimsPath(path)));
+    // The report shows the test that was saved and exported.
+    EXPECT_NEAR(doc->m_maxTemperature.m_data, -10.9, 0.051);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(SavedAsInMemory(*doc, true));
     // Within the simulator's binder: 200 MPa and m = 0.35 at -12 degC.
     EXPECT_NEAR(doc->m_measuredStiffness[3].m_data, 200.0, 10.0);
     EXPECT_NEAR(doc->m_mValue[3].m_data, 0.35, 0.02);

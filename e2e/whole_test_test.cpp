@@ -16,6 +16,7 @@
 
 #include "data/CQXRYXTestDoc.h"
 #include "data/ExportFormats.h"
+#include "data/tests/support/SavedTest.h"
 #include "e2e/support/Lockstep.h"
 #include "framework/core/TestDoubles.h"
 #include "instrument/CQXBendingBeam.h"
@@ -106,6 +107,7 @@ protected:
 
     // One worker pass, then the updates it posted, then the preload timer.
     bool Step(TestSequencer& seq, ClockWindow& win) {
+        if (beforeStep) beforeStep();
         clock.Advance(kPassMs);
         if (const auto synced = e2e::SyncLine(beam, *sim, *wait); !synced) {
             ADD_FAILURE() << synced.message();
@@ -167,6 +169,7 @@ protected:
     RegistryEnvironment env;
     fw::WindowId window = fw::kNoWindow;
     size_t delivered = 0;
+    std::function<void()> beforeStep;  // the bench changed as the test goes on
 };
 
 std::string ReadAll(const std::string& path) {
@@ -178,6 +181,11 @@ TEST_F(WholeTest, DefaultTestFromNewDocumentToTheSavedFileAndTheLimsFile) {
     CQXRYXTestDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
     ClockWindow win(clock);
+    // The bath warms over the last ten points, 0.1 degC a point: the reading
+    // on which the test finishes is the warmest of all.
+    beforeStep = [&] {
+        if (const int n = doc.GetPointCount(); n > 490) sim->SetBathTemperature(-12.0 + 0.1 * (n - 490));
+    };
     RunTest(doc, win);
 
     // Every box was one the operator expects: the bath calibration and the specimen.
@@ -197,6 +205,12 @@ TEST_F(WholeTest, DefaultTestFromNewDocumentToTheSavedFileAndTheLimsFile) {
     EXPECT_NEAR(doc.m_mValue[3].m_data, 0.35, 0.02);
     EXPECT_TRUE(std::filesystem::is_regular_file(exportformat::LimsPath(path)));
     EXPECT_FALSE(sim->State().testLoad);
+    // What was saved and exported is the test in memory, its range widened
+    // by the last reading included.
+    EXPECT_NEAR(doc.m_maxTemperature.m_data, -10.9, 0.051);
+    EXPECT_NEAR(doc.m_minTemperature.m_data, -12.0, 0.051);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(SavedAsInMemory(doc, true));
 }
 
 // After an aborted test the instrument is stopped ("D", then "Z"), so the

@@ -184,9 +184,9 @@ void CQXRYXTestView::OnViewReport() {
 }
 
 void CQXRYXTestView::OnUpdateViewReport(fw::CmdUI& ui) {
-    // Never while the test of this document runs: the report would be of a
-    // half test, and closing it would end the test.
-    ui.Enable(m_doc && m_doc->IsTestComplete() && !(m_doc->m_testState & 0x1));
+    // As soon as the test has the points its results need, even while its
+    // recovery still runs; closing that report window leaves the test alone.
+    ui.Enable(m_doc && m_doc->IsTestComplete());
 }
 
 void CQXRYXTestView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {

@@ -192,15 +192,15 @@ void TestGraphs::DrawReport(fw::DrawContext& dc, int W, int H, const CQXRYXTestD
     int start = marginY;
     if (printing) {
         dc.SelectFont(large);
-        const int thLarge = dc.GetTextExtent("TEST").cy;
         std::string header =
             fw::LoadString(IDS_PRINT_HEADER) + exporttext::LocaleTimeText(std::time(nullptr), "     %c");
         fw::Size e = dc.GetTextExtent(header);
         dc.TextOut((W - e.cx) / 2, marginY, header);
+        // The rule and the first graph keep to the label font's text height.
         dc.SelectPen(fw::PS_SOLID, 1, fw::RGB(0, 0, 0));
-        dc.MoveTo(marginX, marginY - 2 * thLarge);
-        dc.LineTo(W - marginX, marginY - 2 * thLarge);
-        start = marginY - 5 * thLarge;
+        dc.MoveTo(marginX, marginY - 2 * th);
+        dc.LineTo(W - marginX, marginY - 2 * th);
+        start = marginY - 5 * th;
     }
     dc.SelectFont(small);
     fw::Rect area;
@@ -211,9 +211,9 @@ void TestGraphs::DrawReport(fw::DrawContext& dc, int W, int H, const CQXRYXTestD
     if (printing && doc) {
         const int b = forceTop + graphHeight;
         const int gap = th * 25 / 100;
-        std::string fileName = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
+        // The test's name, as the report prints it.
         dc.TextOut(marginX, b - th, fw::LoadString(IDS_FILE_NAME));
-        dc.TextOut(3 * marginX, b - th, fileName);
+        dc.TextOut(3 * marginX, b - th, doc->m_testName.m_data);
         dc.TextOut(marginX, b - 2 * th - gap, fw::LoadString(IDS_PROJECT));
         dc.TextOut(3 * marginX, b - 2 * th - gap, doc->m_project.m_data);
         dc.TextOut(marginX, b - 3 * th - 2 * gap, fw::LoadString(IDS_TEST_DATE));

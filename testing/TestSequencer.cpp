@@ -87,7 +87,8 @@ bool TestSequencer::StartTest() {
 
 void TestSequencer::OnInstrumentData() {
     PumpStop();
-    if (!m_beam.GetReadings(m_readings)) {
+    m_readingsOk = m_beam.GetReadings(m_readings) != FALSE;
+    if (!m_readingsOk) {
         if (m_closeQuestionOpen) {
             // The error path waits for the answer; the view runs this update
             // again once the question is answered.
@@ -124,7 +125,12 @@ void TestSequencer::Dispatch() {
             bool beyond = m_step > kLiveTicks || m_lastTickBeyond;
             if (m_state != kAbort) CheckDeflectionLimit();
             if (beyond && m_state == kAbort) m_saveAborted = true;
-            if (m_state == kFinish) FinishTest();
+            if (m_state == kFinish) {
+                // The last reading belongs to the test that is saved and
+                // exported, not only to the one the report shows.
+                m_doc.UpdateTemperatureRange(m_readings.temperature.m_data);
+                FinishTest();
+            }
             break;
         }
         case kInstrumentError: InstrumentError(); break;
@@ -314,8 +320,9 @@ void TestSequencer::ApplyPreload() {
     m_preloadStart = m_clock.Now();
     SetFlag(kLoadAccepted, true);
     if (!m_readings.zero) {
+        // The step counter goes on: refusals of the preload count towards
+        // the release's tries.
         SetFlag(kLoadAccepted, false);
-        m_step = 0;  // preload refusals do not count against the release
         m_state = kPreloadRelease;
     }
 }
@@ -499,6 +506,9 @@ bool TestSequencer::OfferSave() {
     if (fw::ShowMessage(fw::LoadString(IDS_SAVE_ABORTED), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
     RequestStop(true);
     m_step = 0;
+    // The save branch widens the range with the current reading before the
+    // finish saves it (a reading that failed has no temperature to give).
+    if (m_readingsOk) m_doc.UpdateTemperatureRange(m_readings.temperature.m_data);
     FinishTest();
     return true;
 }

@@ -198,6 +198,7 @@ private:
     platform::Clock& m_clock;
 
     BeamReadings m_readings;
+    bool m_readingsOk = false;  // the last GetReadings succeeded
     std::string m_abortText;
     int m_state = kIdle;
     DWORD m_flags = kAutoScale;

@@ -77,6 +77,37 @@ TEST(LiveReadings, DuringATestFailuresLeaveTheValuesAndSayNothing) {
     EXPECT_TRUE(r.writes.empty());
 }
 
+// A line that dies during a test: the failed readings hold zeros (the
+// protocol's reset), which must not pass for readings. The last values stay
+// while the test runs; once it has ended with the line still dead the bar
+// shows "?" as it does when the line dies while idle, without a second
+// report of the loss the test has reported.
+TEST(LiveReadings, LineDeadDuringATestKeepsTheLastValuesThenShowsQuestionMarks) {
+    for (unsigned status : {55u, 1117u}) {
+        SCOPED_TRACE(status);
+        LiveReadings bar;
+        LiveReadings::Update running = Valid(981.5f, 0.3456f, -11.98f);
+        running.testRunning = true;
+        bar.Apply(running);
+        running = Lost(status);
+        running.testRunning = true;  // zeros in the failed copy
+        for (int i = 0; i < 3; ++i) {
+            const auto r = bar.Apply(running);
+            EXPECT_TRUE(r.writes.empty());
+            EXPECT_FALSE(r.reportError);
+        }
+        const auto ended = bar.Apply(Lost(status));
+        EXPECT_EQ(ended.writes,
+                  (std::vector<W>{{F::kTemperature, "   ?"}, {F::kForce, "   ?"}, {F::kDeflection, "   ?"}}));
+        EXPECT_FALSE(ended.reportError);
+        EXPECT_TRUE(bar.Apply(Lost(status)).writes.empty());
+
+        // The line back and lost again while idle: reported as ever.
+        bar.Apply(Valid(35, 0.1f, -12));
+        EXPECT_TRUE(bar.Apply(Lost(status)).reportError);
+    }
+}
+
 TEST(LiveReadings, LossShowsQuestionMarksOnceAndRecoveryRedrawsInFull) {
     LiveReadings bar;
     // A failure before the first valid reading says nothing.

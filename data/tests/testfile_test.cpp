@@ -223,7 +223,8 @@ TEST_F(TestFileTest, FailedSaveKeepsOldFileAndGives61698) {
     platform::SetWriteFailureHook([](const std::string&) { return 28; });  // ENOSPC
     EXPECT_FALSE(doc.OnSaveDocument(path));
     platform::SetWriteFailureHook(nullptr);
-    EXPECT_EQ(box.Texts(), std::vector<std::string>{"Failed to save document."});
+    EXPECT_EQ(box.Texts(),
+              std::vector<std::string>{"Failed to save document.\n\nThere is no space left on the disk."});
     std::string contents;
     ASSERT_EQ(platform::ReadWholeFile(path, contents), 0u);
     EXPECT_EQ(contents, "previous");
@@ -232,6 +233,37 @@ TEST_F(TestFileTest, FailedSaveKeepsOldFileAndGives61698) {
     std::filesystem::create_directory(dir + "/adir.ryx");
     EXPECT_FALSE(doc.OnSaveDocument(dir + "/adir.ryx"));
     EXPECT_EQ(box.Count(), 1u);
+}
+
+// A failed save names its cause after the framework's text: the operator
+// learns whether more space, another folder or another name will help.
+TEST_F(TestFileTest, FailedSaveNamesItsCause) {
+    struct Case {
+        const char* name;
+        int injected;         // errno from the write hook; 0: none
+        const char* subpath;  // where the test is saved
+        std::string text;
+    };
+    const std::string failed = "Failed to save document.";
+    const Case cases[] = {
+        {"disk full", 28, "T1.ryx", failed + "\n\nThere is no space left on the disk."},
+        {"quota", 122, "T1.ryx", failed + "\n\nThere is no space left on the disk."},
+        {"no permission", 13, "T1.ryx", failed + "\n\nAccess to the file or its folder is denied."},
+        {"read-only file system", 30, "T1.ryx", failed + "\n\nAccess to the file or its folder is denied."},
+        {"folder missing", 0, "gone/T1.ryx", failed + "\n\nThe folder does not exist."},
+        {"a cause to say nothing of", 5, "T1.ryx", failed},  // EIO
+    };
+    CQXRYXTestDoc doc;
+    FillCreepTest(doc);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        box.Clear();
+        const int injected = c.injected;
+        platform::SetWriteFailureHook([injected](const std::string&) { return injected; });
+        EXPECT_FALSE(doc.OnSaveDocument(dir + "/" + c.subpath));
+        platform::SetWriteFailureHook(nullptr);
+        EXPECT_EQ(box.Texts(), std::vector<std::string>{c.text});
+    }
 }
 
 TEST_F(TestFileTest, ReportErrorsFlagSilencesMessages) {

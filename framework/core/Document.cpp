@@ -153,9 +153,14 @@ bool Document::SaveModified() {
     }
 }
 
-void Document::ReportSaveLoadException(const std::string& path, const Exception* e, bool, UINT defaultId) {
+void Document::ReportSaveLoadException(const std::string& path, const Exception* e, bool saving,
+                                       UINT defaultId) {
     std::string prompt = e ? e->Message() : std::string();
     if (prompt.empty()) prompt = FormatString1(defaultId, platform::BaseName(path));
+    // A file that could not be written: the cause, so that the operator
+    // knows whether another name, another folder or more space will help.
+    if (const auto* file = dynamic_cast<const FileException*>(e); file && saving)
+        if (UINT cause = WriteFailureCause(file->GetCode())) prompt += "\n\n" + LoadString(cause);
     ShowMessage(prompt, MB_ICONEXCLAMATION);
 }
 

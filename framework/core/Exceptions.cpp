@@ -12,4 +12,18 @@ std::string MemoryException::Message() const {
     return LoadString(kIdsOutOfMemory);
 }
 
+UINT WriteFailureCause(platform::ErrorCode code) {
+    switch (code) {
+        case platform::kErrorDiskFull:
+            return kIdsDiskFull;
+        case platform::kErrorAccessDenied:
+            return kIdsAccessDenied;
+        case platform::kErrorFileNotFound:  // a file being made: its folder is missing
+        case platform::kErrorPathNotFound:
+            return kIdsFolderMissing;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace fw

@@ -68,5 +68,13 @@ inline constexpr UINT kIdsFailedToSaveDoc = 61698;
 inline constexpr UINT kIdsInvalidFormat = 61728;
 inline constexpr UINT kIdsOutOfMemory = 61475;
 inline constexpr UINT kIdsIdleMessage = 57345;
+// Why a file could not be written.
+inline constexpr UINT kIdsDiskFull = 61710;
+inline constexpr UINT kIdsAccessDenied = 61711;
+inline constexpr UINT kIdsFolderMissing = 61712;
+
+// The text naming the cause of a failed write (one of the three above), or
+// 0 when the error says nothing the operator could act on.
+UINT WriteFailureCause(platform::ErrorCode code);
 
 }  // namespace fw

@@ -3,11 +3,14 @@
 // send to stop the instrument, the save offers and the mended faults.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cfloat>
 #include <filesystem>
 #include <functional>
 
+#include "data/tests/support/SavedTest.h"
 #include "framework/core/Strings.h"
+#include "platform/Paths.h"
 #include "support/SequencerFakes.h"
 
 namespace {
@@ -19,6 +22,7 @@ bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfin
 class Sequencer : public SequencerFixture {};
 
 TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
+    env.saveLims = 1;
     RunToRecovery();
     EXPECT_TRUE(beam.registered);
     EXPECT_TRUE(window.running);
@@ -31,7 +35,12 @@ TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
 
     StartTesting();
     EXPECT_EQ(doc.GetPointCount(), 1);
-    Ticks(501);
+    Ticks(498);
+    // The bath drifts over the last readings; the very last one is the warmest.
+    for (float t : {-11.8f, -11.7f, -11.5f}) {
+        beam.readings.temperature.m_data = t;
+        Ticks(1);
+    }
     EXPECT_EQ(seq->GetState(), S::kIdle);
     EXPECT_EQ(beam.Sent(), "L2 D L480 D");
     EXPECT_EQ(doc.GetPointCount(), 501);
@@ -48,6 +57,8 @@ TEST_F(Sequencer, DefaultTestRunsToTheSavedFile) {
     EXPECT_EQ(beeps.Beeps(), std::vector<UINT>{fw::BEEP_SIMPLE});
     EXPECT_EQ(doc.m_tempCalibrationDate, 777);
     EXPECT_FLOAT_EQ(doc.m_minTemperature.m_data, -12.0f);
+    EXPECT_FLOAT_EQ(doc.m_maxTemperature.m_data, -11.5f);
+    EXPECT_TRUE(SavedAsInMemory(doc, true));
     EXPECT_TRUE(window.captions.size() >= 3);
     EXPECT_EQ(window.captions.front(), "T1.ryx" + fw::LoadString(632));
 }
@@ -105,7 +116,7 @@ struct PrepCase {
     const char* name;
     std::function<void(SequencerFixture&)> setup;
     std::vector<int> answers;
-    std::vector<UINT> boxIds;  // the first line of each box, by string id
+    std::vector<std::string> boxes;  // each box's whole text; "<dir>" stands for the test's folder
     int updates;
     int finalState;
     int closes;
@@ -119,11 +130,11 @@ public:
         ASSERT_TRUE(seq->StartTest());
         Update(c.updates);
         auto texts = box.Texts();
-        ASSERT_EQ(texts.size(), c.boxIds.size()) << c.name;
+        ASSERT_EQ(texts.size(), c.boxes.size()) << c.name;
         for (size_t i = 0; i < texts.size(); ++i) {
-            std::string first = fw::LoadString(c.boxIds[i]).substr(0, 20);
-            EXPECT_TRUE(texts[i].find(first.substr(0, first.find('%'))) != std::string::npos)
-                << c.name << ": box " << i << " is " << texts[i];
+            std::string expected = c.boxes[i];
+            if (size_t at = expected.find("<dir>"); at != std::string::npos) expected.replace(at, 5, dir);
+            EXPECT_EQ(texts[i], expected) << c.name << ": box " << i;
         }
         EXPECT_EQ(seq->GetState(), c.finalState) << c.name;
         EXPECT_EQ(window.closes, c.closes) << c.name;
@@ -132,38 +143,95 @@ public:
 
 TEST_F(Preparation, ChecksInTheirOrder) {
     auto nothing = [](SequencerFixture&) {};
+    const std::string disk =
+        "There is not enough disk space to perform requested operation.\n\t<dir>\n\tRequired Disk Space = "
+        "20480 bytes\n\tAvailable Disk Space = 100 bytes";
+    const std::string calibration = fw::LoadString(533);
+    const std::string specimen = fw::LoadString(736);
+    const std::string remote = fw::LoadString(504);
+    const std::string contact = fw::LoadString(520);
+    const std::string tolerance =
+        "The temperature is out of tolerance (\u00b1 0.1 \u00b0C).\n\n\tActual Temperature = -11.80 "
+        "\u00b0C\n\tDesired Temperature = -12.00 \u00b0C \n\nSelect 'OK' to continue, 'Cancel' to abort the "
+        "test.";
+    const std::string controlOff =
+        "Temperature control has not been enabled,\nand the temperature is out of tolerance (\u00b1 0.1 "
+        "\u00b0C).\n\n\tActual Temperature = -11.80 \u00b0C\n\tDesired Temperature = -12.00 \u00b0C "
+        "\n\nSelect 'OK' to continue, 'Cancel' to abort the test.";
     const PrepCase cases[] = {
-        {"all well", nothing, {IDOK}, {736}, 1, S::kThicknessStart, 0},
-        {"disk short", [](SequencerFixture& f) { f.env.freeBytes = 100; }, {IDOK}, {137}, 2, S::kIdle, 1},
-        {"uncalibrated, cancel", [](SequencerFixture& f) { f.env.calibrated = false; }, {IDCANCEL}, {533}, 2,
-         S::kIdle, 1},
-        {"uncalibrated, ok", [](SequencerFixture& f) { f.env.calibrated = false; }, {IDOK, IDOK}, {533, 736}, 1,
-         S::kThicknessStart, 0},
+        {"all well", nothing, {IDOK}, {specimen}, 1, S::kThicknessStart, 0},
+        {"disk short", [](SequencerFixture& f) { f.env.freeBytes = 100; }, {IDOK}, {disk}, 2, S::kIdle, 1},
+        {"uncalibrated, cancel",
+         [](SequencerFixture& f) { f.env.calibrated = false; },
+         {IDCANCEL},
+         {calibration},
+         2,
+         S::kIdle,
+         1},
+        {"uncalibrated, ok",
+         [](SequencerFixture& f) { f.env.calibrated = false; },
+         {IDOK, IDOK},
+         {calibration, specimen},
+         1,
+         S::kThicknessStart,
+         0},
         {"temperature off, control on",
-         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.8f; }, {IDCANCEL}, {540}, 2, S::kIdle,
+         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.8f; },
+         {IDCANCEL},
+         {tolerance},
+         2,
+         S::kIdle,
          1},
         {"temperature off, control off",
          [](SequencerFixture& f) {
              f.beam.readings.temperature.m_data = -11.8f;
              f.beam.readings.mode = 0;
          },
-         {IDOK, IDOK}, {543, 736}, 1, S::kThicknessStart, 0},
-        {"temperature just inside", [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.9f; },
-         {IDOK}, {736}, 1, S::kThicknessStart, 0},
+         {IDOK, IDOK},
+         {controlOff, specimen},
+         1,
+         S::kThicknessStart,
+         0},
+        {"temperature just inside",
+         [](SequencerFixture& f) { f.beam.readings.temperature.m_data = -11.9f; },
+         {IDOK},
+         {specimen},
+         1,
+         S::kThicknessStart,
+         0},
         // REMOTE: OK asks again at the next update, without 533 again.
         {"remote off then on",
          [](SequencerFixture& f) {
              f.beam.readings.remote = FALSE;
              f.env.calibrated = false;
          },
-         {IDOK, IDOK}, {533, 504}, 1, S::kPreparation, 0},
-        {"remote cancel", [](SequencerFixture& f) { f.beam.readings.remote = FALSE; }, {IDCANCEL}, {504}, 2,
-         S::kIdle, 1},
-        {"specimen cancel", nothing, {IDCANCEL}, {736}, 2, S::kIdle, 1},
-        {"contact load off, cancel", [](SequencerFixture& f) { f.beam.readings.force.m_data = 50.0f; },
-         {IDOK, IDCANCEL}, {736, 520}, 2, S::kIdle, 1},
-        {"contact load off, retry", [](SequencerFixture& f) { f.beam.readings.force.m_data = 24.9f; },
-         {IDOK, IDOK}, {736, 520}, 1, S::kPreparation, 0},
+         {IDOK, IDOK},
+         {calibration, remote},
+         1,
+         S::kPreparation,
+         0},
+        {"remote cancel",
+         [](SequencerFixture& f) { f.beam.readings.remote = FALSE; },
+         {IDCANCEL},
+         {remote},
+         2,
+         S::kIdle,
+         1},
+        {"specimen cancel", nothing, {IDCANCEL}, {specimen}, 2, S::kIdle, 1},
+        {"contact load off, cancel",
+         [](SequencerFixture& f) { f.beam.readings.force.m_data = 50.0f; },
+         {IDOK, IDCANCEL},
+         {specimen, contact},
+         2,
+         S::kIdle,
+         1},
+        {"contact load off, retry",
+         [](SequencerFixture& f) { f.beam.readings.force.m_data = 24.9f; },
+         {IDOK, IDOK},
+         {specimen, contact},
+         1,
+         S::kPreparation,
+         0},
     };
     for (const PrepCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,17 +327,35 @@ TEST_F(Sequencer, PreloadRefusedFiveTimesGives524) {
     EXPECT_EQ(beeps.Count(), 1u);
 }
 
-TEST_F(Sequencer, PreloadRefusalsDoNotCountAgainstTheRelease) {
-    ASSERT_TRUE(seq->StartTest());
-    box.Answer(IDOK);
-    Update(2);
-    beam.refuse["L"] = 4;
-    Update(6);  // four refusals, then accepted and shown
-    ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
-    EXPECT_EQ(seq->GetStep(), 0);
-    beam.refuse["D"] = 5;  // five refusals are within the seven tries
-    Update(7);
-    EXPECT_EQ(seq->GetState(), S::kReleaseCheck);
+// The step counter is shared: refusals of the preload count towards the
+// release, whose first update then already sends "D", and fewer refusals of
+// "D" are borne.
+TEST_F(Sequencer, PreloadRefusalsCountTowardsTheRelease) {
+    struct Case {
+        int endRefusals;
+        int updates;  // release updates after the preload is shown
+        int state;
+        std::string sent;
+    };
+    for (const Case& c : {Case{0, 1, S::kReleaseCheck, "L2 D"}, Case{2, 3, S::kReleaseCheck, "L2 D"},
+                          Case{3, 3, S::kAbort, "L2 D"}}) {  // the abort's stop sends it
+        SCOPED_TRACE(c.endRefusals);
+        Reset();
+        ASSERT_TRUE(seq->StartTest());
+        box.Answer(IDOK);
+        Update(2);
+        beam.refuse["L"] = 4;
+        Update(6);  // four refusals, then accepted and shown
+        ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
+        EXPECT_EQ(seq->GetStep(), 4);
+        beam.refuse["D"] = c.endRefusals;
+        Update(c.updates);
+        EXPECT_EQ(seq->GetState(), c.state);
+        EXPECT_EQ(beam.Sent(), c.sent);
+        if (c.state == S::kAbort) {
+            EXPECT_EQ(seq->AbortText(), fw::LoadString(516));
+        }
+    }
 }
 
 TEST_F(Sequencer, ReleaseRefusedGives516AndNotReleasedGives528) {
@@ -440,6 +526,29 @@ TEST_F(Sequencer, DamagedOnTheLastTickOfALongTestOffersTheSave) {
     EXPECT_EQ(window.reports, 1);
 }
 
+// Yes at 602 saves the range widened with the reading of the update that
+// asked, and what is saved and exported is what the report shows.
+TEST_F(Sequencer, SavedAbortedTestHasTheRangeOfTheLastReading) {
+    env.saveLims = 1;
+    SetTimes(240, 300, 30);
+    RunToRecovery();
+    StartTesting();
+    Ticks(600);
+    beam.readings.deflection.m_data = 6.0f;  // the beam breaks
+    beam.readings.temperature.m_data = -11.7f;
+    Update();
+    ASSERT_EQ(seq->GetState(), S::kAbort);
+    beam.readings.temperature.m_data = -11.4f;
+    box.Answer({IDOK, IDYES});  // 532, 602
+    Update();
+    EXPECT_EQ(box.Texts().back(), fw::LoadString(602));
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    EXPECT_FLOAT_EQ(doc.m_maxTemperature.m_data, -11.4f);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(SavedAsInMemory(doc, true));
+    EXPECT_EQ(window.closes, 0);
+}
+
 TEST_F(Sequencer, AbortAfterTick500OffersTheSaveAndNoCloses) {
     SetTimes(240, 300, 30);
     RunToRecovery();
@@ -533,6 +642,26 @@ TEST_F(Sequencer, FailedSaveAtTheFinishOffersAnotherName) {
     EXPECT_EQ(doc.GetPathName(), dir + "/T1b.ryx");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(window.advanced, 1);
+}
+
+// The data folder fills during the test: the finish says so, for the test
+// file and for the LIMS file, and offers another name.
+TEST_F(Sequencer, FullDiskAtTheFinishNamesTheCause) {
+    env.saveLims = 1;
+    RunToRecovery();
+    StartTesting();
+    Ticks(500);
+    platform::SetWriteFailureHook([](const std::string&) { return ENOSPC; });
+    box.Answer({IDOK, IDNO, IDOK});  // the save failure, 914, the LIMS failure
+    Ticks(1);
+    platform::SetWriteFailureHook(nullptr);
+    const std::string full = "\n\nThere is no space left on the disk.";
+    ASSERT_EQ(box.Count(), 4u);
+    EXPECT_EQ(box.Texts()[1], fw::LoadString(61698) + full);
+    EXPECT_EQ(box.Texts()[2], fw::FormatString1(914, dir + "/T1.ryx"));
+    EXPECT_EQ(box.Texts()[3], fw::LoadString(411) + full);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/T1.ryx"));
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(Sequencer, FailedSaveDeclinedKeepsTheTestModified) {

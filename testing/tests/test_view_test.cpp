@@ -13,14 +13,16 @@
 #include <fstream>
 #include <memory>
 
+#include "data/ExportText.h"
+#include "framework/core/IdleTasks.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Help.h"
 #include "framework/ui/PainterContext.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
+#include "support/PageRecorder.h"
 #include "support/SequencerFakes.h"
-#include "framework/core/IdleTasks.h"
 #include "testing/CQXRYXTestView.h"
 
 namespace {
@@ -157,7 +159,7 @@ TEST_F(TestView, LiveTestScreenshotAndTheReportRule) {
 
     fw::CmdUI report(ID_VIEW_REPORT);
     view->OnUpdateCommand(report);
-    EXPECT_FALSE(report.IsEnabled());  // never while the test runs
+    EXPECT_FALSE(report.IsEnabled());  // not before the test is complete
     fw::CmdUI abort(ID_TEST_ABORT);
     view->OnUpdateCommand(abort);
     EXPECT_TRUE(abort.IsEnabled());
@@ -171,7 +173,16 @@ TEST_F(TestView, LiveTestScreenshotAndTheReportRule) {
     const QImage shot = main.grab().toImage();
     EXPECT_TRUE(shot.save(QString(RYX_TEST_ARTEFACTS) + "/live-test-view.png"));
 
-    for (int i = 0; i < 201; ++i) Tick();
+    // Complete (point 480 recorded) while the recovery still runs: the
+    // report can be seen.
+    for (int i = 0; i < 190; ++i) Tick();
+    ASSERT_EQ(view->GetState(), TestSequencer::kTesting);
+    ASSERT_TRUE(doc->IsTestComplete());
+    fw::CmdUI complete(ID_VIEW_REPORT);
+    view->OnUpdateCommand(complete);
+    EXPECT_TRUE(complete.IsEnabled());
+
+    for (int i = 0; i < 11; ++i) Tick();
     EXPECT_EQ(view->GetState(), TestSequencer::kIdle);
     EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(station.reports, 1);
@@ -286,6 +297,59 @@ TEST_F(TestView, PrintsThePageWithItsHeaderToAFile) {
     printer.setOutputFileName(QString::fromStdString(pdf));
     ASSERT_TRUE(view->PrintTo(printer));
     EXPECT_GT(std::filesystem::file_size(pdf), 2000u);
+}
+
+// The printed page on a recording printer of 200 x 270 mm (2000 x -2700 in
+// 0.1 mm): margins of 166 and -90, graphs 1666 x -900, the label font's text
+// height th = 38. The header at the top margin in the 50 font, the rule 2 th
+// and the first graph 5 th below it, the second graph two margins below the
+// first, and the three lines above the bottom of the second graph.
+TEST_F(TestView, PrintedPageHeaderRuleGraphsAndLinesAtTheirOffsets) {
+    RunToTesting();
+    for (int i = 0; i < 100; ++i) Tick();
+    PageRecorder printer(200, 270);
+    view->OnDraw(printer);
+    const int marginX = 166, marginY = -90, graphHeight = -900, th = 38;
+
+    const PageRecorder::Text* header = printer.FindStarting(fw::LoadString(147) + "     ");
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->fontHeight, 50);
+    EXPECT_EQ(header->y, marginY);
+    EXPECT_EQ(header->x, (2000 - static_cast<int>(header->text.size()) * 25) / 2);
+    ASSERT_FALSE(printer.lines.empty());
+    EXPECT_EQ(printer.lines[0].from, (fw::Point{marginX, marginY - 2 * th}));
+    EXPECT_EQ(printer.lines[0].to, (fw::Point{2000 - marginX, marginY - 2 * th}));
+
+    // Each graph clips to its area (device units, y down) as it starts, and
+    // its trace then to the plot.
+    ASSERT_EQ(printer.clips.size(), 4u);
+    const int start = marginY - 5 * th;
+    EXPECT_EQ(printer.clips[0].left, marginX);
+    EXPECT_EQ(printer.clips[0].top, -start);
+    EXPECT_EQ(printer.clips[0].bottom - 1, -(start + graphHeight));
+    const int forceTop = start + graphHeight + 2 * marginY;
+    EXPECT_EQ(printer.clips[2].top, -forceTop);
+
+    const int b = forceTop + graphHeight, gap = th * 25 / 100;
+    struct Line {
+        UINT label;
+        std::string value;
+        int y;
+    };
+    for (const Line& l :
+         {Line{455, "T1", b - th}, Line{450, "Binder PG 64-22", b - 2 * th - gap},
+          Line{454, exporttext::LocaleTimeText(doc->m_testTime, "%x"), b - 3 * th - 2 * gap}}) {
+        SCOPED_TRACE(l.label);
+        const PageRecorder::Text* label = printer.Find(fw::LoadString(l.label));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->x, marginX);
+        EXPECT_EQ(label->y, l.y);
+        EXPECT_EQ(label->fontHeight, th);
+        const PageRecorder::Text* value = printer.Find(l.value);
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->x, 3 * marginX);
+        EXPECT_EQ(value->y, l.y);
+    }
 }
 
 TEST_F(TestView, ScrollingKeysMoveTheSmallWindowOverThePage) {

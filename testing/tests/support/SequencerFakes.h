@@ -177,6 +177,8 @@ public:
         env.directory = dir;
         doc.SetPathName(dir + "/T1.ryx", false);
         doc.m_targetTemperature.m_data = -12.0f;
+        doc.m_minTemperature.m_data = 100.0f;  // as a new document starts its range
+        doc.m_maxTemperature.m_data = -100.0f;
         doc.m_beamWidth.m_data = 12.7f;
         doc.m_beamThickness.m_data = 6.35f;
         SetTimes(240, 10, 30);

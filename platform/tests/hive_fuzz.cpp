@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/CodePage.h"
 #include "platform/Hive.h"
 #include "platform/Paths.h"
 
@@ -47,6 +48,31 @@ struct RemoveFolder {
 
 const std::string kSavedKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Fuzz";
 
+// Text that the file's UTF-16 carries as it is: whole UTF-8 characters, no NUL.
+bool Carried(const std::string& text) {
+    std::string again;
+    size_t pos = 0;
+    while (pos < text.size()) platform::AppendUtf8(again, platform::DecodeUtf8(text, pos));
+    return again == text && text.find('\0') == std::string::npos;
+}
+
+// The input read as one value to write: a type byte, the name up to a NUL,
+// then the data.
+bool AsValue(const uint8_t* data, size_t size, std::string& name, platform::RegValue& value) {
+    if (size < 2) return false;
+    static const uint32_t kTypes[] = {platform::kRegSz, platform::kRegBinary, platform::kRegDword,
+                                      platform::kRegMultiSz, platform::kRegExpandSz};
+    value.type = kTypes[data[0] % 5];
+    const std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const size_t nul = rest.find('\0');
+    name = rest.substr(0, nul);
+    value.data = nul == std::string::npos ? "" : rest.substr(nul + 1);
+    if (value.type == platform::kRegDword) value.data.resize(4, '\0');
+    // A name is one line of the file; a text value is UTF-16 there.
+    if (!Carried(name) || name.find_first_of("\r\n") != std::string::npos) return false;
+    return value.type != platform::kRegSz || Carried(value.data);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -75,9 +101,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (loaded.QueryValue(e.key, e.name, v) != 0) __builtin_trap();
     }
 
-    // Save: one value written, the whole hive saved with it.
-    const platform::RegValue saved{platform::kRegSz, "saved"};
-    if (loaded.SetValue(kSavedKey, "Value", saved) != 0) __builtin_trap();
+    // Save: one value written (the input's own, where it reads as one), the
+    // whole hive saved with it.
+    std::string name = "Value";
+    platform::RegValue saved{platform::kRegSz, "saved"};
+    std::string fuzzedName;
+    platform::RegValue fuzzedValue;
+    if (AsValue(data, size, fuzzedName, fuzzedValue)) {
+        name = fuzzedName;
+        saved = fuzzedValue;
+    }
+    if (loaded.SetValue(kSavedKey, name, saved) != 0) __builtin_trap();
     const std::string before = loaded.ExportText();
 
     // Re-read: a fresh reader finds the save whole, without a problem, and
@@ -87,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!platform::hive_format::Parse(file).problems.empty()) __builtin_trap();
     platform::Hive reread(path);
     platform::RegValue v;
-    if (reread.QueryValue(kSavedKey, "Value", v) != 0 || !(v == saved)) __builtin_trap();
+    if (reread.QueryValue(kSavedKey, name, v) != 0 || !(v == saved)) __builtin_trap();
     if (reread.ExportText() != before) __builtin_trap();
     Empty(Folder());
     return 0;

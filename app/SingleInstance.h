@@ -4,13 +4,23 @@
 // one finds it there, asks it to come forward (handing over the files it was
 // asked to open) and ends. A socket left behind by a crash answers nobody
 // and is removed.
+//
+// Any local process of the user may connect: a connection whose request is
+// malformed or larger than a request can be is dropped at once, one that has
+// not sent a whole request within its time on the station's clock is
+// dropped then, and only a few are read at a time.
 #include <QObject>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/RaiseRequest.h"
+
 class QLocalServer;
+class QLocalSocket;
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -30,14 +40,28 @@ public:
     void SetRaiseHandler(RaiseHandler handler) { m_onRaise = std::move(handler); }
     bool IsListening() const;
     const std::string& Name() const { return m_name; }
+    // Connections whose request is still being read.
+    size_t PendingConnections() const;
 
 signals:
     void raiseRequested();
 
 private:
+    struct Pending {
+        QLocalSocket* socket = nullptr;
+        raise_request::Parser parser;
+    };
+    class Deadlines;
+
     void OnConnection();
+    void Read(uintptr_t id);
+    void Forget(uintptr_t id);  // read no more from it
+    void Drop(uintptr_t id);    // and close it
 
     std::unique_ptr<QLocalServer> m_server;
     std::string m_name;
     RaiseHandler m_onRaise;
+    std::map<uintptr_t, Pending> m_pending;  // by deadline timer id
+    std::unique_ptr<Deadlines> m_deadlines;
+    uintptr_t m_lastTimer = 0;
 };

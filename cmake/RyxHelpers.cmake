@@ -62,6 +62,26 @@ function(ryx_add_fuzzer name)
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
 endfunction()
 
+# ryx_plain_part(<prefix> SOURCES ... [LIBS ...])
+# The part of a windowed folder that needs no Qt, built in every build (the
+# fuzz build too, which has no windowed layers): the library
+# ryx_<prefix>_plain of the named sources (file names in the folder), and the
+# folder's fuzz harnesses, each linked with that library alone, so that they
+# run under libFuzzer as well. Called before the folder's own ryx_folder,
+# which then leaves these sources and harnesses out and links the plain
+# library into ryx_<prefix>.
+function(ryx_plain_part prefix)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  list(TRANSFORM A_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  ryx_add_library(ryx_${prefix}_plain SOURCES ${A_SOURCES} LIBS ${A_LIBS})
+  file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_fuzz.cpp)
+  foreach(src IN LISTS fuzz_sources)
+    get_filename_component(fname ${src} NAME_WE)
+    ryx_add_fuzzer(${fname} SOURCES ${src} LIBS ryx_${prefix}_plain)
+  endforeach()
+  set_property(DIRECTORY PROPERTY RYX_PLAIN_SOURCES ${A_SOURCES})
+endfunction()
+
 # ryx_folder(<prefix> [LIBS ...] [TEST_LIBS ...] [TEST_LABELS ...])
 # The usual shape of a folder: a library ryx_<prefix> from its *.cpp, one test
 # program <prefix>_tests from tests/*_test.cpp, one fuzz harness per
@@ -74,6 +94,13 @@ function(ryx_folder prefix)
   file(GLOB test_support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/support/*.cpp)
   file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_fuzz.cpp)
   file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*_bench.cpp)
+  if(TARGET ryx_${prefix}_plain)
+    # ryx_plain_part has made these.
+    get_property(plain_sources DIRECTORY PROPERTY RYX_PLAIN_SOURCES)
+    list(REMOVE_ITEM lib_sources ${plain_sources})
+    list(PREPEND A_LIBS ryx_${prefix}_plain)
+    set(fuzz_sources "")
+  endif()
   if(lib_sources)
     ryx_add_library(ryx_${prefix} SOURCES ${lib_sources} LIBS ${A_LIBS})
     set(self ryx_${prefix})

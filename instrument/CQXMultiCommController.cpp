@@ -104,12 +104,24 @@ BOOL CQXMultiCommController::AddClient(CQXMultiCommClient* client, BOOL urgent) 
 BOOL CQXMultiCommController::RemoveClient(CQXMultiCommClient* client) {
     if (client == nullptr) return FALSE;
     std::unique_lock lock(m_queueLock);
-    const size_t before = m_queue.size();
-    m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), client), m_queue.end());
-    const bool removed = m_queue.size() != before;
+    // The head is the client in service or, when none is, the first one
+    // waiting: the service takes it, so it stays and is served. Entries
+    // further back are taken out.
+    const bool headWaiting = m_inService == nullptr && !m_queue.empty() && m_queue.front() == client;
+    const auto rest = headWaiting ? m_queue.begin() + 1 : m_queue.begin();
+    const auto kept = std::remove(rest, m_queue.end(), client);
+    const bool removed = kept != m_queue.end();
+    m_queue.erase(kept, m_queue.end());
     if (m_inService == client) WaitIdle(lock);
     client->m_queued = m_inService == client || InQueue(client);
-    return removed ? TRUE : FALSE;
+    return removed && !client->m_queued ? TRUE : FALSE;
+}
+
+void CQXMultiCommController::Forget(CQXMultiCommClient* client) {
+    std::unique_lock lock(m_queueLock);
+    m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), client), m_queue.end());
+    if (m_inService == client) WaitIdle(lock);
+    client->m_queued = false;
 }
 
 void CQXMultiCommController::OnPoll() {
@@ -169,7 +181,11 @@ bool CQXMultiCommController::HasOpenPort() {
 }
 
 CQXMultiCommClient::~CQXMultiCommClient() {
-    if (m_queued) Cancel();
+    // Cancel leaves a waiting head client queued, to be served; a client
+    // that goes must leave the queue wherever it is, or the service would
+    // run a client that no longer exists.
+    if (!m_queued) return;
+    if (CQXMultiCommController* controller = m_controller.load()) controller->Forget(this);
 }
 
 BOOL CQXMultiCommClient::ClearController() {

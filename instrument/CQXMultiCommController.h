@@ -44,9 +44,10 @@ public:
     // cannot take it. From the service thread an urgent client does not
     // wait (it would wait for itself).
     BOOL AddClient(CQXMultiCommClient* client, BOOL urgent);
-    // Takes every queued entry of the client out of the queue; a client in
-    // service is waited for (it is served, not removed). TRUE when an entry
-    // was removed before it was served.
+    // Takes the client's queued entries out of the queue, except at the
+    // head: a client in service is waited for, and the first waiting client
+    // while none is in service stays (both are served, not removed). TRUE
+    // when the client was removed and will not be served.
     BOOL RemoveClient(CQXMultiCommClient* client);
 
     // What tests and diagnostics look at.
@@ -69,6 +70,9 @@ private:
     // (at once on the service thread).
     void WaitIdle(std::unique_lock<std::mutex>& lock);
     bool InQueue(const CQXMultiCommClient* client) const;  // under the queue lock
+    // For a client that is being destroyed: out of the queue wherever it is,
+    // a service in progress waited out.
+    void Forget(CQXMultiCommClient* client);
 
     std::deque<CQXMultiCommClient*> m_queue;  // waiting clients; the one in service is not in it
     std::unique_ptr<CQXCommPort> m_port;      // set once, under the queue lock
@@ -110,9 +114,9 @@ public:
     // controller's AddClient. Returns whether the client is queued (FALSE
     // without a controller).
     BOOL Queue(intptr_t argument, BOOL urgent);
-    // TRUE when not queued. Else takes the client out of the queue (waiting
-    // out a service in progress) and returns whether it was removed before
-    // it was served. Afterwards the client is not queued.
+    // TRUE when not queued. Else the controller's RemoveClient: a client
+    // further back leaves the queue (TRUE); the client in service is waited
+    // out, and the first waiting client stays queued and is served (FALSE).
     BOOL Cancel();
     // Queued or in service.
     BOOL IsQueued() const { return m_queued.load() ? TRUE : FALSE; }

@@ -34,7 +34,6 @@ bool CQXTimer::StartThread() {
         std::lock_guard lock(m_mutex);
         m_stop = false;
         m_paused = false;
-        m_restart = false;
     }
     try {
         m_thread = std::thread([this] { ThreadProc(); });
@@ -80,7 +79,6 @@ void CQXTimer::Resume() {
             std::lock_guard lock(m_mutex);
             if (!m_paused) return;
             m_paused = false;
-            m_restart = true;
         }
         m_wake->Wake();
     } else if (!fw::WindowTimers().SetTimer(m_window, m_timerId, m_interval)) {
@@ -103,13 +101,11 @@ void CQXTimer::ThreadProc() {
             std::lock_guard lock(m_mutex);
             stop = m_stop;
             paused = m_paused;
-            if (m_restart) {
-                m_restart = false;
-                start = m_clock.Now();
-            }
         }
         if (stop) break;
         if (paused) {
+            // The interval goes on counting meanwhile: one that ran out
+            // during the pause ticks as soon as the timer is resumed.
             m_wake->Wait(ThreadWait::kInfinite);
             continue;
         }

@@ -4,9 +4,11 @@
 //
 // Thread mode: the thread sleeps on a condition variable until the interval
 // has passed on the clock, posts WM_TIMER, and starts the next interval;
-// Stop, Pause and Resume wake it at once. A paused timer's next interval
-// starts when it is resumed, in both modes. Not thread-safe itself: one
-// owner calls Start, Stop, Pause and Resume.
+// Stop, Pause and Resume wake it at once. A paused thread keeps its
+// interval's start, as a suspended thread would: an interval that ran out
+// during the pause ticks at once on Resume. A window timer set again on
+// Resume starts a new interval. Not thread-safe itself: one owner calls
+// Start, Stop, Pause and Resume.
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -58,5 +60,4 @@ private:
     std::mutex m_mutex;
     bool m_stop = false;
     bool m_paused = false;
-    bool m_restart = false;  // the next interval starts now
 };

@@ -24,5 +24,17 @@ if command -v clang++ >/dev/null; then
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DRYX_FUZZ=ON -DRYX_BUILD_UI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build-fuzz -j"$jobs"
+  # Every harness in the tree runs here; one that this build does not make
+  # (it needs the windowed layers) is an error, not a quiet skip.
+  registered=$(ctest --test-dir build-fuzz -N -L fuzz | sed -n 's/^ *Test *#[0-9]*: //p')
+  missing=""
+  for src in $(find . -path './build*' -prune -o -path '*/tests/*_fuzz.cpp' -print); do
+    name=$(basename "$src" .cpp)
+    grep -qx "$name" <<<"$registered" || missing="$missing $name"
+  done
+  if [ -n "$missing" ]; then
+    echo "fuzz harnesses not built under libFuzzer:$missing" >&2
+    exit 1
+  fi
   ctest --test-dir build-fuzz -j"$jobs" --output-on-failure --no-tests=error -L fuzz
 fi

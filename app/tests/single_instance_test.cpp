@@ -3,13 +3,22 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <thread>
 
+#include "app/RaiseRequest.h"
 #include "app/SingleInstance.h"
 #include "app/tests/support/AppTestEnvironment.h"
+#include "framework/ui/Window.h"
+#include "platform/Clock.h"
 
 namespace {
 
@@ -29,11 +38,13 @@ TEST(SingleInstance, SecondClaimRaisesTheFirstAndHandsOverItsFiles) {
     // The second instance blocks on its request, so it runs on a thread of
     // its own while the first one's loop answers.
     bool secondRuns = true;
+    std::atomic<bool> secondEnded{false};
     std::thread second([&] {
         SingleInstance s;
         secondRuns = s.Claim("RaiseClass", {"/data/T1.RYX"});
+        secondEnded = true;
     });
-    EXPECT_TRUE(apptest::App().RunUntil([&] { return raised > 0; }));
+    EXPECT_TRUE(apptest::App().RunUntil([&] { return raised > 0 && secondEnded; }));
     second.join();
     EXPECT_FALSE(secondRuns);
     EXPECT_EQ(raised, 1);
@@ -78,6 +89,135 @@ TEST(SingleInstance, StaleSocketOfACrashedStationIsRemoved) {
     SingleInstance s;
     EXPECT_TRUE(s.Claim("StaleClass"));
     EXPECT_TRUE(s.IsListening());
+}
+
+// Something else on the user's account connects to the station's socket.
+class Stranger {
+public:
+    explicit Stranger(const SingleInstance& station) {
+        m_socket->connectToServer(QString::fromStdString(station.Name()));
+    }
+    void Send(const std::string& bytes) { m_socket->write(bytes.data(), static_cast<qint64>(bytes.size())); }
+    bool Connected() const { return m_socket->state() == QLocalSocket::ConnectedState; }
+    // Until the station has hung up (or the safety net of the loop ran out).
+    bool WaitDropped() {
+        return apptest::App().RunUntil([&] { return m_socket->state() == QLocalSocket::UnconnectedState; });
+    }
+
+private:
+    std::unique_ptr<QLocalSocket> m_socket = std::make_unique<QLocalSocket>();
+};
+
+// The first instance, on the station's clock, counting what it was asked.
+class GuardedInstance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetDefaultClock(&clock);
+        ASSERT_TRUE(station.Claim(className));
+        station.SetRaiseHandler([&](const std::vector<std::string>& files) {
+            ++raised;
+            handed = files;
+        });
+    }
+    void TearDown() override { platform::SetDefaultClock(nullptr); }
+
+    // A later start, as a second process makes it; the station must answer it.
+    void ExpectAGoodStartIsAnswered() {
+        const int before = raised;
+        bool secondRuns = true;
+        std::atomic<bool> secondEnded{false};
+        std::thread second([&] {
+            SingleInstance s;
+            secondRuns = s.Claim(className, {"/data/T2.RYX", "/data/T3.RYX"});
+            secondEnded = true;
+        });
+        // The loop runs on until the answer has reached the second start.
+        EXPECT_TRUE(apptest::App().RunUntil([&] { return raised > before && secondEnded; }));
+        second.join();
+        EXPECT_FALSE(secondRuns);
+        EXPECT_EQ(raised, before + 1);
+        EXPECT_EQ(handed, (std::vector<std::string>{"/data/T2.RYX", "/data/T3.RYX"}));
+    }
+    // Lets the station's window timers see the clock as it now is.
+    void DeliverTimers() {
+        fw::CheckWindowTimers();
+        QCoreApplication::sendPostedEvents();
+        apptest::App().PumpOnce(false);
+    }
+
+    platform::ManualClock clock{5000};
+    std::string className = "GuardClass";
+    SingleInstance station;
+    int raised = 0;
+    std::vector<std::string> handed;
+};
+
+TEST_F(GuardedInstance, AMalformedOrOversizedRequestIsDroppedAtOnce) {
+    std::string longLines = "RAISE\n";
+    while (longLines.size() <= raise_request::kMaxRequestBytes)
+        longLines += "/data/" + std::string(90, 'a') + "\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"not a raise", "HELLO\n\n"},
+        {"a raise in other case", "raise\n\n"},
+        {"no header", "\n\n"},
+        {"a NUL in a file", std::string("RAISE\n/data/T\0.RYX\n\n", 20)},
+        {"one line longer than any path", "RAISE\n/" + std::string(raise_request::kMaxLineBytes, 'x')},
+        {"more files than a request holds, never ended", longLines},
+        {"a megabyte without a line end", "RAISE\n" + std::string(1 << 20, 'y')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Stranger stranger(station);
+        stranger.Send(c.bytes);
+        EXPECT_TRUE(stranger.WaitDropped());
+        EXPECT_EQ(station.PendingConnections(), 0u);
+    }
+    EXPECT_EQ(raised, 0);
+    ExpectAGoodStartIsAnswered();
+}
+
+TEST_F(GuardedInstance, ASilentConnectionIsDroppedAfterItsTimeAndBlocksNobody) {
+    Stranger silent(station);
+    Stranger halfway(station);
+    halfway.Send("RAISE\n/data/T1.RYX\n");  // and then nothing
+    ASSERT_TRUE(apptest::App().RunUntil([&] { return station.PendingConnections() == 2; }));
+    // Meanwhile a start is answered.
+    ExpectAGoodStartIsAnswered();
+    clock.Advance(4999);
+    DeliverTimers();
+    EXPECT_TRUE(silent.Connected());
+    EXPECT_TRUE(halfway.Connected());
+    clock.Advance(1);
+    DeliverTimers();
+    EXPECT_TRUE(silent.WaitDropped());
+    EXPECT_TRUE(halfway.WaitDropped());
+    EXPECT_EQ(station.PendingConnections(), 0u);
+    EXPECT_EQ(raised, 1);  // the half request opened nothing
+    ExpectAGoodStartIsAnswered();
+}
+
+TEST(RaiseRequest, CarriesWhatALineCanAndStopsAtTheBound) {
+    size_t handed = 0;
+    const std::string longest(raise_request::kMaxLineBytes, 'p');
+    const std::vector<std::string> files = {"/a b/T1.RYX", "", "/x\ny", longest, longest + "q", "/z"};
+    const std::string request = raise_request::Build(files, &handed);
+    EXPECT_EQ(handed, 3u);
+    raise_request::Parser parser;
+    EXPECT_EQ(parser.Feed(request), raise_request::Parser::State::Complete);
+    EXPECT_EQ(parser.Files(), (std::vector<std::string>{"/a b/T1.RYX", longest, "/z"}));
+
+    // As many longest paths as fit: the request is at most the bound, and the
+    // parser takes it.
+    const std::vector<std::string> many(100, longest);
+    const std::string full = raise_request::Build(many, &handed);
+    EXPECT_LE(full.size(), raise_request::kMaxRequestBytes);
+    EXPECT_EQ(handed, (raise_request::kMaxRequestBytes - 7) / (longest.size() + 1));
+    raise_request::Parser big;
+    EXPECT_EQ(big.Feed(full), raise_request::Parser::State::Complete);
+    EXPECT_EQ(big.Files().size(), handed);
 }
 
 }  // namespace

@@ -240,19 +240,27 @@ TEST_F(ControllerTest, AnUrgentClientOnAnIdleControllerDoesNotWait) {
     EXPECT_EQ(Runs(), (std::vector<std::string>{"run a", "run u"}));
 }
 
-TEST_F(ControllerTest, AClientAtTheHeadThatIsNotServedIsRemoved) {
+TEST_F(ControllerTest, AClientFirstInTheQueueStaysQueuedOnCancelAndIsServed) {
     // No port yet: nothing is served, and the first client stays at the head.
     auto a = NewClient("a");
     auto b = NewClient("b");
+    auto c = NewClient("c");
     ASSERT_TRUE(a->Queue(0, FALSE));
     ASSERT_TRUE(b->Queue(0, FALSE));
-    EXPECT_TRUE(a->Cancel());
-    EXPECT_FALSE(a->IsQueued());
-    EXPECT_EQ(controller->QueueLength(), 1u);
-    EXPECT_FALSE(controller->RemoveClient(a.get()));  // not there any more
+    ASSERT_TRUE(c->Queue(0, FALSE));
+    // The service takes the head: it is not removed, and says so.
+    EXPECT_FALSE(a->Cancel());
+    EXPECT_TRUE(a->IsQueued());
+    EXPECT_FALSE(controller->RemoveClient(a.get()));
+    // Further back a client is removed.
+    EXPECT_TRUE(c->Cancel());
+    EXPECT_FALSE(c->IsQueued());
+    EXPECT_EQ(controller->QueueLength(), 2u);
     Open();
     Settle();
-    EXPECT_EQ(Runs(), (std::vector<std::string>{"run b"}));
+    EXPECT_EQ(Runs(), (std::vector<std::string>{"run a", "run b"}));
+    EXPECT_FALSE(a->IsQueued());
+    EXPECT_TRUE(a->Cancel());  // served: nothing left to cancel
 }
 
 TEST_F(ControllerTest, AQueuedClientBehindTheServiceIsRemoved) {
@@ -294,18 +302,21 @@ TEST_F(ControllerTest, CancellingTheClientInServiceWaitsForItAndLeavesItNotQueue
     EXPECT_FALSE(a->IsQueued());
 }
 
-TEST_F(ControllerTest, AClientQueuedTwiceIsRemovedEverywhere) {
-    // Twice in the queue, not served.
+TEST_F(ControllerTest, AClientQueuedTwiceLeavesTheQueueBehindTheHead) {
+    // Twice in the queue, not served: the entry at the head stays.
     auto a = NewClient("a");
     ASSERT_TRUE(controller->AddClient(a.get(), FALSE));
     ASSERT_TRUE(controller->AddClient(a.get(), FALSE));
     EXPECT_EQ(controller->QueueLength(), 2u);
-    EXPECT_TRUE(a->Cancel());
-    EXPECT_EQ(controller->QueueLength(), 0u);
+    EXPECT_FALSE(a->Cancel());
+    EXPECT_EQ(controller->QueueLength(), 1u);
+    EXPECT_TRUE(a->IsQueued());
+    Open();
+    Settle();
+    EXPECT_EQ(Runs(), (std::vector<std::string>{"run a"}));
     EXPECT_FALSE(a->IsQueued());
 
     // In service and queued again behind it.
-    Open();
     Gate gate;
     a->gate = &gate;
     ASSERT_TRUE(a->Queue(0, FALSE));
@@ -319,7 +330,7 @@ TEST_F(ControllerTest, AClientQueuedTwiceIsRemovedEverywhere) {
     EXPECT_TRUE(cancel.get());  // the second entry never ran
     EXPECT_FALSE(a->IsQueued());
     Settle();
-    EXPECT_EQ(Runs(), (std::vector<std::string>{"run a"}));
+    EXPECT_EQ(Runs(), (std::vector<std::string>{"run a", "run a"}));
 }
 
 TEST_F(ControllerTest, AClientQueuedTwiceStaysQueuedAfterItsFirstService) {
@@ -366,12 +377,15 @@ TEST_F(ControllerTest, TheControllerOfAQueuedClientCannotChange) {
     Client lone(journal, "lone");
     EXPECT_FALSE(lone.Queue(0, FALSE));  // no controller
     EXPECT_TRUE(lone.Cancel());
+    // Behind another client, so that a cancel takes it out (the head stays).
+    auto first = NewClient("first");
+    ASSERT_TRUE(first->Queue(0, FALSE));
     auto a = NewClient("a");
     ASSERT_TRUE(a->Queue(0, FALSE));
     EXPECT_FALSE(a->ClearController());
     EXPECT_FALSE(a->SetController(nullptr));
     EXPECT_TRUE(a->Queue(0, FALSE));  // already queued: prepared once
-    EXPECT_EQ(controller->QueueLength(), 1u);
+    EXPECT_EQ(controller->QueueLength(), 2u);
     ASSERT_TRUE(a->Cancel());
     EXPECT_TRUE(a->ClearController());
     EXPECT_FALSE(a->Queue(0, FALSE));
@@ -381,6 +395,8 @@ TEST_F(ControllerTest, TheControllerOfAQueuedClientCannotChange) {
 }
 
 TEST_F(ControllerTest, AClientDestroyedWhileQueuedLeavesTheQueue) {
+    // Even from the head, where a cancel leaves it queued: the service must
+    // never run a client that has gone.
     auto a = NewClient("a");
     auto b = NewClient("b");
     ASSERT_TRUE(a->Queue(0, FALSE));

@@ -95,7 +95,7 @@ TEST_F(TimerTest, TheThreadTicksOncePerIntervalOnTheClock) {
     EXPECT_TRUE(timers.Calls().empty());  // no window timer asked for
 }
 
-TEST_F(TimerTest, PauseStopsTheTicksAndResumeStartsANewInterval) {
+TEST_F(TimerTest, APausedThreadKeepsItsIntervalAndTicksAtOnceWhenItRanOut) {
     CQXTimer timer(window, kTimerId, clock);
     timer.Start(100, 0);
     Settle();
@@ -105,21 +105,44 @@ TEST_F(TimerTest, PauseStopsTheTicksAndResumeStartsANewInterval) {
     Settle();
     clock.Advance(1000);
     Settle();
-    EXPECT_EQ(Ticks(), 0u);
-    timer.Pause();  // twice is once
+    EXPECT_EQ(Ticks(), 0u);  // no tick while paused
+    timer.Pause();           // twice is once
+    // The interval ran out during the pause: one tick on resume, then the
+    // next interval counts from that tick.
     timer.Resume();
     Settle();
+    EXPECT_EQ(Ticks(), 1u);
     clock.Advance(99);
+    Settle();
+    EXPECT_EQ(Ticks(), 1u);
+    clock.Advance(1);
+    Settle();
+    EXPECT_EQ(Ticks(), 2u);
+    timer.Resume();  // not paused: nothing changes
+    Settle();
+    clock.Advance(100);
+    Settle();
+    EXPECT_EQ(Ticks(), 3u);
+}
+
+TEST_F(TimerTest, AShortPauseLeavesTheTickWhereItWas) {
+    CQXTimer timer(window, kTimerId, clock);
+    timer.Start(100, 0);
+    Settle();
+    clock.Advance(30);
+    Settle();
+    timer.Pause();
+    Settle();
+    clock.Advance(40);
+    Settle();
+    timer.Resume();
+    Settle();
+    clock.Advance(29);  // 99 since the start
     Settle();
     EXPECT_EQ(Ticks(), 0u);
     clock.Advance(1);
     Settle();
     EXPECT_EQ(Ticks(), 1u);
-    timer.Resume();  // not paused: nothing changes
-    Settle();
-    clock.Advance(100);
-    Settle();
-    EXPECT_EQ(Ticks(), 2u);
 }
 
 TEST_F(TimerTest, StopEndsTheThreadWithoutWaitingOutItsInterval) {

@@ -105,16 +105,20 @@ BOOL CQXMultiCommController::RemoveClient(CQXMultiCommClient* client) {
     if (client == nullptr) return FALSE;
     std::unique_lock lock(m_queueLock);
     // The head is the client in service or, when none is, the first one
-    // waiting: the service takes it, so it stays and is served. Entries
-    // further back are taken out.
-    const bool headWaiting = m_inService == nullptr && !m_queue.empty() && m_queue.front() == client;
-    const auto rest = headWaiting ? m_queue.begin() + 1 : m_queue.begin();
-    const auto kept = std::remove(rest, m_queue.end(), client);
-    const bool removed = kept != m_queue.end();
-    m_queue.erase(kept, m_queue.end());
-    if (m_inService == client) WaitIdle(lock);
+    // waiting: the service takes it, so it stays, is served, and the call
+    // waits until no client is in service. An entry further back is taken
+    // out (the first one found).
+    const bool atHead = m_inService != nullptr ? m_inService == client
+                                               : !m_queue.empty() && m_queue.front() == client;
+    bool removed = false;
+    if (atHead) {
+        WaitIdle(lock);
+    } else if (const auto found = std::find(m_queue.begin(), m_queue.end(), client); found != m_queue.end()) {
+        m_queue.erase(found);
+        removed = true;
+    }
     client->m_queued = m_inService == client || InQueue(client);
-    return removed && !client->m_queued ? TRUE : FALSE;
+    return removed ? TRUE : FALSE;
 }
 
 void CQXMultiCommController::Forget(CQXMultiCommClient* client) {

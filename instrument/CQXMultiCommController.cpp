@@ -108,8 +108,8 @@ BOOL CQXMultiCommController::RemoveClient(CQXMultiCommClient* client) {
     // waiting: the service takes it, so it stays, is served, and the call
     // waits until no client is in service. An entry further back is taken
     // out (the first one found).
-    const bool atHead = m_inService != nullptr ? m_inService == client
-                                               : !m_queue.empty() && m_queue.front() == client;
+    const bool atHead =
+        m_inService != nullptr ? m_inService == client : !m_queue.empty() && m_queue.front() == client;
     bool removed = false;
     if (atHead) {
         WaitIdle(lock);

@@ -487,7 +487,8 @@ const char* const kCoefficientLabels[3] = {"A0", "A1", "A2"};
 void CPageOneModel::Load(PageControls& c) {
     std::string id, serial;
     if (theRegistry.GetEquipmentRYX(id)) m_defaulted = true;
-    if (theRegistry.GetEquipmentThermistor(serial)) m_defaulted = true;
+    m_serialStored = theRegistry.GetEquipmentThermistor(serial) == 0;
+    if (!m_serialStored) m_defaulted = true;
     c.SetText(kApparatusId, Trim(id));
     c.SetText(kSerialNumber, Trim(serial));
     for (int i = 0; i < 3; ++i) {
@@ -522,7 +523,9 @@ bool CPageOneModel::Check(PageControls& c) {
     if (m_id.empty()) return Missing();
     m_changed = false;
     m_clearOffsets = false;
-    if (!m_probe) return true;
+    if (!m_probe) return UseProbeDefaults();
+    m_writeSerial = true;
+    for (bool& w : m_write) w = true;
     m_serial = FirstChars(Trim(c.GetText(kSerialNumber)), 15);
     std::string texts[3];
     for (int i = 0; i < 3; ++i) texts[i] = Trim(c.GetText(kCoefficientIds[i]));
@@ -544,12 +547,27 @@ bool CPageOneModel::Check(PageControls& c) {
     return true;
 }
 
-unsigned CPageOneModel::Write() {
-    if (m_probe) {
-        for (int i = 0; i < 3; ++i)
-            if (unsigned e = (theRegistry.*kCoefficientSet[i])(m_entered[i])) return e;
-        if (unsigned e = theRegistry.SetEquipmentThermistor(m_serial)) return e;
+bool CPageOneModel::UseProbeDefaults() {
+    // Firmware 2 and later measure the bath themselves and the probe's fields
+    // are hidden; the start-up still wants the coefficients stored. What is
+    // missing gets the placeholder ("1111", 1.0); what is stored stays as it
+    // is, so that no temperature offsets are voided.
+    m_writeSerial = !m_serialStored;
+    m_serial = "1111";
+    for (int i = 0; i < 3; ++i) {
+        m_write[i] = !m_stored[i];
+        m_entered[i] = m_stored[i] ? *m_stored[i] : 1.0;
+        if (m_write[i]) m_changed = true;
     }
+    return true;
+}
+
+unsigned CPageOneModel::Write() {
+    for (int i = 0; i < 3; ++i)
+        if (m_write[i])
+            if (unsigned e = (theRegistry.*kCoefficientSet[i])(m_entered[i])) return e;
+    if (m_writeSerial)
+        if (unsigned e = theRegistry.SetEquipmentThermistor(m_serial)) return e;
     if (unsigned e = theRegistry.SetEquipmentRYX(m_id)) return e;
     if (m_clearOffsets) {
         static const char kNone = 0;

@@ -339,11 +339,17 @@ public:
     double m_entered[3] = {0, 0, 0};
 
 private:
+    // OK with the probe hidden.
+    bool UseProbeDefaults();
+
     SetupInstrument& m_beam;
     bool m_probe = true;
     std::optional<double> m_stored[3];  // as stored at load, whatever the range
+    bool m_serialStored = false;
     std::string m_shown[3];
     std::string m_id, m_serial;
+    bool m_write[3] = {false, false, false};  // the coefficients written at OK
+    bool m_writeSerial = false;
     bool m_changed = false;  // a coefficient differs from the loaded one
     bool m_clearOffsets = false;
 };

@@ -45,8 +45,13 @@ protected:
         EXPECT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
     }
 
-    // Every setting a complete setup has.
-    void StoreCompleteSetup() {
+    // Every setting a complete setup has (probe: which of the probe's S/N,
+    // A0, A1 and A3 are among them).
+    struct Probe {
+        bool serial, a0, a1, a3;
+    };
+    void StoreCompleteSetup() { StoreCompleteSetup(Probe{true, true, true, true}); }
+    void StoreCompleteSetup(Probe probe) {
         ASSERT_EQ(theRegistry.SetTestBath(-12), 0u);
         ASSERT_EQ(theRegistry.SetGageBlockTop(16.011), 0u);
         ASSERT_EQ(theRegistry.SetGageBlockRed(15.002), 0u);
@@ -60,10 +65,18 @@ protected:
         ASSERT_EQ(theRegistry.SetGraphsForce(500), 0u);
         ASSERT_EQ(theRegistry.SetForceResolution(1), 0u);
         ASSERT_EQ(theRegistry.SetEquipmentRYX("RYX-0042"), 0u);
-        ASSERT_EQ(theRegistry.SetEquipmentThermistor("T-7"), 0u);
-        ASSERT_EQ(theRegistry.SetTemperatureA0(1.2345678901234e-3), 0u);
-        ASSERT_EQ(theRegistry.SetTemperatureA1(2.3456e-4), 0u);
-        ASSERT_EQ(theRegistry.SetTemperatureA3(8.7e-08), 0u);
+        if (probe.serial) {
+            ASSERT_EQ(theRegistry.SetEquipmentThermistor("T-7"), 0u);
+        }
+        if (probe.a0) {
+            ASSERT_EQ(theRegistry.SetTemperatureA0(1.2345678901234e-3), 0u);
+        }
+        if (probe.a1) {
+            ASSERT_EQ(theRegistry.SetTemperatureA1(2.3456e-4), 0u);
+        }
+        if (probe.a3) {
+            ASSERT_EQ(theRegistry.SetTemperatureA3(8.7e-08), 0u);
+        }
         ASSERT_EQ(theRegistry.SetTestDirectory(data), 0u);
         ASSERT_EQ(theRegistry.SetBeamDimensionsThinThickness(1.25), 0u);
         ASSERT_EQ(theRegistry.SetBeamDimensionsThinWidth(12.7), 0u);
@@ -332,6 +345,49 @@ TEST_F(SetupPagesTest, FirmwareTwoHidesTheProbeAndWritesNothingForIt) {
     EXPECT_EQ(beam.reloads, 0);
     ASSERT_EQ(theRegistry.GetEquipmentRYX(s), 0u);
     EXPECT_EQ(s, "RYX-9");
+}
+
+// The probe hidden: each value that is missing gets its placeholder, each
+// stored one stays, and the offsets of the stored equation stay with it.
+TEST_F(SetupPagesTest, FirmwareTwoFillsOnlyTheMissingProbeValues) {
+    struct Case {
+        const char* what;
+        Probe stored;  // before the sheet
+        int reloads;
+    };
+    const Case cases[] = {
+        {"nothing stored", {false, false, false, false}, 1},
+        {"A1 missing", {true, true, false, true}, 1},
+        {"S/N missing", {false, true, true, true}, 0},
+    };
+    for (const Case& c : cases) {
+        const Probe& k = c.stored;
+        const char* what = c.what;
+        // A hive of this case's own.
+        const std::string dir = platform::JoinPath(setuptest::ConfigDir(), what);
+        ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
+        setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        StoreCompleteSetup(k);
+        beam.version = "2.000";
+        beam.open = "COM3";
+        beam.reloads = 0;
+        Open();
+        EXPECT_FALSE(C(S::kTabEquipment).At(CPageOneModel::kA0).shown) << what;
+        EXPECT_EQ(Ok(), -1) << what;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u) << what;
+        EXPECT_EQ(s, k.serial ? "T-7" : "1111") << what;
+        double d = 0;
+        ASSERT_EQ(theRegistry.GetTemperatureA0(d), 0u) << what;
+        EXPECT_EQ(d, k.a0 ? 1.2345678901234e-3 : 1.0) << what;
+        ASSERT_EQ(theRegistry.GetTemperatureA1(d), 0u) << what;
+        EXPECT_EQ(d, k.a1 ? 2.3456e-4 : 1.0) << what;
+        ASSERT_EQ(theRegistry.GetTemperatureA3(d), 0u) << what;
+        EXPECT_EQ(d, k.a3 ? 8.7e-08 : 1.0) << what;
+        EXPECT_TRUE(OffsetsStored()) << what;
+        EXPECT_EQ(beam.reloads, c.reloads) << what;
+    }
+    setenv("RYX_CONFIG_DIR", setuptest::ConfigDir().c_str(), 1);
 }
 
 TEST_F(SetupPagesTest, OffsetsAreClearedOnlyWhenAStoredCoefficientChanges) {

@@ -13,6 +13,7 @@
 #include "framework/core/Strings.h"
 #include "framework/ui/FileDialogs.h"
 #include "instrument/CQXBendingBeam.h"
+#include "instrument/TempOffsetTable.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
@@ -254,9 +255,11 @@ unsigned NumericPage::Write() {
 
 CPageFiveModel::CPageFiveModel()
     : NumericPage("Bath", 143,
-                  // The offset table covers -40 to +25 degC: so does the field.
-                  {Real(kTemperature, "Bath Temperature", 2, 0, -41, 26, "%.f", -30,
-                        &CQXRegistry::GetTestBath, &CQXRegistry::SetTestBath)}) {}
+                  // Exactly what the offset table takes: a bath that rounds to
+                  // one of its degrees, -40 to +25 degC.
+                  {Real(kTemperature, "Bath Temperature", 2, 0, TempOffsetTable::kFirstDegree - 0.5,
+                        TempOffsetTable::kLastDegree + 0.5, "%.f", -30, &CQXRegistry::GetTestBath,
+                        &CQXRegistry::SetTestBath)}) {}
 
 void CPageFiveModel::Load(PageControls& c) {
     NumericPage::Load(c);
@@ -424,17 +427,15 @@ CPageSixModel::CPageSixModel(SetupInstrument& beam) : SetupPage("Port", 144), m_
 
 void CPageSixModel::Load(PageControls& c) {
     std::string port;
-    std::vector<std::string> items = kPorts;
     if (theRegistry.GetPort(port)) {
         port = "COM1";
         m_defaulted = true;
-    } else if (std::find(kPorts.begin(), kPorts.end(), port) == kPorts.end()) {
-        // A name of another station's making: shown as it is, never
-        // replaced behind the operator's back, and to be looked at.
-        items.push_back(port);
-        m_defaulted = true;
     }
-    c.SetItems(kPort, items);
+    // The port in use, opened again when a port chosen at OK cannot be.
+    m_openPort = port;
+    // Any name but the four COM entries (also "NONE") is shown as "COM1".
+    if (std::find(kPorts.begin() + 1, kPorts.end(), port) == kPorts.end()) port = "COM1";
+    c.SetItems(kPort, kPorts);
     c.SetText(kPort, port);
     m_loadedPort = port;
     LoadDone();
@@ -467,7 +468,7 @@ unsigned CPageSixModel::Write() {
 void CPageSixModel::Restore(PageControls& c) {
     if (!m_switched) return;
     m_switched = false;
-    m_beam.SetPort(m_loadedPort);
+    m_beam.SetPort(m_openPort);
     c.SetText(kPort, m_loadedPort);
 }
 

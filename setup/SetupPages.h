@@ -298,13 +298,15 @@ public:
     // cannot be opened; the loaded port is open and selected again.
     bool SwitchPort(PageControls& c);
     unsigned Write() override;
-    // After a failed store: the loaded port again.
+    // After a failed store: the port in use before OK open again, the loaded
+    // entry selected.
     void Restore(PageControls& c);
     const std::string& LoadedPort() const { return m_loadedPort; }
 
 private:
     SetupInstrument& m_beam;
-    std::string m_loadedPort;
+    std::string m_loadedPort;  // the entry selected at load
+    std::string m_openPort;    // the stored name, which the start-up opened
     std::string m_chosen;
     bool m_write = false;
     bool m_switched = false;

@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <set>
 
+#include "framework/core/Exceptions.h"
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
+#include "instrument/TempOffsetTable.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "res/MenuIds.h"
 #include "res/Resource.h"
@@ -282,6 +285,41 @@ TEST_F(SetupPagesTest, StoredValuesOutsideTheFieldsAreDefaultsThatCountAsChanged
     EXPECT_EQ(model->Result(), kResultOk | kResultBath | kResultThickBeam);
 }
 
+// The Bath page takes a set-point exactly when the offset table has a degree
+// for it, so that no stored bath is one the temperature calibration refuses.
+TEST_F(SetupPagesTest, TheBathPageTakesWhatTheOffsetTableTakes) {
+    StoreCompleteSetup();
+    TempOffsetTable table;
+    ASSERT_TRUE(table.LoadOffsets());
+    std::vector<int> tenths;  // around both ends of the table, in tenths of a degree
+    for (int t = -415; t <= -395; ++t) tenths.push_back(t);
+    for (int t = 245; t <= 265; ++t) tenths.push_back(t);
+    for (int tenth : tenths) {
+        const double bath = tenth / 10.0;
+        bool tableTakes = true;
+        try {
+            table.GetOffset(bath);
+        } catch (const fw::InvalidArgException&) {
+            tableTakes = false;
+        }
+        beam.open = "COM3";
+        Open();
+        C(S::kTabBath).SetText(CPageFiveModel::kTemperature, platform::FormatUser("%.1f", bath));
+        boxes.Clear();
+        const int r = model->Apply(controls, active);
+        EXPECT_EQ(r == -1, tableTakes) << bath;
+        if (r != -1) {
+            ASSERT_EQ(boxes.Count(), 1u) << bath;
+            EXPECT_NE(boxes.Texts()[0].find("Bath Temperature"), std::string::npos) << bath;
+        }
+        boxes.Clear();
+    }
+    // A stored bath the table has no degree for is a default, -30.
+    ASSERT_EQ(theRegistry.SetTestBath(25.5), 0u);
+    Open();
+    EXPECT_EQ(C(S::kTabBath).GetText(CPageFiveModel::kTemperature), "-30");
+}
+
 TEST_F(SetupPagesTest, EveryEntryIsReadWholeAndRangeCheckedBeforeAnythingIsWritten) {
     struct Case {
         int tab;
@@ -422,20 +460,36 @@ TEST_F(SetupPagesTest, OffsetsAreClearedOnlyWhenAStoredCoefficientChanges) {
 }
 
 TEST_F(SetupPagesTest, PortsAreShownAsStoredAndSwitchedAtOk) {
+    // A name other than the four COM entries is shown as COM1, among the
+    // five entries only, without counting as a default.
+    for (const char* stored : {"COM7", "NONE", "/dev"}) {
+        StoreCompleteSetup();
+        ASSERT_EQ(theRegistry.SetPort(stored), 0u);
+        beam.setPorts.clear();
+        Open();
+        EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM1") << stored;
+        EXPECT_EQ(C(S::kTabPort).At(CPageSixModel::kPort).items,
+                  (std::vector<std::string>{"NONE", "COM1", "COM2", "COM3", "COM4"}))
+            << stored;
+        EXPECT_EQ(Ok(), -1) << stored;  // no 258
+        EXPECT_EQ(beam.open, "COM1") << stored;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetPort(s), 0u);
+        EXPECT_EQ(s, "COM1") << stored;
+    }
+
+    // A port that cannot be opened: 314, the port in use before opened
+    // again and the loaded entry selected.
     StoreCompleteSetup();
     ASSERT_EQ(theRegistry.SetPort("COM7"), 0u);
+    beam.setPorts.clear();
     Open();
-    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM7");
-    EXPECT_EQ(C(S::kTabPort).At(CPageSixModel::kPort).items.back(), "COM7");
-    Refuses(S::kTabPort, IDS_DEFAULTS_PRESENT);  // not switched behind the operator's back
-    Visit(S::kTabPort);
-
-    // A port that cannot be opened: 314, the loaded one again.
     C(S::kTabPort).SetText(CPageSixModel::kPort, "COM2");
-    beam.available = {"COM1", "COM3"};
+    beam.available = {"COM1", "COM3", "COM7"};
     Refuses(S::kTabPort, IDS_PORT_UNAVAILABLE);
     EXPECT_EQ(beam.setPorts, (std::vector<std::string>{"COM2", "COM7"}));
-    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM7");
+    EXPECT_EQ(beam.open, "COM7");
+    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM1");
 
     // NONE closes the line and keeps the stored port.
     C(S::kTabPort).SetText(CPageSixModel::kPort, "NONE");

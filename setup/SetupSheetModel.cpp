@@ -41,6 +41,7 @@ int SetupSheetModel::Apply(const std::vector<PageControls*>& controls, int activ
             return active;
         }
     }
+    m_storedResult = Result();
     for (int tab = 0; tab < kPages; ++tab)
         if (!Page(tab).AfterCommit(*controls[tab])) return tab;
     return -1;

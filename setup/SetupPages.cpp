@@ -513,13 +513,24 @@ void CPageOneModel::Load(PageControls& c) {
     // said which it runs, the probe's fields stay, so that a first setup
     // stores them.
     m_probe = FirmwareNumber(m_beam.GetFirmwareVersion()) < 2.0;
-    for (int id : {int(kProbeGroup), int(kSerialLabel), int(kSerialNumber), int(kA0Label), int(kA0),
-                   int(kA1Label), int(kA1), int(kA2Label), int(kA2)})
-        c.Show(id, m_probe);
+    ShowProbe(c);
     // This page keeps no count of visits and never asks for one.
 }
 
+void CPageOneModel::ShowProbe(PageControls& c) {
+    for (int id : {int(kProbeGroup), int(kSerialLabel), int(kSerialNumber), int(kA0Label), int(kA0),
+                   int(kA1Label), int(kA1), int(kA2Label), int(kA2)})
+        c.Show(id, m_probe);
+}
+
 bool CPageOneModel::Check(PageControls& c) {
+    // The firmware may have been told since the page was made (the line
+    // opened at an earlier OK of this sheet): from 2 on the probe is hidden
+    // now. Once hidden it stays so, also while a reopened line asks again.
+    if (m_probe && FirmwareNumber(m_beam.GetFirmwareVersion()) >= 2.0) {
+        m_probe = false;
+        ShowProbe(c);
+    }
     m_id = FirstChars(Trim(c.GetText(kApparatusId)), 30);
     if (m_id.empty()) return Missing();
     m_changed = false;

@@ -343,6 +343,8 @@ public:
 private:
     // OK with the probe hidden.
     bool UseProbeDefaults();
+    // The probe's nine controls shown or hidden as m_probe says.
+    void ShowProbe(PageControls& c);
 
     SetupInstrument& m_beam;
     bool m_probe = true;

@@ -54,58 +54,77 @@ protected:
     std::string startDir, dir;
 };
 
+// The firmware is known when the sheet opens, or only once the sheet's OK
+// has opened the line (a new station's first start, with no port stored).
 TEST_F(SetupCheckTest, ANewStationWithFirmwareTwoIsSetUpOnceAndThenNothingIsMissing) {
-    appcheck::SetupCheck first = Check();
-    EXPECT_EQ(first.missing, kEveryLine);
-    EXPECT_TRUE(first.calibrationMissing);
-    EXPECT_TRUE(beam.setPorts.empty());  // no port stored, none opened
+    struct Case {
+        const char* what;
+        const char* version;  // when the sheet opens
+        const char* versionOnOpen;
+    };
+    const Case cases[] = {{"known", "2.000", ""}, {"told once the line opens", "?", "2.000"}};
+    for (const Case& k : cases) {
+        // A hive of this case's own.
+        const std::string hive = platform::JoinPath(dir, k.what);
+        ASSERT_EQ(platform::EnsureDirectory(hive), 0u);
+        setenv("RYX_CONFIG_DIR", hive.c_str(), 1);
+        beam = setup::FakeInstrument{};
+        appcheck::SetupCheck first = Check();
+        EXPECT_EQ(first.missing, kEveryLine) << k.what;
+        EXPECT_TRUE(first.calibrationMissing) << k.what;
+        EXPECT_TRUE(beam.setPorts.empty()) << k.what;  // no port stored, none opened
 
-    // The instrument has told its firmware: the probe's fields are hidden.
-    beam.version = "2.000";
-    setup::CSetupSheet sheet(nullptr, 0, beam);
-    sheet.SetRedraw([] {});
-    std::vector<int> forward;
-    bool hidden = false;
-    QTimer::singleShot(0, &sheet, [&] {
-        hidden = sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kA0)->isHidden() &&
-                 sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kSerialNumber)->isHidden();
-        Edit(sheet, S::kTabBath, setup::CPageFiveModel::kTemperature)->setText("-12");
-        // OK after OK, each page brought forward looked at; the Equipment
-        // page wants only the apparatus ID.
-        for (int i = 0; i < 12 && sheet.isVisible(); ++i) {
-            sheet.accept();
-            if (!sheet.isVisible()) break;
-            forward.push_back(sheet.GetActiveIndex());
-            if (sheet.GetActiveIndex() == S::kTabEquipment)
-                Edit(sheet, S::kTabEquipment, setup::CPageOneModel::kApparatusId)->setText("RYX-7");
-        }
-        if (sheet.isVisible()) sheet.reject();
-    });
-    const int result = sheet.DoModal();
-    EXPECT_TRUE(hidden);
-    EXPECT_EQ(forward, (std::vector<int>{S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs,
-                                         S::kTabEquipment, S::kTabArchive, S::kTabBeam, S::kTabAdvanced}));
-    EXPECT_EQ(result & setup::kResultOk, setup::kResultOk);
+        beam.version = k.version;
+        beam.versionOnOpen = k.versionOnOpen;
+        setup::CSetupSheet sheet(nullptr, 0, beam);
+        sheet.SetRedraw([] {});
+        std::vector<int> forward;
+        bool shownAtOpen = true;
+        QTimer::singleShot(0, &sheet, [&] {
+            shownAtOpen = !sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kA0)->isHidden();
+            Edit(sheet, S::kTabBath, setup::CPageFiveModel::kTemperature)->setText("-12");
+            // OK after OK, each page brought forward looked at; the Equipment
+            // page gets only the apparatus ID, there being no probe.
+            for (int i = 0; i < 12 && sheet.isVisible(); ++i) {
+                sheet.accept();
+                if (!sheet.isVisible()) break;
+                forward.push_back(sheet.GetActiveIndex());
+                if (sheet.GetActiveIndex() == S::kTabEquipment) {
+                    EXPECT_TRUE(
+                        sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kA0)->isHidden())
+                        << k.what;
+                    Edit(sheet, S::kTabEquipment, setup::CPageOneModel::kApparatusId)->setText("RYX-7");
+                }
+            }
+            if (sheet.isVisible()) sheet.reject();
+        });
+        const int result = sheet.DoModal();
+        EXPECT_EQ(shownAtOpen, std::string(k.version) == "?") << k.what;
+        EXPECT_EQ(forward, (std::vector<int>{S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs,
+                                             S::kTabEquipment, S::kTabArchive, S::kTabBeam, S::kTabAdvanced}))
+            << k.what;
+        EXPECT_EQ(result & setup::kResultOk, setup::kResultOk) << k.what;
 
-    // What stands for the probe that is not there.
-    std::string s;
-    ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u);
-    EXPECT_EQ(s, "1111");
-    double a[3] = {0, 0, 0};
-    ASSERT_EQ(theRegistry.GetTemperatureA0(a[0]), 0u);
-    ASSERT_EQ(theRegistry.GetTemperatureA1(a[1]), 0u);
-    ASSERT_EQ(theRegistry.GetTemperatureA3(a[2]), 0u);
-    EXPECT_EQ(a[0], 1.0);
-    EXPECT_EQ(a[1], 1.0);
-    EXPECT_EQ(a[2], 1.0);
+        // What stands for the probe that is not there.
+        std::string s;
+        ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u) << k.what;
+        EXPECT_EQ(s, "1111") << k.what;
+        double a[3] = {0, 0, 0};
+        ASSERT_EQ(theRegistry.GetTemperatureA0(a[0]), 0u) << k.what;
+        ASSERT_EQ(theRegistry.GetTemperatureA1(a[1]), 0u) << k.what;
+        ASSERT_EQ(theRegistry.GetTemperatureA3(a[2]), 0u) << k.what;
+        EXPECT_EQ(a[0], 1.0) << k.what;
+        EXPECT_EQ(a[1], 1.0) << k.what;
+        EXPECT_EQ(a[2], 1.0) << k.what;
 
-    // The next start asks for no setting (only the calibrations remain).
-    boxes.Clear();
-    const appcheck::SetupCheck next = Check();
-    EXPECT_TRUE(next.missing.empty())
-        << next.missing.size() << " lines, the first " << (next.missing.empty() ? 0 : next.missing[0]);
-    EXPECT_EQ(beam.setPorts.back(), "COM1");
-    EXPECT_TRUE(next.calibrationMissing);
+        // The next start asks for no setting (only the calibrations remain).
+        boxes.Clear();
+        const appcheck::SetupCheck next = Check();
+        EXPECT_TRUE(next.missing.empty()) << k.what << ": " << next.missing.size() << " lines, the first "
+                                          << (next.missing.empty() ? 0 : next.missing[0]);
+        EXPECT_EQ(beam.setPorts.back(), "COM1") << k.what;
+        EXPECT_TRUE(next.calibrationMissing) << k.what;
+    }
 }
 
 }  // namespace

@@ -170,10 +170,21 @@ TEST_F(SetupPagesTest, FirstSetupShowsDefaultsAndAsksForEachDefaultedPageOnce) {
 
     // The Bath page, the start page, has been seen; the others are brought
     // forward one by one; the Equipment page wants its entries.
-    for (int tab : {S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs}) {
+    for (int tab : {S::kTabGageBlock, S::kTabPort}) {
         Refuses(tab, IDS_DEFAULTS_PRESENT);
         Visit(tab);
     }
+    // The port is switched as its page passes: the default cannot be
+    // opened, 314, and it is selected again.
+    Refuses(S::kTabPort, IDS_PORT_UNAVAILABLE);
+    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM1");
+    C(S::kTabPort).SetText(CPageSixModel::kPort, "COM2");
+    for (int tab : {S::kTabConfidence, S::kTabGraphs}) {
+        Refuses(tab, IDS_DEFAULTS_PRESENT);
+        Visit(tab);
+    }
+    // The line stays on the chosen port while later pages refuse.
+    EXPECT_EQ(beam.open, "COM2");
     Refuses(S::kTabEquipment, IDS_VALUE_MISSING);
     C(S::kTabEquipment).SetText(CPageOneModel::kApparatusId, "  RYX-7 ");
     C(S::kTabEquipment).SetText(CPageOneModel::kSerialNumber, "P-1");
@@ -189,9 +200,6 @@ TEST_F(SetupPagesTest, FirstSetupShowsDefaultsAndAsksForEachDefaultedPageOnce) {
     double d = 0;
     EXPECT_NE(theRegistry.GetTestBath(d), 0u);
 
-    // The default port cannot be opened: 314, and it is selected again.
-    Refuses(S::kTabPort, IDS_PORT_UNAVAILABLE);
-    C(S::kTabPort).SetText(CPageSixModel::kPort, "COM2");
     EXPECT_EQ(Ok(), -1);
     EXPECT_EQ(beam.open, "COM2");
     EXPECT_EQ(model->Result(), kResultOk | kResultThinBeam | kResultGageBlock | kResultBath);

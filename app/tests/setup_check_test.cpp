@@ -1,10 +1,9 @@
 // The start-up's settings check against what the Instrument Setup sheet
-// stores: a new station is set up once and the next check finds nothing.
+// stores (its logic, without the window): a new station is set up once and
+// the next check finds nothing.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QLineEdit>
-#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -14,7 +13,7 @@
 #include "framework/core/TestDoubles.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
-#include "setup/CSetupSheet.h"
+#include "setup/SetupSheetModel.h"
 #include "setup/tests/support/FakeInstrument.h"
 
 namespace {
@@ -34,24 +33,23 @@ protected:
         std::filesystem::remove_all(dir);
         ASSERT_EQ(platform::EnsureDirectory(platform::JoinPath(dir, "home")), 0u);
         setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        if (const char* h = getenv("HOME")) savedHome = h;
         setenv("HOME", platform::JoinPath(dir, "home").c_str(), 1);
     }
     void TearDown() override {
         ASSERT_EQ(chdir(startDir.c_str()), 0);
         setenv("RYX_CONFIG_DIR", apptest::ConfigDir().c_str(), 1);
+        setenv("HOME", savedHome.c_str(), 1);
         std::filesystem::remove_all(dir);
     }
     appcheck::SetupCheck Check() {
         return appcheck::CheckStoredSetup([this](const std::string& port) { return beam.SetPort(port); });
     }
-    QLineEdit* Edit(setup::CSetupSheet& sheet, int tab, int id) {
-        return qobject_cast<QLineEdit*>(sheet.Page(tab)->GetDlgItem(id));
-    }
 
     fw::ScriptedMessageBox boxes;
     fw::ServiceScope<fw::MessageBoxService> boxScope{boxes};
     setup::FakeInstrument beam;
-    std::string startDir, dir;
+    std::string startDir, dir, savedHome;
 };
 
 // The firmware is known when the sheet opens, or only once the sheet's OK
@@ -76,34 +74,40 @@ TEST_F(SetupCheckTest, ANewStationWithFirmwareTwoIsSetUpOnceAndThenNothingIsMiss
 
         beam.version = k.version;
         beam.versionOnOpen = k.versionOnOpen;
-        setup::CSetupSheet sheet(nullptr, 0, beam);
-        sheet.SetRedraw([] {});
+        // The sheet as it opens: every page made and made active in tab
+        // order, then the Bath page again.
+        setup::SetupSheetModel sheet(beam);
+        setup::ControlTable tables[S::kPages];
+        std::vector<setup::PageControls*> controls;
+        for (int tab = 0; tab < S::kPages; ++tab) {
+            controls.push_back(&tables[tab]);
+            sheet.Page(tab).Load(tables[tab]);
+            sheet.Page(tab).OnSetActive();
+        }
+        sheet.Page(S::kTabBath).OnSetActive();
+        setup::ControlTable& equipment = tables[S::kTabEquipment];
+        EXPECT_EQ(equipment.At(setup::CPageOneModel::kA0).shown, std::string(k.version) == "?") << k.what;
+        tables[S::kTabBath].SetText(setup::CPageFiveModel::kTemperature, "-12");
+        // OK after OK, each page brought forward looked at; the Equipment
+        // page gets only the apparatus ID, there being no probe.
         std::vector<int> forward;
-        bool shownAtOpen = true;
-        QTimer::singleShot(0, &sheet, [&] {
-            shownAtOpen = !sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kA0)->isHidden();
-            Edit(sheet, S::kTabBath, setup::CPageFiveModel::kTemperature)->setText("-12");
-            // OK after OK, each page brought forward looked at; the Equipment
-            // page gets only the apparatus ID, there being no probe.
-            for (int i = 0; i < 12 && sheet.isVisible(); ++i) {
-                sheet.accept();
-                if (!sheet.isVisible()) break;
-                forward.push_back(sheet.GetActiveIndex());
-                if (sheet.GetActiveIndex() == S::kTabEquipment) {
-                    EXPECT_TRUE(
-                        sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kA0)->isHidden())
-                        << k.what;
-                    Edit(sheet, S::kTabEquipment, setup::CPageOneModel::kApparatusId)->setText("RYX-7");
-                }
+        int active = S::kTabBath;
+        for (int i = 0; i < 12; ++i) {
+            active = sheet.Apply(controls, active);
+            if (active < 0) break;
+            forward.push_back(active);
+            sheet.Page(active).OnSetActive();
+            if (active == S::kTabEquipment) {
+                EXPECT_FALSE(equipment.At(setup::CPageOneModel::kA0).shown) << k.what;
+                EXPECT_FALSE(equipment.At(setup::CPageOneModel::kSerialNumber).shown) << k.what;
+                equipment.SetText(setup::CPageOneModel::kApparatusId, "RYX-7");
             }
-            if (sheet.isVisible()) sheet.reject();
-        });
-        const int result = sheet.DoModal();
-        EXPECT_EQ(shownAtOpen, std::string(k.version) == "?") << k.what;
+        }
+        EXPECT_EQ(active, -1) << k.what;
         EXPECT_EQ(forward, (std::vector<int>{S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs,
                                              S::kTabEquipment, S::kTabArchive, S::kTabBeam, S::kTabAdvanced}))
             << k.what;
-        EXPECT_EQ(result & setup::kResultOk, setup::kResultOk) << k.what;
+        EXPECT_EQ(sheet.Result() & setup::kResultOk, setup::kResultOk) << k.what;
 
         // What stands for the probe that is not there.
         std::string s;

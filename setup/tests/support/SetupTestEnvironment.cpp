@@ -25,12 +25,19 @@ public:
         std::filesystem::remove_all(g_dir, ec);
         std::filesystem::create_directories(g_dir, ec);
         setenv("RYX_CONFIG_DIR", g_dir.c_str(), 1);
+        // Tests point HOME into their folder: it is put back with the folder gone.
+        const char* home = getenv("HOME");
+        m_home = home ? home : "";
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
         setenv("RYX_CONFIG_DIR", fw::test::ConfigDir().c_str(), 1);
+        setenv("HOME", m_home.c_str(), 1);
         std::error_code ec;
         std::filesystem::remove_all(g_dir, ec);
     }
+
+private:
+    std::string m_home;
 };
 
 const bool kListening = [] {

@@ -9,10 +9,11 @@
 
 #include "app/BatchExportJob.h"
 #include "app/CAboutBox.h"
-#include "app/CommandRules.h"
 #include "app/CQXRYXMainFrame.h"
 #include "app/CSplashWnd.h"
+#include "app/CommandRules.h"
 #include "app/Menus.h"
+#include "app/SetupCheck.h"
 #include "app/TestStation.h"
 #include "data/CQXRYXDeltaTcDoc.h"
 #include "data/CQXRYXTestDoc.h"
@@ -207,7 +208,8 @@ void CQXRYXwApp::CreateTemplates() {
     m_frames->Register(IDR_DELTA_TC, {[] { return new CQXRYXDeltaTcView; }, [] { return new CQXRYXDataFrm; },
                                       &StationMenu(IDR_DELTA_TC)});
     for (UINT id : {IDR_TEST_DATA, IDR_OLD_TEST_DATA})
-        m_frames->Register(id, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, &StationMenu(id)});
+        m_frames->Register(
+            id, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, &StationMenu(id)});
     m_testStation = std::make_unique<CQXRYXTestStation>(*this);
     // View Graph opens the test window.
     CQXRYXDataView::SetGraphTemplate(HasWindows(IDR_TEST_DATA) ? m_pTestTemplate : nullptr);
@@ -271,38 +273,15 @@ fw::Document* CQXRYXwApp::OpenShellFile(const std::string& path) {
 }
 
 void CQXRYXwApp::CheckSetup() {
+    const appcheck::SetupCheck check =
+        appcheck::CheckStoredSetup([this](const std::string& port) { return m_beam.SetPort(port); });
     std::string lines;
-    DWORD dw = 0;
-    double d = 0;
-    std::string s;
-    auto add = [&](UINT id) { lines += fw::LoadString(id); };
-
-    if (theRegistry.GetTestSampleInterval(dw) || theRegistry.GetTestLoadTime(dw) ||
-        theRegistry.GetTestRecoveryTime(dw))
-        add(577);
-    if (theRegistry.GetTestBath(d)) add(570);
-    if (theRegistry.GetGageBlockTop(d) || theRegistry.GetGageBlockRed(d) ||
-        theRegistry.GetGageBlockWhite(d) || theRegistry.GetGageBlockBlue(d))
-        add(571);
-    // The data directory becomes the current directory: files are made there.
-    if (theRegistry.GetTestDirectory(s) || s.empty() || chdir(s.c_str()) != 0) add(572);
-    std::string port;
-    if (theRegistry.GetPort(port) || m_beam.SetPort(port) != 0) add(573);
-    if (theRegistry.GetEquipmentRYX(s)) add(576);
-    if (theRegistry.GetTemperatureA0(d) || theRegistry.GetTemperatureA1(d) || theRegistry.GetTemperatureA3(d))
-        add(574);
-
-    Time64 t{};
-    WORD w = 0;
-    const bool calibrated = !theRegistry.GetLastCalibration(t) && !theRegistry.GetForceZero(w) &&
-                            !theRegistry.GetDeflectionZero(w) && !theRegistry.GetForceConstant(d) &&
-                            !theRegistry.GetDeflectionConstant(d) && !theRegistry.GetDeflectionCompliance(d);
-
+    for (UINT id : check.missing) lines += fw::LoadString(id);
     const fw::WindowId frame = m_pMainFrame ? m_pMainFrame->Id() : fw::kNoWindow;
     if (!lines.empty()) {
         fw::ShowMessage(fw::LoadString(IDS_SETUP_MISSING) + lines, MB_OK | MB_SETFOREGROUND);
         fw::PostCommand(frame, ID_SETUP_INSTRUMENT);
-    } else if (!calibrated) {
+    } else if (check.calibrationMissing) {
         fw::ShowMessage(IDS_CALIBRATION_OUTDATED, MB_OK | MB_SETFOREGROUND);
         fw::PostCommand(frame, ID_CALIBRATE_DEFLECTION);
     }
@@ -322,7 +301,8 @@ bool CQXRYXwApp::OnIdle(long count) {
         // cannot be converted the way the instrument reads it.
         const std::string version = m_beam.GetFirmwareVersion();
         const uint32_t now = m_idleClock->Now();
-        if (!version.empty() && version != "?" && appcmd::SetPointDue(now, m_dwLastSetPointTick, kSetPointIntervalMs)) {
+        if (!version.empty() && version != "?" &&
+            appcmd::SetPointDue(now, m_dwLastSetPointTick, kSetPointIntervalMs)) {
             if (m_beam.SetTemperature(bath)) m_dwLastSetPointTick = now;
         }
     }

@@ -52,7 +52,10 @@ void CSetupSheet::Build() {
 }
 
 int CSetupSheet::DoModal() {
-    return fw::PropertySheet::DoModal() == IDOK ? m_model->Result() : kResultCancelled;
+    if (fw::PropertySheet::DoModal() == IDOK) return m_model->Result();
+    // Cancelled after an OK that stored the pages but could not finish what
+    // follows (the equation's reload): the stored changes count.
+    return m_model->StoredResult() ? m_model->StoredResult() : kResultCancelled;
 }
 
 bool CSetupSheet::OnInitDialog() {

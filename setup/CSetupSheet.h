@@ -22,7 +22,8 @@ public:
     CSetupSheet(QWidget* parent, int start, SetupInstrument& beam);
     ~CSetupSheet() override;
 
-    // 1 when cancelled or closed; else 2 and the change bits.
+    // 1 when cancelled or closed; else 2 and the change bits (also when
+    // cancelled after an OK that stored the pages and then refused).
     int DoModal();
 
     SetupSheetModel& Model() { return *m_model; }

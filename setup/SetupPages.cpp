@@ -13,6 +13,7 @@
 #include "framework/core/Strings.h"
 #include "framework/ui/FileDialogs.h"
 #include "instrument/CQXBendingBeam.h"
+#include "instrument/TempOffsetTable.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
@@ -254,9 +255,11 @@ unsigned NumericPage::Write() {
 
 CPageFiveModel::CPageFiveModel()
     : NumericPage("Bath", 143,
-                  // The offset table covers -40 to +25 degC: so does the field.
-                  {Real(kTemperature, "Bath Temperature", 2, 0, -41, 26, "%.f", -30,
-                        &CQXRegistry::GetTestBath, &CQXRegistry::SetTestBath)}) {}
+                  // Exactly what the offset table takes: a bath that rounds to
+                  // one of its degrees, -40 to +25 degC.
+                  {Real(kTemperature, "Bath Temperature", 2, 0, TempOffsetTable::kFirstDegree - 0.5,
+                        TempOffsetTable::kLastDegree + 0.5, "%.f", -30, &CQXRegistry::GetTestBath,
+                        &CQXRegistry::SetTestBath)}) {}
 
 void CPageFiveModel::Load(PageControls& c) {
     NumericPage::Load(c);
@@ -424,17 +427,15 @@ CPageSixModel::CPageSixModel(SetupInstrument& beam) : SetupPage("Port", 144), m_
 
 void CPageSixModel::Load(PageControls& c) {
     std::string port;
-    std::vector<std::string> items = kPorts;
     if (theRegistry.GetPort(port)) {
         port = "COM1";
         m_defaulted = true;
-    } else if (std::find(kPorts.begin(), kPorts.end(), port) == kPorts.end()) {
-        // A name of another station's making: shown as it is, never
-        // replaced behind the operator's back, and to be looked at.
-        items.push_back(port);
-        m_defaulted = true;
     }
-    c.SetItems(kPort, items);
+    // The port in use, opened again when a port chosen at OK cannot be.
+    m_openPort = port;
+    // Any name but the four COM entries (also "NONE") is shown as "COM1".
+    if (std::find(kPorts.begin() + 1, kPorts.end(), port) == kPorts.end()) port = "COM1";
+    c.SetItems(kPort, kPorts);
     c.SetText(kPort, port);
     m_loadedPort = port;
     LoadDone();
@@ -467,7 +468,7 @@ unsigned CPageSixModel::Write() {
 void CPageSixModel::Restore(PageControls& c) {
     if (!m_switched) return;
     m_switched = false;
-    m_beam.SetPort(m_loadedPort);
+    m_beam.SetPort(m_openPort);
     c.SetText(kPort, m_loadedPort);
 }
 
@@ -487,7 +488,8 @@ const char* const kCoefficientLabels[3] = {"A0", "A1", "A2"};
 void CPageOneModel::Load(PageControls& c) {
     std::string id, serial;
     if (theRegistry.GetEquipmentRYX(id)) m_defaulted = true;
-    if (theRegistry.GetEquipmentThermistor(serial)) m_defaulted = true;
+    m_serialStored = theRegistry.GetEquipmentThermistor(serial) == 0;
+    if (!m_serialStored) m_defaulted = true;
     c.SetText(kApparatusId, Trim(id));
     c.SetText(kSerialNumber, Trim(serial));
     for (int i = 0; i < 3; ++i) {
@@ -511,18 +513,31 @@ void CPageOneModel::Load(PageControls& c) {
     // said which it runs, the probe's fields stay, so that a first setup
     // stores them.
     m_probe = FirmwareNumber(m_beam.GetFirmwareVersion()) < 2.0;
-    for (int id : {int(kProbeGroup), int(kSerialLabel), int(kSerialNumber), int(kA0Label), int(kA0),
-                   int(kA1Label), int(kA1), int(kA2Label), int(kA2)})
-        c.Show(id, m_probe);
+    ShowProbe(c);
     // This page keeps no count of visits and never asks for one.
 }
 
+void CPageOneModel::ShowProbe(PageControls& c) {
+    for (int id : {int(kProbeGroup), int(kSerialLabel), int(kSerialNumber), int(kA0Label), int(kA0),
+                   int(kA1Label), int(kA1), int(kA2Label), int(kA2)})
+        c.Show(id, m_probe);
+}
+
 bool CPageOneModel::Check(PageControls& c) {
+    // The firmware may have been told since the page was made (the line
+    // opened at an earlier OK of this sheet): from 2 on the probe is hidden
+    // now. Once hidden it stays so, also while a reopened line asks again.
+    if (m_probe && FirmwareNumber(m_beam.GetFirmwareVersion()) >= 2.0) {
+        m_probe = false;
+        ShowProbe(c);
+    }
     m_id = FirstChars(Trim(c.GetText(kApparatusId)), 30);
     if (m_id.empty()) return Missing();
     m_changed = false;
     m_clearOffsets = false;
-    if (!m_probe) return true;
+    if (!m_probe) return UseProbeDefaults();
+    m_writeSerial = true;
+    for (bool& w : m_write) w = true;
     m_serial = FirstChars(Trim(c.GetText(kSerialNumber)), 15);
     std::string texts[3];
     for (int i = 0; i < 3; ++i) texts[i] = Trim(c.GetText(kCoefficientIds[i]));
@@ -544,12 +559,27 @@ bool CPageOneModel::Check(PageControls& c) {
     return true;
 }
 
-unsigned CPageOneModel::Write() {
-    if (m_probe) {
-        for (int i = 0; i < 3; ++i)
-            if (unsigned e = (theRegistry.*kCoefficientSet[i])(m_entered[i])) return e;
-        if (unsigned e = theRegistry.SetEquipmentThermistor(m_serial)) return e;
+bool CPageOneModel::UseProbeDefaults() {
+    // Firmware 2 and later measure the bath themselves and the probe's fields
+    // are hidden; the start-up still wants the coefficients stored. What is
+    // missing gets the placeholder ("1111", 1.0); what is stored stays as it
+    // is, so that no temperature offsets are voided.
+    m_writeSerial = !m_serialStored;
+    m_serial = "1111";
+    for (int i = 0; i < 3; ++i) {
+        m_write[i] = !m_stored[i];
+        m_entered[i] = m_stored[i] ? *m_stored[i] : 1.0;
+        if (m_write[i]) m_changed = true;
     }
+    return true;
+}
+
+unsigned CPageOneModel::Write() {
+    for (int i = 0; i < 3; ++i)
+        if (m_write[i])
+            if (unsigned e = (theRegistry.*kCoefficientSet[i])(m_entered[i])) return e;
+    if (m_writeSerial)
+        if (unsigned e = theRegistry.SetEquipmentThermistor(m_serial)) return e;
     if (unsigned e = theRegistry.SetEquipmentRYX(m_id)) return e;
     if (m_clearOffsets) {
         static const char kNone = 0;

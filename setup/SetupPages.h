@@ -298,13 +298,15 @@ public:
     // cannot be opened; the loaded port is open and selected again.
     bool SwitchPort(PageControls& c);
     unsigned Write() override;
-    // After a failed store: the loaded port again.
+    // After a failed store: the port in use before OK open again, the loaded
+    // entry selected.
     void Restore(PageControls& c);
     const std::string& LoadedPort() const { return m_loadedPort; }
 
 private:
     SetupInstrument& m_beam;
-    std::string m_loadedPort;
+    std::string m_loadedPort;  // the entry selected at load
+    std::string m_openPort;    // the stored name, which the start-up opened
     std::string m_chosen;
     bool m_write = false;
     bool m_switched = false;
@@ -339,11 +341,19 @@ public:
     double m_entered[3] = {0, 0, 0};
 
 private:
+    // OK with the probe hidden.
+    bool UseProbeDefaults();
+    // The probe's nine controls shown or hidden as m_probe says.
+    void ShowProbe(PageControls& c);
+
     SetupInstrument& m_beam;
     bool m_probe = true;
     std::optional<double> m_stored[3];  // as stored at load, whatever the range
+    bool m_serialStored = false;
     std::string m_shown[3];
     std::string m_id, m_serial;
+    bool m_write[3] = {false, false, false};  // the coefficients written at OK
+    bool m_writeSerial = false;
     bool m_changed = false;  // a coefficient differs from the loaded one
     bool m_clearOffsets = false;
 };

@@ -21,11 +21,15 @@ SetupPage& SetupSheetModel::Page(int tab) {
 
 int SetupSheetModel::Apply(const std::vector<PageControls*>& controls, int active) {
     // Every page is judged before any is written, so that a page refusing
-    // late leaves nothing half stored.
-    for (int tab = 0; tab < kPages; ++tab)
-        if (!Page(tab).Check(*controls[tab])) return tab;
+    // late leaves nothing half stored. The port is switched as its page
+    // passes, before the pages after it are judged, and stays in use when
+    // one of them refuses: the instrument then tells its firmware, which the
+    // Equipment page needs to know whether the probe is to be asked for.
     PageControls& port = *controls[kTabPort];
-    if (!m_port.SwitchPort(port)) return kTabPort;
+    for (int tab = 0; tab < kPages; ++tab) {
+        if (!Page(tab).Check(*controls[tab])) return tab;
+        if (tab == kTabPort && !m_port.SwitchPort(port)) return kTabPort;
+    }
     {
         CQXSettingsGroup group;
         for (int tab = 0; tab < kPages; ++tab) {
@@ -41,6 +45,7 @@ int SetupSheetModel::Apply(const std::vector<PageControls*>& controls, int activ
             return active;
         }
     }
+    m_storedResult = Result();
     for (int tab = 0; tab < kPages; ++tab)
         if (!Page(tab).AfterCommit(*controls[tab])) return tab;
     return -1;

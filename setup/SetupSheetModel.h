@@ -44,6 +44,10 @@ public:
     int Apply(const std::vector<PageControls*>& controls, int active);
     // After an OK that closed the sheet: 2 and the bits of the tracked changes.
     int Result() const;
+    // The result of the last OK that stored the pages, also when what followed
+    // the store refused and the sheet was then cancelled: the stored changes
+    // still want their follow-up. 0 when nothing was stored.
+    int StoredResult() const { return m_storedResult; }
     // The Graphs page was stored: the main frame is to redraw.
     bool WantsRedraw() const { return m_graphs.WantsRedraw(); }
 
@@ -60,6 +64,7 @@ public:
 
 private:
     std::vector<SetupPage*> m_tabs;
+    int m_storedResult = 0;
 };
 
 // What the Setup command does after the sheet closed with OK.

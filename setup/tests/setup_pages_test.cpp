@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <set>
 
+#include "framework/core/Exceptions.h"
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
+#include "instrument/TempOffsetTable.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "res/MenuIds.h"
 #include "res/Resource.h"
@@ -45,8 +48,13 @@ protected:
         EXPECT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
     }
 
-    // Every setting a complete setup has.
-    void StoreCompleteSetup() {
+    // Every setting a complete setup has (probe: which of the probe's S/N,
+    // A0, A1 and A3 are among them).
+    struct Probe {
+        bool serial, a0, a1, a3;
+    };
+    void StoreCompleteSetup() { StoreCompleteSetup(Probe{true, true, true, true}); }
+    void StoreCompleteSetup(Probe probe) {
         ASSERT_EQ(theRegistry.SetTestBath(-12), 0u);
         ASSERT_EQ(theRegistry.SetGageBlockTop(16.011), 0u);
         ASSERT_EQ(theRegistry.SetGageBlockRed(15.002), 0u);
@@ -60,10 +68,18 @@ protected:
         ASSERT_EQ(theRegistry.SetGraphsForce(500), 0u);
         ASSERT_EQ(theRegistry.SetForceResolution(1), 0u);
         ASSERT_EQ(theRegistry.SetEquipmentRYX("RYX-0042"), 0u);
-        ASSERT_EQ(theRegistry.SetEquipmentThermistor("T-7"), 0u);
-        ASSERT_EQ(theRegistry.SetTemperatureA0(1.2345678901234e-3), 0u);
-        ASSERT_EQ(theRegistry.SetTemperatureA1(2.3456e-4), 0u);
-        ASSERT_EQ(theRegistry.SetTemperatureA3(8.7e-08), 0u);
+        if (probe.serial) {
+            ASSERT_EQ(theRegistry.SetEquipmentThermistor("T-7"), 0u);
+        }
+        if (probe.a0) {
+            ASSERT_EQ(theRegistry.SetTemperatureA0(1.2345678901234e-3), 0u);
+        }
+        if (probe.a1) {
+            ASSERT_EQ(theRegistry.SetTemperatureA1(2.3456e-4), 0u);
+        }
+        if (probe.a3) {
+            ASSERT_EQ(theRegistry.SetTemperatureA3(8.7e-08), 0u);
+        }
         ASSERT_EQ(theRegistry.SetTestDirectory(data), 0u);
         ASSERT_EQ(theRegistry.SetBeamDimensionsThinThickness(1.25), 0u);
         ASSERT_EQ(theRegistry.SetBeamDimensionsThinWidth(12.7), 0u);
@@ -154,10 +170,21 @@ TEST_F(SetupPagesTest, FirstSetupShowsDefaultsAndAsksForEachDefaultedPageOnce) {
 
     // The Bath page, the start page, has been seen; the others are brought
     // forward one by one; the Equipment page wants its entries.
-    for (int tab : {S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs}) {
+    for (int tab : {S::kTabGageBlock, S::kTabPort}) {
         Refuses(tab, IDS_DEFAULTS_PRESENT);
         Visit(tab);
     }
+    // The port is switched as its page passes: the default cannot be
+    // opened, 314, and it is selected again.
+    Refuses(S::kTabPort, IDS_PORT_UNAVAILABLE);
+    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM1");
+    C(S::kTabPort).SetText(CPageSixModel::kPort, "COM2");
+    for (int tab : {S::kTabConfidence, S::kTabGraphs}) {
+        Refuses(tab, IDS_DEFAULTS_PRESENT);
+        Visit(tab);
+    }
+    // The line stays on the chosen port while later pages refuse.
+    EXPECT_EQ(beam.open, "COM2");
     Refuses(S::kTabEquipment, IDS_VALUE_MISSING);
     C(S::kTabEquipment).SetText(CPageOneModel::kApparatusId, "  RYX-7 ");
     C(S::kTabEquipment).SetText(CPageOneModel::kSerialNumber, "P-1");
@@ -173,9 +200,6 @@ TEST_F(SetupPagesTest, FirstSetupShowsDefaultsAndAsksForEachDefaultedPageOnce) {
     double d = 0;
     EXPECT_NE(theRegistry.GetTestBath(d), 0u);
 
-    // The default port cannot be opened: 314, and it is selected again.
-    Refuses(S::kTabPort, IDS_PORT_UNAVAILABLE);
-    C(S::kTabPort).SetText(CPageSixModel::kPort, "COM2");
     EXPECT_EQ(Ok(), -1);
     EXPECT_EQ(beam.open, "COM2");
     EXPECT_EQ(model->Result(), kResultOk | kResultThinBeam | kResultGageBlock | kResultBath);
@@ -269,6 +293,41 @@ TEST_F(SetupPagesTest, StoredValuesOutsideTheFieldsAreDefaultsThatCountAsChanged
     EXPECT_EQ(model->Result(), kResultOk | kResultBath | kResultThickBeam);
 }
 
+// The Bath page takes a set-point exactly when the offset table has a degree
+// for it, so that no stored bath is one the temperature calibration refuses.
+TEST_F(SetupPagesTest, TheBathPageTakesWhatTheOffsetTableTakes) {
+    StoreCompleteSetup();
+    TempOffsetTable table;
+    ASSERT_TRUE(table.LoadOffsets());
+    std::vector<int> tenths;  // around both ends of the table, in tenths of a degree
+    for (int t = -415; t <= -395; ++t) tenths.push_back(t);
+    for (int t = 245; t <= 265; ++t) tenths.push_back(t);
+    for (int tenth : tenths) {
+        const double bath = tenth / 10.0;
+        bool tableTakes = true;
+        try {
+            table.GetOffset(bath);
+        } catch (const fw::InvalidArgException&) {
+            tableTakes = false;
+        }
+        beam.open = "COM3";
+        Open();
+        C(S::kTabBath).SetText(CPageFiveModel::kTemperature, platform::FormatUser("%.1f", bath));
+        boxes.Clear();
+        const int r = model->Apply(controls, active);
+        EXPECT_EQ(r == -1, tableTakes) << bath;
+        if (r != -1) {
+            ASSERT_EQ(boxes.Count(), 1u) << bath;
+            EXPECT_NE(boxes.Texts()[0].find("Bath Temperature"), std::string::npos) << bath;
+        }
+        boxes.Clear();
+    }
+    // A stored bath the table has no degree for is a default, -30.
+    ASSERT_EQ(theRegistry.SetTestBath(25.5), 0u);
+    Open();
+    EXPECT_EQ(C(S::kTabBath).GetText(CPageFiveModel::kTemperature), "-30");
+}
+
 TEST_F(SetupPagesTest, EveryEntryIsReadWholeAndRangeCheckedBeforeAnythingIsWritten) {
     struct Case {
         int tab;
@@ -334,6 +393,49 @@ TEST_F(SetupPagesTest, FirmwareTwoHidesTheProbeAndWritesNothingForIt) {
     EXPECT_EQ(s, "RYX-9");
 }
 
+// The probe hidden: each value that is missing gets its placeholder, each
+// stored one stays, and the offsets of the stored equation stay with it.
+TEST_F(SetupPagesTest, FirmwareTwoFillsOnlyTheMissingProbeValues) {
+    struct Case {
+        const char* what;
+        Probe stored;  // before the sheet
+        int reloads;
+    };
+    const Case cases[] = {
+        {"nothing stored", {false, false, false, false}, 1},
+        {"A1 missing", {true, true, false, true}, 1},
+        {"S/N missing", {false, true, true, true}, 0},
+    };
+    for (const Case& c : cases) {
+        const Probe& k = c.stored;
+        const char* what = c.what;
+        // A hive of this case's own.
+        const std::string dir = platform::JoinPath(setuptest::ConfigDir(), what);
+        ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
+        setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        StoreCompleteSetup(k);
+        beam.version = "2.000";
+        beam.open = "COM3";
+        beam.reloads = 0;
+        Open();
+        EXPECT_FALSE(C(S::kTabEquipment).At(CPageOneModel::kA0).shown) << what;
+        EXPECT_EQ(Ok(), -1) << what;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u) << what;
+        EXPECT_EQ(s, k.serial ? "T-7" : "1111") << what;
+        double d = 0;
+        ASSERT_EQ(theRegistry.GetTemperatureA0(d), 0u) << what;
+        EXPECT_EQ(d, k.a0 ? 1.2345678901234e-3 : 1.0) << what;
+        ASSERT_EQ(theRegistry.GetTemperatureA1(d), 0u) << what;
+        EXPECT_EQ(d, k.a1 ? 2.3456e-4 : 1.0) << what;
+        ASSERT_EQ(theRegistry.GetTemperatureA3(d), 0u) << what;
+        EXPECT_EQ(d, k.a3 ? 8.7e-08 : 1.0) << what;
+        EXPECT_TRUE(OffsetsStored()) << what;
+        EXPECT_EQ(beam.reloads, c.reloads) << what;
+    }
+    setenv("RYX_CONFIG_DIR", setuptest::ConfigDir().c_str(), 1);
+}
+
 TEST_F(SetupPagesTest, OffsetsAreClearedOnlyWhenAStoredCoefficientChanges) {
     struct Case {
         int id;
@@ -366,20 +468,36 @@ TEST_F(SetupPagesTest, OffsetsAreClearedOnlyWhenAStoredCoefficientChanges) {
 }
 
 TEST_F(SetupPagesTest, PortsAreShownAsStoredAndSwitchedAtOk) {
+    // A name other than the four COM entries is shown as COM1, among the
+    // five entries only, without counting as a default.
+    for (const char* stored : {"COM7", "NONE", "/dev"}) {
+        StoreCompleteSetup();
+        ASSERT_EQ(theRegistry.SetPort(stored), 0u);
+        beam.setPorts.clear();
+        Open();
+        EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM1") << stored;
+        EXPECT_EQ(C(S::kTabPort).At(CPageSixModel::kPort).items,
+                  (std::vector<std::string>{"NONE", "COM1", "COM2", "COM3", "COM4"}))
+            << stored;
+        EXPECT_EQ(Ok(), -1) << stored;  // no 258
+        EXPECT_EQ(beam.open, "COM1") << stored;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetPort(s), 0u);
+        EXPECT_EQ(s, "COM1") << stored;
+    }
+
+    // A port that cannot be opened: 314, the port in use before opened
+    // again and the loaded entry selected.
     StoreCompleteSetup();
     ASSERT_EQ(theRegistry.SetPort("COM7"), 0u);
+    beam.setPorts.clear();
     Open();
-    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM7");
-    EXPECT_EQ(C(S::kTabPort).At(CPageSixModel::kPort).items.back(), "COM7");
-    Refuses(S::kTabPort, IDS_DEFAULTS_PRESENT);  // not switched behind the operator's back
-    Visit(S::kTabPort);
-
-    // A port that cannot be opened: 314, the loaded one again.
     C(S::kTabPort).SetText(CPageSixModel::kPort, "COM2");
-    beam.available = {"COM1", "COM3"};
+    beam.available = {"COM1", "COM3", "COM7"};
     Refuses(S::kTabPort, IDS_PORT_UNAVAILABLE);
     EXPECT_EQ(beam.setPorts, (std::vector<std::string>{"COM2", "COM7"}));
-    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM7");
+    EXPECT_EQ(beam.open, "COM7");
+    EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM1");
 
     // NONE closes the line and keeps the stored port.
     C(S::kTabPort).SetText(CPageSixModel::kPort, "NONE");

@@ -22,6 +22,7 @@
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/Help.h"
 #include "platform/Paths.h"
+#include "res/Resource.h"
 #include "settings/CQXRegistry.h"
 #include "setup/CNumEdit.h"
 #include "setup/CSetupSheet.h"
@@ -151,6 +152,38 @@ TEST_F(SetupSheetTest, CancelReturnsOneAndWritesNothing) {
     ASSERT_EQ(theRegistry.GetTestBath(d), 0u);
     EXPECT_EQ(d, -12);
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// OK stores new gage-block levels and a new coefficient, the equation cannot
+// be reloaded (312, the sheet stays), and the operator cancels: the levels
+// are stored all the same, so the deflection calibration they call for runs.
+TEST_F(SetupSheetTest, CancelAfterAStoredOkWhoseReloadFailedStillFollowsUp) {
+    StoreCompleteSetup();
+    beam.reloadOk = false;
+    CSetupSheet sheet(nullptr, 0, beam);
+    const int result = Run(sheet, [&] {
+        Edit(sheet, S::kTabGageBlock, CPageTwoModel::kWhite)->setText("13.100");
+        Edit(sheet, S::kTabEquipment, CPageOneModel::kA0)->setText("0.0011");
+        sheet.accept();
+        EXPECT_TRUE(sheet.isVisible());
+        EXPECT_EQ(sheet.GetActiveIndex(), S::kTabEquipment);
+        sheet.reject();
+    });
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(IDS_REGISTRY_WRITE)});
+    double d = 0;
+    ASSERT_EQ(theRegistry.GetGageBlockWhite(d), 0u);
+    EXPECT_EQ(d, 13.1);
+    EXPECT_EQ(result, kResultOk | kResultGageBlock);
+    std::vector<UINT> commands;
+    boxes.Clear();
+    RunFollowUp(result, [&](UINT id) { commands.push_back(id); });
+    EXPECT_EQ(commands, std::vector<UINT>{ID_CALIBRATE_DEFLECTION});
+    boxes.Clear();
+
+    // Cancel with nothing stored is still a cancel.
+    beam.reloadOk = true;
+    CSetupSheet again(nullptr, 0, beam);
+    EXPECT_EQ(Run(again, [&] { again.reject(); }), kResultCancelled);
 }
 
 TEST_F(SetupSheetTest, TheStartPageIsAValidIndexOrTheFirst) {

@@ -12,6 +12,8 @@ namespace setup {
 class FakeInstrument : public SetupInstrument {
 public:
     std::string version = "?";
+    // Non-empty: the version the instrument tells once a port has opened.
+    std::string versionOnOpen;
     std::set<std::string> available = {"COM1", "COM2", "COM3", "COM4"};
     std::string open;
     std::vector<std::string> setPorts;
@@ -26,6 +28,7 @@ public:
             return 1117;
         }
         open = name;
+        if (!versionOnOpen.empty()) version = versionOnOpen;
         return 0;
     }
     bool ReloadTemperatureEquation() override {

@@ -1,11 +1,14 @@
-// A configuration folder of its own for each test process, so that parallel
-// test processes never share settings.
+// Every setup test starts on an empty hive: a configuration folder of its own,
+// made as the test starts and removed as it ends, inside the process's folder
+// that framework/ui's test environment made.
 #include "setup/tests/support/SetupTestEnvironment.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+
+#include "framework/ui/tests/support/TestApp.h"
 
 namespace setuptest {
 
@@ -13,20 +16,34 @@ namespace {
 
 std::string g_dir;
 
-class Environment : public ::testing::Environment {
+class FreshConfigFolder : public ::testing::EmptyTestEventListener {
 public:
-    void SetUp() override {
-        char tmpl[] = "/tmp/ryx-setup-test-XXXXXX";
-        g_dir = mkdtemp(tmpl);
+    void OnTestStart(const ::testing::TestInfo&) override {
+        static int count = 0;
+        g_dir = fw::test::ConfigDir() + "/test-" + std::to_string(++count);
+        std::error_code ec;
+        std::filesystem::remove_all(g_dir, ec);
+        std::filesystem::create_directories(g_dir, ec);
         setenv("RYX_CONFIG_DIR", g_dir.c_str(), 1);
+        // Tests point HOME into their folder: it is put back with the folder gone.
+        const char* home = getenv("HOME");
+        m_home = home ? home : "";
     }
-    void TearDown() override {
-        const std::string cmd = "rm -rf '" + g_dir + "'";
-        [[maybe_unused]] const int rc = std::system(cmd.c_str());
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        setenv("RYX_CONFIG_DIR", fw::test::ConfigDir().c_str(), 1);
+        setenv("HOME", m_home.c_str(), 1);
+        std::error_code ec;
+        std::filesystem::remove_all(g_dir, ec);
     }
+
+private:
+    std::string m_home;
 };
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
+const bool kListening = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshConfigFolder);
+    return true;
+}();
 
 }  // namespace
 

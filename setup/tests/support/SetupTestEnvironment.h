@@ -3,8 +3,10 @@
 
 namespace setuptest {
 
-// This test process's own configuration folder ($RYX_CONFIG_DIR); the
-// application object is framework/ui's test one.
+// The running test's own configuration folder ($RYX_CONFIG_DIR): a fresh,
+// empty one for every test, inside the process's folder of framework/ui's
+// test environment, so that no test sees settings an earlier one stored,
+// whether the tests run one per process or all in one.
 const std::string& ConfigDir();
 
 }  // namespace setuptest

@@ -1,0 +1,134 @@
+// The start-up's settings check against what the Instrument Setup sheet
+// stores (its logic, without the window): a new station is set up once and
+// the next check finds nothing.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/SetupCheck.h"
+#include "app/tests/support/AppTestEnvironment.h"
+#include "framework/core/Strings.h"
+#include "framework/core/TestDoubles.h"
+#include "platform/Paths.h"
+#include "settings/CQXRegistry.h"
+#include "setup/SetupSheetModel.h"
+#include "setup/tests/support/FakeInstrument.h"
+
+namespace {
+
+using S = setup::SetupSheetModel;
+
+const std::vector<UINT> kEveryLine = {577, 570, 571, 572, 573, 576, 574};
+
+class SetupCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char buf[4096];
+        startDir = getcwd(buf, sizeof buf) ? buf : "";
+        // An empty hive of this test's own.
+        dir = platform::JoinPath(apptest::ConfigDir(),
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        ASSERT_EQ(platform::EnsureDirectory(platform::JoinPath(dir, "home")), 0u);
+        setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        if (const char* h = getenv("HOME")) savedHome = h;
+        setenv("HOME", platform::JoinPath(dir, "home").c_str(), 1);
+    }
+    void TearDown() override {
+        ASSERT_EQ(chdir(startDir.c_str()), 0);
+        setenv("RYX_CONFIG_DIR", apptest::ConfigDir().c_str(), 1);
+        setenv("HOME", savedHome.c_str(), 1);
+        std::filesystem::remove_all(dir);
+    }
+    appcheck::SetupCheck Check() {
+        return appcheck::CheckStoredSetup([this](const std::string& port) { return beam.SetPort(port); });
+    }
+
+    fw::ScriptedMessageBox boxes;
+    fw::ServiceScope<fw::MessageBoxService> boxScope{boxes};
+    setup::FakeInstrument beam;
+    std::string startDir, dir, savedHome;
+};
+
+// The firmware is known when the sheet opens, or only once the sheet's OK
+// has opened the line (a new station's first start, with no port stored).
+TEST_F(SetupCheckTest, ANewStationWithFirmwareTwoIsSetUpOnceAndThenNothingIsMissing) {
+    struct Case {
+        const char* what;
+        const char* version;  // when the sheet opens
+        const char* versionOnOpen;
+    };
+    const Case cases[] = {{"known", "2.000", ""}, {"told once the line opens", "?", "2.000"}};
+    for (const Case& k : cases) {
+        // A hive of this case's own.
+        const std::string hive = platform::JoinPath(dir, k.what);
+        ASSERT_EQ(platform::EnsureDirectory(hive), 0u);
+        setenv("RYX_CONFIG_DIR", hive.c_str(), 1);
+        beam = setup::FakeInstrument{};
+        appcheck::SetupCheck first = Check();
+        EXPECT_EQ(first.missing, kEveryLine) << k.what;
+        EXPECT_TRUE(first.calibrationMissing) << k.what;
+        EXPECT_TRUE(beam.setPorts.empty()) << k.what;  // no port stored, none opened
+
+        beam.version = k.version;
+        beam.versionOnOpen = k.versionOnOpen;
+        // The sheet as it opens: every page made and made active in tab
+        // order, then the Bath page again.
+        setup::SetupSheetModel sheet(beam);
+        setup::ControlTable tables[S::kPages];
+        std::vector<setup::PageControls*> controls;
+        for (int tab = 0; tab < S::kPages; ++tab) {
+            controls.push_back(&tables[tab]);
+            sheet.Page(tab).Load(tables[tab]);
+            sheet.Page(tab).OnSetActive();
+        }
+        sheet.Page(S::kTabBath).OnSetActive();
+        setup::ControlTable& equipment = tables[S::kTabEquipment];
+        EXPECT_EQ(equipment.At(setup::CPageOneModel::kA0).shown, std::string(k.version) == "?") << k.what;
+        tables[S::kTabBath].SetText(setup::CPageFiveModel::kTemperature, "-12");
+        // OK after OK, each page brought forward looked at; the Equipment
+        // page gets only the apparatus ID, there being no probe.
+        std::vector<int> forward;
+        int active = S::kTabBath;
+        for (int i = 0; i < 12; ++i) {
+            active = sheet.Apply(controls, active);
+            if (active < 0) break;
+            forward.push_back(active);
+            sheet.Page(active).OnSetActive();
+            if (active == S::kTabEquipment) {
+                EXPECT_FALSE(equipment.At(setup::CPageOneModel::kA0).shown) << k.what;
+                EXPECT_FALSE(equipment.At(setup::CPageOneModel::kSerialNumber).shown) << k.what;
+                equipment.SetText(setup::CPageOneModel::kApparatusId, "RYX-7");
+            }
+        }
+        EXPECT_EQ(active, -1) << k.what;
+        EXPECT_EQ(forward, (std::vector<int>{S::kTabGageBlock, S::kTabPort, S::kTabConfidence, S::kTabGraphs,
+                                             S::kTabEquipment, S::kTabArchive, S::kTabBeam, S::kTabAdvanced}))
+            << k.what;
+        EXPECT_EQ(sheet.Result() & setup::kResultOk, setup::kResultOk) << k.what;
+
+        // What stands for the probe that is not there.
+        std::string s;
+        ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u) << k.what;
+        EXPECT_EQ(s, "1111") << k.what;
+        double a[3] = {0, 0, 0};
+        ASSERT_EQ(theRegistry.GetTemperatureA0(a[0]), 0u) << k.what;
+        ASSERT_EQ(theRegistry.GetTemperatureA1(a[1]), 0u) << k.what;
+        ASSERT_EQ(theRegistry.GetTemperatureA3(a[2]), 0u) << k.what;
+        EXPECT_EQ(a[0], 1.0) << k.what;
+        EXPECT_EQ(a[1], 1.0) << k.what;
+        EXPECT_EQ(a[2], 1.0) << k.what;
+
+        // The next start asks for no setting (only the calibrations remain).
+        boxes.Clear();
+        const appcheck::SetupCheck next = Check();
+        EXPECT_TRUE(next.missing.empty()) << k.what << ": " << next.missing.size() << " lines, the first "
+                                          << (next.missing.empty() ? 0 : next.missing[0]);
+        EXPECT_EQ(beam.setPorts.back(), "COM1") << k.what;
+        EXPECT_TRUE(next.calibrationMissing) << k.what;
+    }
+}
+
+}  // namespace

@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -29,6 +31,7 @@
 #include "data/CQXRYXTestDoc.h"
 #include "data/DeltaTcData.h"
 #include "framework/core/CommandIds.h"
+#include "framework/core/RecordingDrawContext.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Help.h"
@@ -441,6 +444,19 @@ std::vector<std::string> CellsThatClip(fw::PainterContext& dc, const report::Pag
     return clipped;
 }
 
+// The page drawn on a recording context over the surface: each of the
+// texts is drawn (in both blocks of a Delta Tc report, once each in a test
+// report) with its "&", and every text is drawn as it stands.
+void ExpectDrawnAsTheyStand(Surface& surface, const std::function<void(fw::DrawContext&, int, int)>& draw,
+                            std::initializer_list<const char*> texts) {
+    fw::RecordingDrawContext recording(surface.Dc());
+    draw(recording, surface.Width(), surface.Height());
+    const auto drawn = recording.All(fw::RecordingDrawContext::Op::DrawText);
+    ASSERT_FALSE(drawn.empty());
+    for (const char* text : texts) EXPECT_NE(recording.FindText(text), nullptr) << text;
+    for (const auto* call : drawn) EXPECT_TRUE(call->flags & fw::DT_NOPREFIX) << call->text;
+}
+
 // A test as the laboratory writes it: "&" in the project and the operator,
 // a long specimen and test name, forces with a decimal, both warnings.
 void FillRealisticTest(CQXRYXTestDoc& doc) {
@@ -489,7 +505,18 @@ TEST_F(ReportViewTest, EveryTextOfARealisticReportFitsItsCellOnScreenAndOnPaper)
         ASSERT_GT(page.All(report::Op::Cell).size(), 100u);
         ASSERT_NE(page.FindCell(" Smith & Jones"), nullptr);
         for (const std::string& what : CellsThatClip(surface.Dc(), page)) ADD_FAILURE() << what;
+        ExpectDrawnAsTheyStand(surface,
+                               [&](fw::DrawContext& dc, int W, int H) { view->DrawReport(dc, W, H); },
+                               {" R&D Lab", " Smith & Jones"});
     }
+    // On paper, as the print command prints it.
+    const std::string pdf = ArtefactDir() + "/report-print-realistic.pdf";
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    const std::string text = PdfText(pdf);
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed";
+    for (const char* known : {"R&D Lab", "Smith & Jones", "PG 64-22 RTFO/PAV B2"})
+        EXPECT_NE(text.find(known), std::string::npos) << known << "\n" << text;
+    EXPECT_TRUE(PdfToPng(pdf, ArtefactDir() + "/report-print-realistic"));
 }
 
 // The Delta Tc window.
@@ -595,7 +622,17 @@ TEST_F(DeltaTcViewTest, EveryTextOfARealisticPairFitsItsCellOnScreenAndOnPaper) 
         ASSERT_NE(page.FindCell("Smith & Jones"), nullptr);
         ASSERT_NE(page.FindCell(fw::LoadString(486)), nullptr);
         for (const std::string& what : CellsThatClip(surface.Dc(), page)) ADD_FAILURE() << what;
+        ExpectDrawnAsTheyStand(surface,
+                               [&](fw::DrawContext& dc, int W, int H) { view->DrawReport(dc, W, H); },
+                               {"R&D Lab", "Smith & Jones"});
     }
+    const std::string pdf = ArtefactDir() + "/deltatc-print-realistic.pdf";
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    const std::string text = PdfText(pdf);
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed";
+    for (const char* known : {"R&D Lab", "Smith & Jones", "24010103", "24010104"})
+        EXPECT_NE(text.find(known), std::string::npos) << known << "\n" << text;
+    EXPECT_TRUE(PdfToPng(pdf, ArtefactDir() + "/deltatc-print-realistic"));
 }
 
 TEST_F(DeltaTcViewTest, TheScrollingKeysMoveTheWindowAndOthersDoNothing) {

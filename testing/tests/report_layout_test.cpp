@@ -223,6 +223,28 @@ TEST_F(ReportLayoutTest, AGermanLocaleDatesTheReportButNotTheExports) {
     EXPECT_NE(csv.find(exported[0]), std::string::npos) << csv;
 }
 
+// The times in the force labels and the tolerance of warning 541 take the
+// decimal separator of the values beside them.
+TEST_F(ReportLayoutTest, AGermanLocaleGivesTheLabelsTheValuesDecimalComma) {
+    doc.m_minTemperature.m_data = -18.3f;
+    ASSERT_TRUE(ryxtest::UseGermanLocale()) << "localedef could not build de_DE.UTF-8";
+    const Page page = Lay(Screen(true));
+    const std::string force0 = doc.GetForce(0)->Format("%- 3.1f");
+    std::setlocale(LC_ALL, "C");
+
+    ASSERT_NE(force0.find(','), std::string::npos) << force0;
+    const int F0 = LH + 7 * LH + 2 * LH + 2 * LH + 9 * LH + 2 + LH + 2 * LH;  // below warning 541
+    const int Xv = (W - 66 * A) / 2;
+    EXPECT_TRUE(Has(page, force0, RectAt(Xv + 16 * A, F0, 7 * A, LH)));
+    EXPECT_TRUE(Has(page, "Force (t=0,0s) =", RectAt(Xv, F0, 16 * A, LH)));
+    EXPECT_TRUE(Has(page, "  mN    Deflection (t=0,0s) =", RectAt(Xv + 23 * A, F0, 28 * A, LH)));
+    EXPECT_TRUE(Has(page, "Force (t=0,5s) =", RectAt(Xv, F0 + LH, 16 * A, LH)));
+    EXPECT_TRUE(Has(page, "  mN    Deflection (t=0,5s) =", RectAt(Xv + 23 * A, F0 + LH, 28 * A, LH)));
+    EXPECT_TRUE(model.Warning541());
+    EXPECT_EQ(model.WarningText541(), "WARNING! - Temperature out of tolerance (± 0,1 °C)");
+    EXPECT_NE(page.FindCell(model.WarningText541()), nullptr);
+}
+
 TEST_F(ReportLayoutTest, TheToleranceWarningAndTheTableMoveDownTwoLinesEach) {
     struct Case {
         float min, max;

@@ -107,6 +107,33 @@ void Key(QWidget& w, int qtKey) {
     QApplication::sendEvent(&w, &press);
 }
 
+// A context of the given resolution, on screen (an image) or on paper (a
+// PDF page of its own), for laying a report out and measuring its texts.
+class Surface {
+public:
+    Surface(int dpi, bool paper, const std::string& pdfPath) {
+        if (paper) {
+            m_pdf = std::make_unique<QPdfWriter>(QString::fromStdString(pdfPath));
+            m_pdf->setResolution(dpi);
+            m_pdf->setPageSize(QPageSize(QPageSize::A4));
+            m_dc = std::make_unique<fw::PainterContext>(*m_pdf);
+        } else {
+            m_image = QImage(1200, 1000, QImage::Format_RGB32);
+            m_image.setDotsPerMeterX(qRound(dpi / 0.0254));
+            m_image.setDotsPerMeterY(qRound(dpi / 0.0254));
+            m_dc = std::make_unique<fw::PainterContext>(m_image);
+        }
+    }
+    fw::PainterContext& Dc() { return *m_dc; }
+    int Width() { return m_dc->IsPrinting() ? m_dc->GetDeviceCaps(fw::HORZRES) : m_image.width(); }
+    int Height() { return m_dc->IsPrinting() ? m_dc->GetDeviceCaps(fw::VERTRES) : m_image.height(); }
+
+private:
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QImage m_image;
+    std::unique_ptr<fw::PainterContext> m_dc;
+};
+
 class ReportViewTest : public DocFixture {
 protected:
     void SetUp() override {
@@ -322,7 +349,7 @@ TEST_F(ReportViewTest, HelpFromTheReportFrameOpensTheTestingTopic) {
     EXPECT_EQ(opened, help + "/RYXW/Testing_a_sample.htm");
 }
 
-TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarnings) {
+TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarningsBothWays) {
     CQXRYXDataView* view = OpenKnownReport();
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(view->Model().Warning541());
@@ -331,6 +358,27 @@ TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarnings) {
     doc->UpdateAllViews(nullptr);
     EXPECT_TRUE(view->Model().Warning541());
     EXPECT_TRUE(view->Model().Warning542());
+    Surface screen(96, false, "");
+    report::Page page = view->LayoutFor(screen.Dc(), screen.Width(), screen.Height());
+    EXPECT_NE(page.FindCell(view->Model().WarningText541()), nullptr);
+    EXPECT_NE(page.FindCell(fw::LoadString(542)), nullptr);
+
+    // Back in tolerance and calibrated, with a new project: the next update
+    // takes the warnings away again and shows the new text.
+    doc->m_minTemperature.m_data = -18.05f;
+    doc->m_tempCalibrationDate = testingtest::kJan2024;
+    doc->m_project.m_data = "R&D Lab";
+    doc->UpdateAllViews(nullptr);
+    EXPECT_FALSE(view->Model().Warning541());
+    EXPECT_FALSE(view->Model().Warning542());
+    EXPECT_TRUE(view->Model().WarningText541().empty());
+    EXPECT_TRUE(view->Model().WarningText542().empty());
+    page = view->LayoutFor(screen.Dc(), screen.Width(), screen.Height());
+    EXPECT_EQ(page.FindCell(fw::LoadString(542)), nullptr);
+    for (const report::Item* cell : page.All(report::Op::Cell))
+        EXPECT_EQ(cell->text.find("WARNING"), std::string::npos) << cell->text;
+    EXPECT_NE(page.FindCell(" R&D Lab"), nullptr);
+    EXPECT_EQ(page.FindCell(" Proj"), nullptr);
 }
 
 TEST_F(ReportViewTest, AnEmptyTestFileShowsAReportWithEmptyCells) {
@@ -348,33 +396,6 @@ TEST_F(ReportViewTest, AnEmptyTestFileShowsAReportWithEmptyCells) {
 }
 
 // ---- Every text fits its cell
-
-// A context of the given resolution, on screen (an image) or on paper (a
-// PDF page of its own), for laying a report out and measuring its texts.
-class Surface {
-public:
-    Surface(int dpi, bool paper, const std::string& pdfPath) {
-        if (paper) {
-            m_pdf = std::make_unique<QPdfWriter>(QString::fromStdString(pdfPath));
-            m_pdf->setResolution(dpi);
-            m_pdf->setPageSize(QPageSize(QPageSize::A4));
-            m_dc = std::make_unique<fw::PainterContext>(*m_pdf);
-        } else {
-            m_image = QImage(1200, 1000, QImage::Format_RGB32);
-            m_image.setDotsPerMeterX(qRound(dpi / 0.0254));
-            m_image.setDotsPerMeterY(qRound(dpi / 0.0254));
-            m_dc = std::make_unique<fw::PainterContext>(m_image);
-        }
-    }
-    fw::PainterContext& Dc() { return *m_dc; }
-    int Width() { return m_dc->IsPrinting() ? m_dc->GetDeviceCaps(fw::HORZRES) : m_image.width(); }
-    int Height() { return m_dc->IsPrinting() ? m_dc->GetDeviceCaps(fw::VERTRES) : m_image.height(); }
-
-private:
-    std::unique_ptr<QPdfWriter> m_pdf;
-    QImage m_image;
-    std::unique_ptr<fw::PainterContext> m_dc;
-};
 
 // The columns a text inks, drawn in font at the pen's x = 0: the first and
 // one past the last, from the pixels themselves (a glyph's box may claim a

@@ -399,6 +399,46 @@ TEST_F(ReportLayoutTest, FitForceDeviationAndStatisticsRowsAndTheirFormats) {
     }
 }
 
+// Each force figure beside its own label: average, maximum, minimum.
+TEST_F(ReportLayoutTest, TheForceStatisticsStandBesideTheirOwnLabels) {
+    doc.m_averageForce.m_data = 980.74f;
+    doc.m_maxForce.m_data = 985.21f;
+    doc.m_minForce.m_data = 976.12f;
+    struct Case {
+        bool print;
+        bool decimals;
+        const char* average;
+        const char* maximum;
+        const char* minimum;
+    };
+    const Case cases[] = {
+        {false, true, " 980.7", " 985.2", " 976.1"},
+        {true, true, " 980.7", " 985.2", " 976.1"},
+        {false, false, " 981", " 985", " 976"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.print ? "paper" : "screen") + (c.decimals ? ", decimals" : ""));
+        const Page page = Lay(c.print ? Paper(c.decimals) : Screen(c.decimals));
+        const int Ty = (c.print ? 8 : 1) * LH + 7 * LH + (c.print ? 4 : 2) * LH;
+        const int S0 = Ty + 9 * LH + 2 + LH + 2 * LH + 3 * LH + 3 * LH;
+        const int Xs = (W - 46 * A) / 2;
+        const struct {
+            const char* label;
+            const char* value;
+        } rows[] = {{"Average Force  (t=0.5 - 240.0s) =", c.average},
+                    {"Maximum Force (t=0.5 - 240.0s) =", c.maximum},
+                    {"Minimum Force  (t=0.5 - 240.0s) =", c.minimum}};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(Has(page, rows[i].label, RectAt(Xs, S0 + i * LH, 34 * A, LH)));
+            // The one value cell of the row, and what it reads.
+            std::vector<std::string> values;
+            for (const Item* cell : page.All(Op::Cell))
+                if (cell->rect == RectAt(Xs + 34 * A, S0 + i * LH, 7 * A, LH)) values.push_back(cell->text);
+            EXPECT_EQ(values, std::vector<std::string>{rows[i].value}) << rows[i].label;
+        }
+    }
+}
+
 TEST_F(ReportLayoutTest, ADosImportShowsActualTempAndMovesSoakWidthAndThicknessUp) {
     doc.m_bImported = TRUE;
     doc.m_tempCalibrationDate = 0;

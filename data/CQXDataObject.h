@@ -47,7 +47,8 @@ public:
     virtual void SetText(fw::TextWindow* wnd, const CQXDataObject<std::string>& format) const = 0;
     // Draws the value as a report cell: the rectangle filled with the
     // style's background, the edge if the style asks for one, then the text
-    // laid out by the style's DrawText flags (inside the edge with BF_ADJUST).
+    // laid out by the style's DrawText flags (inside the edge with BF_ADJUST)
+    // and drawn as it stands, "&" included.
     virtual void Draw(fw::DrawContext* dc, fw::Rect rect, const CellStyle* style) const = 0;
 
     T m_data{};
@@ -120,7 +121,9 @@ inline void DrawCell(fw::DrawContext& dc, fw::Rect rect, const CellStyle& style,
     } catch (const fw::MemoryException&) {
     }
     if (style.bDrawEdge) dc.DrawEdge(rect, style.nEdge, style.nBorderFlags);
-    dc.DrawText(text, rect, style.nFormat);
+    // A cell's text is a value or a label, never a menu text: "&" is drawn
+    // as it stands ("R&D Lab"), not taken as the mark of a mnemonic.
+    dc.DrawText(text, rect, style.nFormat | fw::DT_NOPREFIX);
 }
 }  // namespace cellformat
 

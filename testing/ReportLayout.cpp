@@ -152,7 +152,9 @@ void ReportModel::Fill(CQXRYXTestDoc& doc) {
     }
     for (size_t i = 0; i < m_headings.size(); ++i) m_headings[i].m_data = fw::LoadString(470 + static_cast<UINT>(i));
     for (size_t i = 0; i < m_fitLabels.size(); ++i) m_fitLabels[i].m_data = fw::LoadString(477 + static_cast<UINT>(i));
-    auto withTime = [](UINT id, double t) { return platform::FormatC(fw::LoadString(id).c_str(), t); };
+    // The times in the labels beside the values, with the values' decimal
+    // separator (the user's locale, as the cells format).
+    auto withTime = [](UINT id, double t) { return platform::FormatUser(fw::LoadString(id).c_str(), t); };
     m_forceLabel0.m_data = withTime(752, 0.0);
     m_deflLabel0.m_data = withTime(756, 0.0);
     m_forceLabel1.m_data = withTime(760, 0.5);
@@ -175,7 +177,8 @@ void ReportModel::BuildWarnings() {
     const double dMin = std::fabs(static_cast<double>(target - m_doc->m_minTemperature.m_data));
     const double dMax = std::fabs(static_cast<double>(target - m_doc->m_maxTemperature.m_data));
     if (dMin > static_cast<double>(kTolerance) || dMax > static_cast<double>(kTolerance)) {
-        m_warning541.m_data = platform::FormatC(fw::LoadString(541).c_str(), static_cast<double>(kTolerance));
+        m_warning541.m_data =
+            platform::FormatUser(fw::LoadString(541).c_str(), static_cast<double>(kTolerance));
         m_bWarning541 = true;
     }
     if (DateUnset(m_doc->m_tempCalibrationDate) && !m_doc->m_bImported) {

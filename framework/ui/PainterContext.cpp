@@ -357,23 +357,65 @@ QPen PainterContext::MakePen() const {
 
 namespace {
 
-// The average character width the way the desktop reports it for its core
-// faces: the lowercase letters and the space weighted by their frequency in
-// English text (the classic OS/2 table's definition). Qt reads the font's
-// own table instead, which for the metric-compatible faces that stand in for
-// the core faces here is up to a third wider, so that layouts measured in
-// average widths would run off their page.
-int AverageCharWidth(const QFont& font, QPaintDevice* device) {
-    static constexpr int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
-                                         56, 17, 4,  49, 56,  71, 31, 10, 18, 3,  18, 2, 166};
-    const QFontMetricsF m(font, device);
+// A face's proportions, measured once per face and style at 1000 pixels to
+// the em: its cell height (ascent plus descent) and its average character
+// width the way the desktop reports it for its core faces, the lowercase
+// letters and the space weighted by their frequency in English text (the
+// classic OS/2 table's definition). Qt reads the font's own table instead,
+// which for the metric-compatible faces that stand in for the core faces
+// here is up to a third wider, so that layouts measured in average widths
+// would run off their page. The window thread is the only caller.
+struct FaceProportions {
+    double cellPerEm = 1.0;
+    double averagePerEm = 0.5;
+};
+
+FaceProportions ProportionsOf(const QFont& font, QPaintDevice* device) {
+    using Key = std::tuple<QString, int, bool>;
+    static std::map<Key, FaceProportions> cache;
+    const Key key{font.family(), font.weight(), font.italic()};
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    static constexpr int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                         56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+    QFont big(font);
+    big.setPixelSize(1000);
+    const QFontMetricsF m(big, device);
     double sum = 0;
     for (int i = 0; i < 26; ++i) sum += kWeights[i] * m.horizontalAdvance(QChar(u'a' + i));
     sum += kWeights[26] * m.horizontalAdvance(QChar(u' '));
-    return static_cast<int>(std::lround(sum / 1000.0));
+    FaceProportions p;
+    if (m.ascent() + m.descent() > 0) p.cellPerEm = (m.ascent() + m.descent()) / 1000.0;
+    p.averagePerEm = sum / 1000.0 / 1000.0;
+    cache.emplace(key, p);
+    return p;
 }
 
 }  // namespace
+
+// The average width is that of the face at the size the description asks
+// for, rounded up to a whole pixel. The stand-in face is drawn at the
+// largest whole pixel size within the requested height, which may be most
+// of a pixel smaller than the em the desktop would scale its face to, and
+// its hinted advances round to whole pixels: a layout measured in a
+// rounded-down average of that smaller size (5 pixels instead of the 6 the
+// label font asks for at 96 dpi) gives its labels and values less room than
+// they take, and they run under the next cell or are cut.
+int PainterContext::AverageCharWidth() const {
+    QPaintDevice* device = IsActive() ? m_painter->device() : nullptr;
+    const FaceProportions face = ProportionsOf(m_state.qfont, device);
+    const LogFont& lf = m_state.font;
+    const double devHeight = std::abs(lf.lfHeight) * std::fabs(ScaleY());
+    double em = m_state.qfont.pixelSize();
+    if (lf.lfHeight < 0 && devHeight >= 1) {
+        em = devHeight;
+    } else if (lf.lfHeight > 0 && devHeight >= 1) {
+        em = devHeight / face.cellPerEm;
+    }
+    // Up to a twentieth of a pixel over a whole pixel stays that pixel: the
+    // faces' tables keep their widths in whole font units, so that a fixed
+    // pitch of 0.6 em reads 0.60009765625 em.
+    return std::max(1, static_cast<int>(std::ceil(face.averagePerEm * em - 0.05)));
+}
 
 bool PainterContext::GetTextMetrics(TextMetric& tm) const {
     const QFontMetrics m(m_state.qfont, IsActive() ? m_painter->device() : nullptr);
@@ -385,7 +427,7 @@ bool PainterContext::GetTextMetrics(TextMetric& tm) const {
     tm.tmDescent = toLogical(m.descent());
     tm.tmInternalLeading = toLogical(std::max(0, height - m_state.qfont.pixelSize()));
     tm.tmExternalLeading = toLogical(std::max(0, m.leading()));
-    tm.tmAveCharWidth = toLogicalX(AverageCharWidth(m_state.qfont, IsActive() ? m_painter->device() : nullptr));
+    tm.tmAveCharWidth = toLogicalX(AverageCharWidth());
     tm.tmMaxCharWidth = toLogicalX(m.maxWidth());
     tm.tmWeight = m_state.font.lfWeight;
     tm.tmOverhang = 0;

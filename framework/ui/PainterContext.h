@@ -108,6 +108,7 @@ private:
     void Init(QPaintDevice* device);
     Rect FromDevice(const QRect& d, const Rect& like) const;
     int DefaultPixelSize() const;
+    int AverageCharWidth() const;  // device pixels, of the selected font
     double ScaleX() const;  // device pixels per logical unit, signed
     double ScaleY() const;
     QRect DeviceRect(const Rect& r) const;  // normalised, exclusive edges

@@ -223,6 +223,28 @@ TEST_F(ReportLayoutTest, AGermanLocaleDatesTheReportButNotTheExports) {
     EXPECT_NE(csv.find(exported[0]), std::string::npos) << csv;
 }
 
+// The times in the force labels and the tolerance of warning 541 take the
+// decimal separator of the values beside them.
+TEST_F(ReportLayoutTest, AGermanLocaleGivesTheLabelsTheValuesDecimalComma) {
+    doc.m_minTemperature.m_data = -18.3f;
+    ASSERT_TRUE(ryxtest::UseGermanLocale()) << "localedef could not build de_DE.UTF-8";
+    const Page page = Lay(Screen(true));
+    const std::string force0 = doc.GetForce(0)->Format("%- 3.1f");
+    std::setlocale(LC_ALL, "C");
+
+    ASSERT_NE(force0.find(','), std::string::npos) << force0;
+    const int F0 = LH + 7 * LH + 2 * LH + 2 * LH + 9 * LH + 2 + LH + 2 * LH;  // below warning 541
+    const int Xv = (W - 66 * A) / 2;
+    EXPECT_TRUE(Has(page, force0, RectAt(Xv + 16 * A, F0, 7 * A, LH)));
+    EXPECT_TRUE(Has(page, "Force (t=0,0s) =", RectAt(Xv, F0, 16 * A, LH)));
+    EXPECT_TRUE(Has(page, "  mN    Deflection (t=0,0s) =", RectAt(Xv + 23 * A, F0, 28 * A, LH)));
+    EXPECT_TRUE(Has(page, "Force (t=0,5s) =", RectAt(Xv, F0 + LH, 16 * A, LH)));
+    EXPECT_TRUE(Has(page, "  mN    Deflection (t=0,5s) =", RectAt(Xv + 23 * A, F0 + LH, 28 * A, LH)));
+    EXPECT_TRUE(model.Warning541());
+    EXPECT_EQ(model.WarningText541(), "WARNING! - Temperature out of tolerance (± 0,1 °C)");
+    EXPECT_NE(page.FindCell(model.WarningText541()), nullptr);
+}
+
 TEST_F(ReportLayoutTest, TheToleranceWarningAndTheTableMoveDownTwoLinesEach) {
     struct Case {
         float min, max;
@@ -374,6 +396,46 @@ TEST_F(ReportLayoutTest, FitForceDeviationAndStatisticsRowsAndTheirFormats) {
         int mN = 0;
         for (const Item* i : page.All(Op::Cell)) mN += i->text == "  mN";
         EXPECT_EQ(mN, 5);
+    }
+}
+
+// Each force figure beside its own label: average, maximum, minimum.
+TEST_F(ReportLayoutTest, TheForceStatisticsStandBesideTheirOwnLabels) {
+    doc.m_averageForce.m_data = 980.74f;
+    doc.m_maxForce.m_data = 985.21f;
+    doc.m_minForce.m_data = 976.12f;
+    struct Case {
+        bool print;
+        bool decimals;
+        const char* average;
+        const char* maximum;
+        const char* minimum;
+    };
+    const Case cases[] = {
+        {false, true, " 980.7", " 985.2", " 976.1"},
+        {true, true, " 980.7", " 985.2", " 976.1"},
+        {false, false, " 981", " 985", " 976"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.print ? "paper" : "screen") + (c.decimals ? ", decimals" : ""));
+        const Page page = Lay(c.print ? Paper(c.decimals) : Screen(c.decimals));
+        const int Ty = (c.print ? 8 : 1) * LH + 7 * LH + (c.print ? 4 : 2) * LH;
+        const int S0 = Ty + 9 * LH + 2 + LH + 2 * LH + 3 * LH + 3 * LH;
+        const int Xs = (W - 46 * A) / 2;
+        const struct {
+            const char* label;
+            const char* value;
+        } rows[] = {{"Average Force  (t=0.5 - 240.0s) =", c.average},
+                    {"Maximum Force (t=0.5 - 240.0s) =", c.maximum},
+                    {"Minimum Force  (t=0.5 - 240.0s) =", c.minimum}};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(Has(page, rows[i].label, RectAt(Xs, S0 + i * LH, 34 * A, LH)));
+            // The one value cell of the row, and what it reads.
+            std::vector<std::string> values;
+            for (const Item* cell : page.All(Op::Cell))
+                if (cell->rect == RectAt(Xs + 34 * A, S0 + i * LH, 7 * A, LH)) values.push_back(cell->text);
+            EXPECT_EQ(values, std::vector<std::string>{rows[i].value}) << rows[i].label;
+        }
     }
 }
 

@@ -6,9 +6,12 @@
 #include <sys/wait.h>
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,24 +19,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "data/CQXRYXDeltaTcDoc.h"
 #include "data/CQXRYXTestDoc.h"
 #include "data/DeltaTcData.h"
 #include "framework/core/CommandIds.h"
+#include "framework/core/RecordingDrawContext.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Help.h"
 #include "framework/ui/PainterContext.h"
+#include "framework/ui/tests/support/TestApp.h"
 #include "res/Resource.h"
+#include "settings/CQXRegistry.h"
 #include "testing/CQXRYXDataFrm.h"
 #include "testing/CQXRYXDataView.h"
 #include "testing/CQXRYXDeltaTcView.h"
-#include "testing/tests/support/KnownTest.h"
 #include "testing/tests/support/Artefacts.h"
-#include "framework/ui/tests/support/TestApp.h"
+#include "testing/tests/support/KnownTest.h"
 
 namespace {
 
@@ -96,6 +105,33 @@ void Key(QWidget& w, int qtKey) {
     QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier);
     QApplication::sendEvent(&w, &press);
 }
+
+// A context of the given resolution, on screen (an image) or on paper (a
+// PDF page of its own), for laying a report out and measuring its texts.
+class Surface {
+public:
+    Surface(int dpi, bool paper, const std::string& pdfPath) {
+        if (paper) {
+            m_pdf = std::make_unique<QPdfWriter>(QString::fromStdString(pdfPath));
+            m_pdf->setResolution(dpi);
+            m_pdf->setPageSize(QPageSize(QPageSize::A4));
+            m_dc = std::make_unique<fw::PainterContext>(*m_pdf);
+        } else {
+            m_image = QImage(1200, 1000, QImage::Format_RGB32);
+            m_image.setDotsPerMeterX(qRound(dpi / 0.0254));
+            m_image.setDotsPerMeterY(qRound(dpi / 0.0254));
+            m_dc = std::make_unique<fw::PainterContext>(m_image);
+        }
+    }
+    fw::PainterContext& Dc() { return *m_dc; }
+    int Width() { return m_dc->IsPrinting() ? m_dc->GetDeviceCaps(fw::HORZRES) : m_image.width(); }
+    int Height() { return m_dc->IsPrinting() ? m_dc->GetDeviceCaps(fw::VERTRES) : m_image.height(); }
+
+private:
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QImage m_image;
+    std::unique_ptr<fw::PainterContext> m_dc;
+};
 
 class ReportViewTest : public DocFixture {
 protected:
@@ -312,7 +348,7 @@ TEST_F(ReportViewTest, HelpFromTheReportFrameOpensTheTestingTopic) {
     EXPECT_EQ(opened, help + "/RYXW/Testing_a_sample.htm");
 }
 
-TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarnings) {
+TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarningsBothWays) {
     CQXRYXDataView* view = OpenKnownReport();
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(view->Model().Warning541());
@@ -321,6 +357,27 @@ TEST_F(ReportViewTest, AnUpdateOfTheDocumentRebuildsTheWarnings) {
     doc->UpdateAllViews(nullptr);
     EXPECT_TRUE(view->Model().Warning541());
     EXPECT_TRUE(view->Model().Warning542());
+    Surface screen(96, false, "");
+    report::Page page = view->LayoutFor(screen.Dc(), screen.Width(), screen.Height());
+    EXPECT_NE(page.FindCell(view->Model().WarningText541()), nullptr);
+    EXPECT_NE(page.FindCell(fw::LoadString(542)), nullptr);
+
+    // Back in tolerance and calibrated, with a new project: the next update
+    // takes the warnings away again and shows the new text.
+    doc->m_minTemperature.m_data = -18.05f;
+    doc->m_tempCalibrationDate = testingtest::kJan2024;
+    doc->m_project.m_data = "R&D Lab";
+    doc->UpdateAllViews(nullptr);
+    EXPECT_FALSE(view->Model().Warning541());
+    EXPECT_FALSE(view->Model().Warning542());
+    EXPECT_TRUE(view->Model().WarningText541().empty());
+    EXPECT_TRUE(view->Model().WarningText542().empty());
+    page = view->LayoutFor(screen.Dc(), screen.Width(), screen.Height());
+    EXPECT_EQ(page.FindCell(fw::LoadString(542)), nullptr);
+    for (const report::Item* cell : page.All(report::Op::Cell))
+        EXPECT_EQ(cell->text.find("WARNING"), std::string::npos) << cell->text;
+    EXPECT_NE(page.FindCell(" R&D Lab"), nullptr);
+    EXPECT_EQ(page.FindCell(" Proj"), nullptr);
 }
 
 TEST_F(ReportViewTest, AnEmptyTestFileShowsAReportWithEmptyCells) {
@@ -335,6 +392,151 @@ TEST_F(ReportViewTest, AnEmptyTestFileShowsAReportWithEmptyCells) {
     const std::string pdf = dir + "/empty.pdf";
     ASSERT_TRUE(PrintToPdf(*view, pdf));
     EXPECT_EQ(PdfPages(pdf), 1);
+}
+
+// ---- Every text fits its cell
+
+// The columns a text inks, drawn in font at the pen's x = 0: the first and
+// one past the last, from the pixels themselves (a glyph's box may claim a
+// pixel more than it covers).
+std::pair<int, int> InkColumns(const QFont& font, QPaintDevice* device, const QString& text) {
+    const QFontMetrics m(font, device);
+    const int pad = m.height();
+    QImage image(m.horizontalAdvance(text) + 2 * pad, m.height(), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(device->logicalDpiX() / 0.0254));
+    image.setDotsPerMeterY(qRound(device->logicalDpiY() / 0.0254));
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(pad, m.ascent()), text);
+    }
+    int first = image.width(), last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((row[x] & 0xFFFFFF) == 0xFFFFFF) continue;
+            first = std::min(first, x);
+            last = std::max(last, x);
+        }
+    }
+    if (last < 0) return {0, 0};
+    return {first - pad, last + 1 - pad};
+}
+
+// The cells whose text puts ink outside what the cell leaves it, which the
+// cell's clip would cut: each line in the font it is drawn in on dc, placed
+// by its advance as the cell's alignment places it inside the edge.
+std::vector<std::string> CellsThatClip(fw::PainterContext& dc, const report::Page& page) {
+    std::vector<std::string> clipped;
+    QPaintDevice* device = dc.Painter().device();
+    for (const report::Item* item : page.All(report::Op::Cell)) {
+        const QFont font = dc.MakeQFont(report::DeviceFont(item->font, dc));
+        const QFontMetrics m(font, device);
+        fw::Rect box = item->rect;
+        if (item->style.bDrawEdge && (item->style.nBorderFlags & fw::BF_ADJUST)) box.Deflate(2, 2);
+        std::vector<std::string> lines;
+        if (item->style.nFormat & fw::DT_SINGLELINE) {
+            lines.push_back(item->text);
+        } else {
+            std::stringstream in(item->text);
+            for (std::string line; std::getline(in, line);) lines.push_back(line);
+        }
+        for (const std::string& line : lines) {
+            const QString text = QString::fromStdString(line);
+            const int full = m.horizontalAdvance(text);
+            int x = box.left;
+            if (item->style.nFormat & fw::DT_CENTER) {
+                x = box.left + (box.Width() - full) / 2;
+            } else if (item->style.nFormat & fw::DT_RIGHT) {
+                x = box.right - full;
+            }
+            const auto [inkFrom, inkTo] = InkColumns(font, device, text);
+            if (inkFrom == inkTo) continue;
+            if (x + inkFrom < box.left || x + inkTo > box.right) {
+                clipped.push_back("\"" + line + "\" inks " + std::to_string(x + inkFrom - box.left) + ".." +
+                                  std::to_string(x + inkTo - box.left) + " of a cell " +
+                                  std::to_string(box.Width()) + " wide");
+            }
+        }
+    }
+    return clipped;
+}
+
+// The report of view laid out and drawn on screens of 96, 120 and 144 dpi
+// and on paper of 300 and 600 dpi: each of the texts is a cell, no text of
+// any cell is clipped, and on a recording context over the same surface the
+// texts are drawn with their "&", every text as it stands.
+template <class View>
+void ExpectEveryTextFitsAndStands(View& view, const std::string& pdfPath,
+                                  std::initializer_list<const char*> texts) {
+    struct Case {
+        int dpi;
+        bool paper;
+    };
+    for (const Case& c :
+         {Case{96, false}, Case{120, false}, Case{144, false}, Case{600, true}, Case{300, true}}) {
+        SCOPED_TRACE(std::to_string(c.dpi) + (c.paper ? " dpi paper" : " dpi screen"));
+        Surface surface(c.dpi, c.paper, pdfPath);
+        const report::Page page = view.LayoutFor(surface.Dc(), surface.Width(), surface.Height());
+        for (const char* text : texts) EXPECT_NE(page.FindCell(text), nullptr) << text;
+        for (const std::string& what : CellsThatClip(surface.Dc(), page)) ADD_FAILURE() << what;
+
+        fw::RecordingDrawContext recording(surface.Dc());
+        view.DrawReport(recording, surface.Width(), surface.Height());
+        const auto drawn = recording.All(fw::RecordingDrawContext::Op::DrawText);
+        EXPECT_GT(drawn.size(), 40u);
+        for (const char* text : texts) EXPECT_NE(recording.FindText(text), nullptr) << text;
+        for (const auto* call : drawn) EXPECT_TRUE(call->flags & fw::DT_NOPREFIX) << call->text;
+    }
+}
+
+// A test as the laboratory writes it: "&" in the project and the operator,
+// a long specimen and test name, forces with a decimal, both warnings.
+void FillRealisticTest(CQXRYXTestDoc& doc) {
+    testingtest::FillKnownTest(doc);
+    doc.m_project.m_data = "R&D Lab";
+    doc.m_operator.m_data = "Smith & Jones";
+    doc.m_specimen.m_data = "PG 64-22 RTFO/PAV B2";
+    doc.m_testName.m_data = "24010103";
+    doc.m_apparatusId.m_data = "RYX-0042";
+    doc.m_minTemperature.m_data = -18.35f;
+    doc.m_tempCalibrationDate = 0;
+    doc.m_averageForce.m_data = 980.7f;
+    doc.m_maxForce.m_data = 985.2f;
+    doc.m_minForce.m_data = 976.1f;
+    doc.m_negDeviationEarly.m_data = -12.4f;
+    doc.m_posDeviationEarly.m_data = 8.8f;
+    doc.m_negDeviationLate.m_data = -4.6f;
+    doc.m_posDeviationLate.m_data = 4.5f;
+}
+
+TEST_F(ReportViewTest, EveryTextOfARealisticReportFitsItsCellAndKeepsItsAmpersands) {
+    ASSERT_EQ(theRegistry.SetForceResolution(1), 0u);
+    CQXRYXTestDoc saved;
+    FillRealisticTest(saved);
+    path = dir + "/24010103.ryx";
+    ASSERT_TRUE(saved.OnSaveDocument(path));
+    doc = dynamic_cast<CQXRYXTestDoc*>(reports->OpenDocumentFile(path.c_str()));
+    ASSERT_NE(doc, nullptr);
+    Pump();
+    CQXRYXDataView* view = ViewOf(*doc);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->Model().Warning541());
+    ASSERT_TRUE(view->Model().Warning542());
+    EXPECT_TRUE(
+        main->grab().toImage().save(QString::fromStdString(ArtefactDir() + "/report-window-realistic.png")));
+
+    ExpectEveryTextFitsAndStands(*view, dir + "/fit.pdf", {" R&D Lab", " Smith & Jones"});
+    // On paper, as the print command prints it.
+    const std::string pdf = ArtefactDir() + "/report-print-realistic.pdf";
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    const std::string text = PdfText(pdf);
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed";
+    for (const char* known : {"R&D Lab", "Smith & Jones", "PG 64-22 RTFO/PAV B2"})
+        EXPECT_NE(text.find(known), std::string::npos) << known << "\n" << text;
+    EXPECT_TRUE(PdfToPng(pdf, ArtefactDir() + "/report-print-realistic"));
 }
 
 // The Delta Tc window.
@@ -407,6 +609,35 @@ TEST_F(DeltaTcViewTest, BeforeItsTestsTheWindowShowsEmptyResultsThenTheComputedO
         view->DrawReport(dc, image.width(), image.height());
     }
     EXPECT_TRUE(image.save(QString::fromStdString(ArtefactDir() + "/deltatc-600dpi.png")));
+}
+
+TEST_F(DeltaTcViewTest, EveryTextOfARealisticPairFitsItsCellAndKeepsItsAmpersands) {
+    CQXRYXDeltaTcView* view = Open();
+    ASSERT_NE(view, nullptr);
+    auto realistic = [](const char* name, float target, float s, float m) {
+        DeltaTcData d = Record(name, target, s, m);
+        d.m_strOperator.m_data = "Smith & Jones";
+        d.m_strProject.m_data = "R&D Lab";
+        d.m_strSpecimen.m_data = "PG 64-22 RTFO/PAV B2";
+        d.m_strInstrumentId.m_data = "RYX-0042";
+        d.m_strTestDate.m_data = " 12/31/2024";
+        return d;
+    };
+    deltaDoc->SetData(realistic("24010103", -12.0f, 215.0f, 0.338f),
+                      realistic("24010104", -18.0f, 433.0f, 0.286f));
+    deltaDoc->UpdateAllViews(nullptr);
+    Pump();
+    EXPECT_TRUE(
+        main->grab().toImage().save(QString::fromStdString(ArtefactDir() + "/deltatc-window-realistic.png")));
+
+    ExpectEveryTextFitsAndStands(*view, dir + "/fit.pdf", {"R&D Lab", "Smith & Jones"});
+    const std::string pdf = ArtefactDir() + "/deltatc-print-realistic.pdf";
+    ASSERT_TRUE(PrintToPdf(*view, pdf));
+    const std::string text = PdfText(pdf);
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed";
+    for (const char* known : {"R&D Lab", "Smith & Jones", "24010103", "24010104"})
+        EXPECT_NE(text.find(known), std::string::npos) << known << "\n" << text;
+    EXPECT_TRUE(PdfToPng(pdf, ArtefactDir() + "/deltatc-print-realistic"));
 }
 
 TEST_F(DeltaTcViewTest, TheScrollingKeysMoveTheWindowAndOthersDoNothing) {

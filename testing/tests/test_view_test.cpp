@@ -15,6 +15,7 @@
 
 #include "data/ExportText.h"
 #include "framework/core/IdleTasks.h"
+#include "framework/core/RecordingDrawContext.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Help.h"
@@ -416,6 +417,73 @@ TEST(DrawGraphOnImage, JoinedAndUnjoinedTracesAndBadPoints) {
     EXPECT_GT(markers, 0);
     EXPECT_GT(joined, markers + 100);
     EXPECT_EQ(render(true, true), joined);
+}
+
+// The trace on a y-up page (MM_LOMETRIC, as the test window and its printout
+// draw): each point's marker centred where its values put it in the plot, in
+// device units, the largest y at the plot's top, and the lines joining the
+// points in their order.
+TEST(DrawGraphOnImage, TracePointsLandWhereTheirValuesPutThemInDeviceUnits) {
+    QImage image(700, 500, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(96 / 0.0254));
+    image.setDotsPerMeterY(qRound(96 / 0.0254));
+    image.fill(Qt::white);
+    const CQXDataPoint points[] = {{0, 0}, {2.5f, 10}, {5, 4}, {10, 7.5f}};
+    CGraphTrace trace(4, fw::RGB(255, 0, 0), true, fw::PS_SOLID, 5, 40);
+    for (int i = 0; i < 4; ++i) trace.SetAtGrow(i, &points[i]);
+    CGraph graph;
+    SetAxisRange(graph.m_xAxis, 0, 10, 2);
+    SetAxisRange(graph.m_yAxis, 0, 10, 2);
+    graph.m_xAxis.m_title = "Time (s)";
+    graph.m_yAxis.m_title = "Force (mN)";
+    graph.m_pTraces = &trace;
+    graph.m_nTraces = 1;
+    fw::PainterContext painter(image);
+    fw::RecordingDrawContext dc(painter);
+    dc.SetMapMode(fw::MM_LOMETRIC);
+    fw::LogFont font;
+    font.lfFaceName = "Arial";
+    font.lfHeight = 40;  // 4 mm
+    dc.SelectFont(font);
+    fw::Rect area;
+    DrawGraph(graph, area, dc, 100, -100, 1600, -1100, true);
+
+    const GraphLayout& l = graph.m_layout;
+    ASSERT_GT(l.plotWidth, 300);
+    ASSERT_GT(l.plotHeight, 200);
+    auto expected = [&](const CQXDataPoint& p) {
+        return fw::Point{static_cast<int>(p.m_x * l.plotWidth / 10.0f + l.plotLeft),
+                         static_cast<int>((0.0f - p.m_y) * l.plotHeight / 10.0f + l.plotTop + l.plotHeight)};
+    };
+    const auto markers = dc.All(fw::RecordingDrawContext::Op::Ellipse);
+    ASSERT_EQ(markers.size(), 4u);
+    const int r = 20 * 96 / 254;  // the marker's radius, 2 mm
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const fw::Point at = expected(points[i]);
+        const fw::Rect& m = markers[i]->device;
+        EXPECT_EQ((m.left + m.right) / 2, at.x);
+        EXPECT_EQ((m.top + m.bottom) / 2, at.y);
+        EXPECT_NEAR(m.right - m.left, 2 * r, 2);
+    }
+    // The extremes on the plot's edges: y = 0 on its bottom, y = 10 on its top.
+    EXPECT_EQ(expected(points[0]), (fw::Point{l.plotLeft, l.plotTop + l.plotHeight}));
+    EXPECT_EQ(expected(points[1]).y, l.plotTop);
+    // The plot itself inside the area the page gave, in device units.
+    const fw::Point corner = painter.LPtoDP(fw::Point{100, -100});
+    EXPECT_GE(l.plotLeft, corner.x);
+    EXPECT_GE(l.plotTop, corner.y);
+    // The trace's lines are the last three drawn, point to point.
+    const auto lines = dc.All(fw::RecordingDrawContext::Op::Line);
+    ASSERT_GE(lines.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const fw::Rect& line = lines[lines.size() - 3 + i]->device;
+        EXPECT_EQ((fw::Point{line.left, line.top}), expected(points[i])) << i;
+        EXPECT_EQ((fw::Point{line.right, line.bottom}), expected(points[i + 1])) << i;
+    }
+    // And the pixels agree: the marker of the point at the top is red.
+    const fw::Point top = expected(points[1]);
+    EXPECT_EQ(image.pixel(top.x, top.y + 2) & 0xFFFFFF, 0xFF0000u);
 }
 
 }  // namespace

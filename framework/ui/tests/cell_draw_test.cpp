@@ -1,5 +1,6 @@
 // Value cells drawn as report cells: the order of fill, edge and text on a
-// recording context, and the screen and paper styles drawn into images.
+// recording context (every text drawn as it stands, DT_NOPREFIX added to the
+// style's flags), and the screen and paper styles drawn into images.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -109,32 +110,37 @@ TEST(CellDraw, FillThenEdgeThenTextInTheRectangleTheEdgeLeaves) {
          nullptr,
          std::make_shared<CQXStringData>("Operator"),
          Style(FALSE, BF_RECT | BF_ADJUST),
-         {fill, "text 'Operator' (10,20,110,40) 36"}},
+         {fill, "text 'Operator' (10,20,110,40) 2084"}},
         {"text with edge, not adjusted",
          nullptr,
          std::make_shared<CQXStringData>("T1"),
          Style(TRUE, BF_RECT),
-         {fill, "edge (10,20,110,40) 10 15", "text 'T1' (10,20,110,40) 36"}},
+         {fill, "edge (10,20,110,40) 10 15", "text 'T1' (10,20,110,40) 2084"}},
         {"number inside an adjusted edge",
          std::make_shared<CQXFloatData>(-12.34f),
          nullptr,
          Style(TRUE, BF_RECT | BF_ADJUST, " %-.1f", 0x26),
-         {fill, "edge (10,20,110,40) 10 8207", "text ' -12.3' (12,22,108,38) 38"}},
+         {fill, "edge (10,20,110,40) 10 8207", "text ' -12.3' (12,22,108,38) 2086"}},
         {"number, left-justified g format",
          std::make_shared<CQXFloatData>(273.6f),
          nullptr,
          Style(FALSE, BF_RECT, "%-6.3g"),
-         {fill, "text '274   ' (10,20,110,40) 36"}},
+         {fill, "text '274   ' (10,20,110,40) 2084"}},
         {"number with a format that is not one float conversion",
          std::make_shared<CQXFloatData>(1.5f),
          nullptr,
          Style(TRUE, BF_RECT | BF_ADJUST | BF_MONO, "%d"),
-         {fill, "edge (10,20,110,40) 10 40975", "text '' (12,22,108,38) 36"}},
+         {fill, "edge (10,20,110,40) 10 40975", "text '' (12,22,108,38) 2084"}},
+        {"a text with \"&\" is drawn as it stands, not as a mnemonic",
+         nullptr,
+         std::make_shared<CQXStringData>(" R&D Lab"),
+         Style(TRUE, BF_RECT | BF_ADJUST),
+         {fill, "edge (10,20,110,40) 10 8207", "text ' R&D Lab' (12,22,108,38) 2084"}},
         {"text cells ignore the printf format",
          nullptr,
          std::make_shared<CQXStringData>("%s %d"),
          Style(FALSE, 0, "%.1f"),
-         {fill, "text '%s %d' (10,20,110,40) 36"}},
+         {fill, "text '%s %d' (10,20,110,40) 2084"}},
     };
     for (const CallCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,8 +160,8 @@ TEST(CellDraw, AFillThatFailsStillLeavesTheEdgeAndTheText) {
         CQXFloatData(0.0f).Draw(&dc, Rect{0, 0, 50, 20}, &style);
         CQXStringData("abc").Draw(&dc, Rect{0, 0, 50, 20}, &style);
         EXPECT_EQ(dc.calls,
-                  (std::vector<std::string>{"edge (0,0,50,20) 10 8207", "text '0.0' (2,2,48,18) 36",
-                                            "edge (0,0,50,20) 10 8207", "text 'abc' (2,2,48,18) 36"}));
+                  (std::vector<std::string>{"edge (0,0,50,20) 10 8207", "text '0.0' (2,2,48,18) 2084",
+                                            "edge (0,0,50,20) 10 8207", "text 'abc' (2,2,48,18) 2084"}));
     }
 }
 

@@ -246,6 +246,38 @@ TEST(DrawContextText, CalcRectMeasuresWithoutDrawing) {
     EXPECT_FALSE(InkBox(image).has_value());
 }
 
+// Drawn, not only measured: with DT_NOPREFIX the text shows as it stands,
+// the same pixels as TextOut of it; without, a single "&" is left out.
+TEST(DrawContextText, NoPrefixDrawsTheAmpersandAndWithoutItTheAmpersandGoes) {
+    auto drawn = [](const std::function<void(PainterContext&)>& draw) {
+        QImage image = MakeImage(220, 40);
+        {
+            PainterContext dc(image);
+            dc.SelectFont(Font("Arial", 18));
+            dc.SetBkMode(TRANSPARENT);
+            dc.SetTextColor(kBlack);
+            draw(dc);
+        }
+        return image;
+    };
+    auto drawText = [&](const char* text, unsigned flags) {
+        return drawn([&](PainterContext& dc) {
+            Rect r{10, 10, 210, 30};
+            dc.DrawText(text, r, DT_LEFT | DT_TOP | DT_SINGLELINE | flags);
+        });
+    };
+    auto textOut = [&](const char* text) {
+        return drawn([&](PainterContext& dc) { dc.TextOut(10, 10, text); });
+    };
+    for (const char* text : {"R&D Lab", "Smith & Jones", "A&&B"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(drawText(text, DT_NOPREFIX), textOut(text));
+    }
+    EXPECT_EQ(drawText("R&D Lab", 0), textOut("RD Lab"));
+    EXPECT_NE(drawText("R&D Lab", 0), textOut("R&D Lab"));
+    EXPECT_EQ(drawText("A&&B", 0), textOut("A&B"));
+}
+
 TEST(DrawContextText, TextIsClippedToTheRectangleUnlessNoClip) {
     const Rect narrow{20, 20, 40, 80};
     Layout l = DrawInBox("Deflection", DT_LEFT | DT_SINGLELINE, narrow);

@@ -112,7 +112,10 @@ void TestSequencer::NestedUpdate() {
         // ends when its box returns and the error path runs after it, once.
         // A test already ending (its abort, error or finish under way, state
         // 0) ends as it is: no second report, no second close.
-        if (m_state != kIdle && !m_ended) m_state = kInstrumentError;
+        if (m_state != kIdle && !m_ended && m_state != kInstrumentError) {
+            m_state = kInstrumentError;
+            m_lostStatus = m_beam.GetStatus();
+        }
         return;
     }
     m_readings = reading;
@@ -145,6 +148,7 @@ void TestSequencer::Update() {
         }
         if (m_state == kTesting && m_step > kLiveTicks) m_saveAborted = true;
         m_state = kInstrumentError;
+        m_lostStatus = m_beam.GetStatus();
     }
     UpdateCaption();
     const int state = m_state;
@@ -537,7 +541,11 @@ void TestSequencer::LeaveRunningStates() {
 void TestSequencer::InstrumentError() {
     m_state = kIdle;
     LeaveRunningStates();
-    m_beam.ReportError(fw::FormatString1(IDS_TEST_ABORTED, ""));
+    // The status of the loss: the line may have come back while the box of
+    // the step it overtook was still open.
+    const unsigned status = m_lostStatus != 0 ? m_lostStatus : m_beam.GetStatus();
+    m_lostStatus = 0;
+    m_beam.ReportError(status, fw::FormatString1(IDS_TEST_ABORTED, ""));
     if (m_saveAborted) {
         m_saveAborted = false;
         if (OfferSave()) return;

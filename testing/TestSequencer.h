@@ -24,7 +24,9 @@ public:
     virtual BOOL SendZero() = 0;
     virtual BOOL StartLoad(WORD samples) = 0;
     virtual BOOL EndLoad() = 0;
-    virtual void ReportError(const std::string& detail) = 0;
+    // The message of status (the loss's, which may have passed by now), a
+    // blank line and detail, in a box; nothing at status 0.
+    virtual void ReportError(unsigned status, const std::string& detail) = 0;
     // On or off the instrument's list of windows that hear of updates.
     virtual void Register(bool on) = 0;
 };
@@ -233,5 +235,6 @@ private:
     bool m_closeQuestionOpen = false;
     bool m_finishPending = false;  // last tick reached while a close question was open
     int m_depth = 0;               // entries on the stack (a step with its box open)
+    unsigned m_lostStatus = 0;     // the status of the failed reading that set state 11
     bool m_ended = false;
 };

@@ -487,6 +487,31 @@ TEST_F(Sequencer, LostLinkEarlyClosesOnceThoughStillRegistered) {
     EXPECT_EQ(box.Count(), 2u);  // 736 and the loss
 }
 
+// The line drops while the specimen question is open and is back before
+// the operator answers: the step was overtaken all the same, and the loss is
+// reported with its own message (not the present status's, which has none),
+// once, before the window closes.
+TEST_F(Sequencer, ALossThatPassedWhileItsBoxWasOpenIsStillReported) {
+    ASSERT_TRUE(seq->StartTest());
+    box.OnShow([this](const fw::ScriptedMessageBox::Shown& shown) {
+        if (shown.text != fw::LoadString(736)) return;
+        beam.status = 55;
+        Update(2);
+        beam.status = 0;
+        Update(2);
+    });
+    box.Answer({IDOK, IDOK});  // the specimen, the loss
+    Update();
+    box.OnShow(nullptr);
+    ASSERT_EQ(box.Count(), 2u);
+    EXPECT_EQ(box.Texts()[1], fw::LoadString(304) + "\n\nTest will be aborted.");
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    Update(2);  // the line is fine again: the test is over all the same
+    EXPECT_EQ(box.Count(), 2u);
+    EXPECT_EQ(window.closes, 1);
+}
+
 // The real error box runs a nested loop that goes on delivering updates,
 // each with a failed reading while the line stays down: one report, one
 // end of the test, whichever way the line went and wherever the test was.

@@ -51,7 +51,7 @@ public:
     // As the instrument object's: the status's message, a blank line and the
     // detail in an OK box, whose loop (the script's OnShow) may deliver
     // updates while it is open.
-    void ReportError(const std::string& detail) override {
+    void ReportError(unsigned status, const std::string& detail) override {
         errors.push_back(detail);
         const UINT id = status == 1117   ? 300
                         : status == 55   ? 304

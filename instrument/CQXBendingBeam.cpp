@@ -160,6 +160,10 @@ void CQXBendingBeam::ReportError(const std::string& detail) {
         platform::LockGuard lock(m_lock);
         status = m_status;
     }
+    ReportStatus(status, detail);
+}
+
+void CQXBendingBeam::ReportStatus(unsigned status, const std::string& detail) {
     const UINT id = MessageOf(status);
     if (id == 0) return;
     // Shown without the lock: the box's loop delivers updates meanwhile, and

@@ -74,6 +74,8 @@ public:
     // A message box with the status's message, a blank line and detail;
     // nothing at status 0. On the user-interface thread only.
     void ReportError(const std::string& detail);
+    // The same for a status seen earlier (the line may have come back since).
+    void ReportStatus(unsigned status, const std::string& detail);
 
     unsigned GetStatus();
     std::string GetFirmwareVersion();     // "?" until the version frame

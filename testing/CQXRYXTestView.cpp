@@ -134,12 +134,15 @@ bool CQXRYXTestView::StartTest() {
 bool CQXRYXTestView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_INSTRUMENT_UPDATE) return fw::ScrollView::OnMessage(message, wParam, lParam);
     if (m_sequencer) {
+        // A close delivered by a box of this step waits until it returns.
+        fw::Document::StepScope step(m_doc);
         m_sequencer->OnInstrumentData();
         // A finished test no longer hears of updates: what is left of its
         // stop ("D" refused at the last tick) goes on from the idle work.
         if (m_sequencer->GetState() == TestSequencer::kIdle && m_doc && m_doc->m_testState == 0)
             HandToIdle(m_sequencer->TakeStop());
     }
+    // The document (and the sequencer with it) may have closed just now.
     UpdateCursor();
     return true;
 }
@@ -157,7 +160,10 @@ bool CQXRYXTestView::OnCmdMsg(UINT id) {
 
 void CQXRYXTestView::OnTimer(uintptr_t id) {
     if (id != TestSequencer::kPreloadTimerId || !m_sequencer) return;
-    m_sequencer->OnPreloadTimer();
+    {
+        fw::Document::StepScope step(m_doc);
+        m_sequencer->OnPreloadTimer();
+    }
     UpdateCursor();
 }
 

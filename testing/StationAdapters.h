@@ -13,7 +13,9 @@ public:
     BOOL SendZero() override { return m_beam.SendZero(); }
     BOOL StartLoad(WORD samples) override { return m_beam.StartLoad(samples); }
     BOOL EndLoad() override { return m_beam.EndLoad(); }
-    void ReportError(const std::string& detail) override { m_beam.ReportError(detail); }
+    void ReportError(unsigned status, const std::string& detail) override {
+        m_beam.ReportStatus(status, detail);
+    }
     void Register(bool on) override;
 
 private:

@@ -85,10 +85,62 @@ bool TestSequencer::StartTest() {
     return true;
 }
 
+// Counts the sequencer's entries on the stack: an update that finds one
+// there comes from the nested loop of a box that a step has open.
+struct TestSequencer::Entry {
+    explicit Entry(TestSequencer& s) : depth(s.m_depth) { ++depth; }
+    ~Entry() { --depth; }
+    int& depth;
+};
+
 void TestSequencer::OnInstrumentData() {
+    if (m_depth > 0) {
+        NestedUpdate();
+        return;
+    }
+    Entry entry(*this);
+    Update();
+}
+
+void TestSequencer::NestedUpdate() {
+    // No step runs here: the step whose box is open would go on, after the
+    // box, with a machine changed under it.
     PumpStop();
-    m_readingsOk = m_beam.GetReadings(m_readings) != FALSE;
-    if (!m_readingsOk) {
+    BeamReadings reading;
+    if (!m_beam.GetReadings(reading)) {
+        // The line is lost while a box is open. The step is overtaken: it
+        // ends when its box returns and the error path runs after it, once.
+        // A test already ending (its abort, error or finish under way, state
+        // 0) ends as it is: no second report, no second close.
+        if (m_state != kIdle && !m_ended && m_state != kInstrumentError) {
+            m_state = kInstrumentError;
+            m_lostStatus = m_beam.GetStatus();
+        }
+        return;
+    }
+    m_readings = reading;
+    if (m_state == kWaiting && !m_ended) m_doc.UpdateTemperatureRange(m_readings.temperature.m_data);
+    m_window.Invalidate();
+}
+
+bool TestSequencer::Ask(const std::string& text, UINT type, int& answer) {
+    answer = fw::ShowMessage(text, type);
+    return m_state != kInstrumentError;
+}
+
+void TestSequencer::Update() {
+    PumpStop();
+    if (m_ended) {
+        // The test is over (finished, or its window is closing): one end.
+        m_window.Invalidate();
+        return;
+    }
+    BeamReadings reading;
+    m_readingsOk = m_beam.GetReadings(reading) != FALSE;
+    if (m_readingsOk) {
+        m_readings = reading;
+    } else {
+        // The last good reading stays: a failed one carries nothing.
         if (m_closeQuestionOpen) {
             // The error path waits for the answer; the view runs this update
             // again once the question is answered.
@@ -97,10 +149,14 @@ void TestSequencer::OnInstrumentData() {
         }
         if (m_state == kTesting && m_step > kLiveTicks) m_saveAborted = true;
         m_state = kInstrumentError;
+        m_lostStatus = m_beam.GetStatus();
     }
     UpdateCaption();
     const int state = m_state;
     Dispatch();
+    // A step overtaken by a loss of the line while its box was open: the
+    // error path, now that the step has returned.
+    if (m_state == kInstrumentError) Dispatch();
     const bool quiet = state == kIdle || state == kInstrumentError || state == kAbort || state == kFinish;
     if (!quiet) m_doc.UpdateTemperatureRange(m_readings.temperature.m_data);
     m_window.Invalidate();
@@ -141,14 +197,15 @@ void TestSequencer::Dispatch() {
 }
 
 void TestSequencer::OnPreloadTimer() {
-    if (!m_timerRunning) return;
+    if (!m_timerRunning || m_depth > 0) return;
+    Entry entry(*this);
     m_timerRunning = false;
     m_window.KillPreloadTimer();
     if (m_state == kRecovery && !m_closeQuestionOpen) {
         m_state = kTestLoad;
         m_chunks.Reset();
         m_loadValue = 0;
-        OnInstrumentData();
+        Update();
     } else if (m_state >= kPreload && m_state <= kRecovery) {
         // Early on the normal road (or during a close question): acted on
         // when the recovery is entered.
@@ -194,9 +251,10 @@ bool TestSequencer::CheckDiskSpace() {
     uint64_t available = 0;
     if (!m_env.FreeDiskSpace(dir, available)) return true;  // unknown counts as enough
     if (static_cast<uint64_t>(required) <= available) return true;
-    fw::ShowMessage(FormatTable(IDS_DISK_SPACE, dir.c_str(), static_cast<unsigned long long>(required),
-                                static_cast<unsigned long long>(available)),
-                    MB_OK);
+    int answer = 0;
+    Ask(FormatTable(IDS_DISK_SPACE, dir.c_str(), static_cast<unsigned long long>(required),
+                    static_cast<unsigned long long>(available)),
+        MB_OK, answer);
     return false;
 }
 
@@ -207,14 +265,16 @@ bool TestSequencer::IsTempInTolerance() const {
 
 void TestSequencer::PrepareTest() {
     m_state = kWaiting;
+    int answer = 0;
     if (!CheckDiskSpace()) {
-        EnterAbort();
+        if (m_state == kWaiting) EnterAbort();
         return;
     }
     Time64 date = 0;
     bool calibrated = m_env.IsTemperatureCalibrated(m_doc.m_targetTemperature.m_data, date);
     if (!calibrated && !(m_flags & kCalibrationAccepted)) {
-        if (fw::ShowMessage(fw::LoadString(IDS_NO_TEMP_CAL), MB_OKCANCEL | MB_DEFBUTTON2) != IDOK) {
+        if (!Ask(fw::LoadString(IDS_NO_TEMP_CAL), MB_OKCANCEL | MB_DEFBUTTON2, answer)) return;
+        if (answer != IDOK) {
             EnterAbort();
             return;
         }
@@ -226,7 +286,8 @@ void TestSequencer::PrepareTest() {
         UINT id = m_readings.mode == 1 ? IDS_TEMP_TOLERANCE : IDS_TEMP_CONTROL_OFF;
         std::string text = FormatTable(id, 0.1, static_cast<double>(m_readings.temperature.m_data),
                                        static_cast<double>(m_doc.m_targetTemperature.m_data));
-        if (fw::ShowMessage(text, MB_OKCANCEL | MB_DEFBUTTON2) != IDOK) {
+        if (!Ask(text, MB_OKCANCEL | MB_DEFBUTTON2, answer)) return;
+        if (answer != IDOK) {
             EnterAbort();
             return;
         }
@@ -234,7 +295,8 @@ void TestSequencer::PrepareTest() {
     }
 
     if (!m_readings.remote) {
-        if (fw::ShowMessage(fw::LoadString(IDS_REMOTE), MB_OKCANCEL) != IDOK)
+        if (!Ask(fw::LoadString(IDS_REMOTE), MB_OKCANCEL, answer)) return;
+        if (answer != IDOK)
             EnterAbort();
         else
             m_state = kPreparation;
@@ -253,7 +315,8 @@ void TestSequencer::PrepareTest() {
         return;
     }
 
-    if (fw::ShowMessage(fw::LoadString(IDS_PLACE_SPECIMEN), MB_OKCANCEL) != IDOK) {
+    if (!Ask(fw::LoadString(IDS_PLACE_SPECIMEN), MB_OKCANCEL, answer)) return;
+    if (answer != IDOK) {
         EnterAbort();
         return;
     }
@@ -263,7 +326,8 @@ void TestSequencer::PrepareTest() {
         m_state = kThicknessStart;
         return;
     }
-    if (fw::ShowMessage(fw::LoadString(IDS_CONTACT_LOAD), MB_OKCANCEL) != IDOK)
+    if (!Ask(fw::LoadString(IDS_CONTACT_LOAD), MB_OKCANCEL, answer)) return;
+    if (answer != IDOK)
         EnterAbort();
     else
         m_state = kPreparation;
@@ -276,8 +340,8 @@ void TestSequencer::StartThicknessMeasurement() {
     }
     m_state = kWaiting;
     m_firstDeflection = m_readings.deflection.m_data;
-    fw::ShowMessage(fw::LoadString(IDS_FLIP_BEAM), MB_OK);
-    if (m_state == kWaiting) m_state = kThickness;
+    int answer = 0;
+    if (Ask(fw::LoadString(IDS_FLIP_BEAM), MB_OK, answer)) m_state = kThickness;
 }
 
 void TestSequencer::MeasureThickness() {
@@ -484,7 +548,11 @@ void TestSequencer::LeaveRunningStates() {
 void TestSequencer::InstrumentError() {
     m_state = kIdle;
     LeaveRunningStates();
-    m_beam.ReportError(fw::FormatString1(IDS_TEST_ABORTED, ""));
+    // The status of the loss: the line may have come back while the box of
+    // the step it overtook was still open.
+    const unsigned status = m_lostStatus != 0 ? m_lostStatus : m_beam.GetStatus();
+    m_lostStatus = 0;
+    m_beam.ReportError(status, fw::FormatString1(IDS_TEST_ABORTED, ""));
     if (m_saveAborted) {
         m_saveAborted = false;
         if (OfferSave()) return;
@@ -522,6 +590,7 @@ void TestSequencer::ShowAbortMessage() {
 }
 
 void TestSequencer::ClosePath() {
+    m_ended = true;
     m_window.ClearBeamThickness();
     m_doc.m_testState = 6;
     m_window.PostClose();
@@ -529,6 +598,7 @@ void TestSequencer::ClosePath() {
 }
 
 void TestSequencer::FinishTest() {
+    m_ended = true;
     m_window.ClearBeamThickness();
     m_state = kIdle;
     m_finishPending = false;
@@ -563,6 +633,7 @@ void TestSequencer::FinishTest() {
 }
 
 void TestSequencer::EndByClose() {
+    m_ended = true;
     m_finishPending = false;
     m_deferredUpdate = false;
     m_closeQuestionOpen = false;
@@ -575,7 +646,8 @@ void TestSequencer::EndByClose() {
 
 void TestSequencer::SetCloseQuestionOpen(bool open) {
     m_closeQuestionOpen = open;
-    if (open) return;
+    if (open || m_depth > 0) return;
+    Entry entry(*this);
     if (m_finishPending && m_state == kFinish) {
         m_finishPending = false;
         FinishTest();
@@ -583,13 +655,15 @@ void TestSequencer::SetCloseQuestionOpen(bool open) {
     }
     if (m_deferredUpdate) {
         m_deferredUpdate = false;
-        OnInstrumentData();
+        Update();
         return;
     }
     if (m_timerExpired && m_state == kRecovery) {
         m_timerExpired = false;
-        m_timerRunning = true;
-        OnPreloadTimer();
+        m_state = kTestLoad;
+        m_chunks.Reset();
+        m_loadValue = 0;
+        Update();
     }
 }
 

@@ -24,7 +24,9 @@ public:
     virtual BOOL SendZero() = 0;
     virtual BOOL StartLoad(WORD samples) = 0;
     virtual BOOL EndLoad() = 0;
-    virtual void ReportError(const std::string& detail) = 0;
+    // The message of status (the loss's, which may have passed by now), a
+    // blank line and detail, in a box; nothing at status 0.
+    virtual void ReportError(unsigned status, const std::string& detail) = 0;
     // On or off the instrument's list of windows that hear of updates.
     virtual void Register(bool on) = 0;
 };
@@ -123,10 +125,16 @@ public:
     // below 1; else registers, enters the preparation and marks the test
     // running.
     bool StartTest();
-    // One step per instrument update.
+    // One step per instrument update. An update that a box of a step
+    // delivers (its nested loop) runs no step: it widens the temperature
+    // range and repaints, or, on a failed reading, overtakes the step, whose
+    // box then ends it and leaves the error path to run once after it.
     void OnInstrumentData();
     // The preload timer's expiry.
     void OnPreloadTimer();
+    // The test is over: finished, ended by the close questions, or its
+    // window's close posted. Later updates do nothing.
+    bool HasEnded() const { return m_ended; }
     void UpdateCaption();
 
     // While the document's close questions (601, 602) are open: testing
@@ -167,6 +175,12 @@ public:
     const std::string& AbortText() const { return m_abortText; }
 
 private:
+    struct Entry;
+    void Update();
+    void NestedUpdate();
+    // Shows a step's box; false when the line was lost while it was open (the
+    // step is overtaken and returns at once).
+    bool Ask(const std::string& text, UINT type, int& answer);
     void Dispatch();
     void PrepareTest();
     bool CheckDiskSpace();
@@ -221,4 +235,7 @@ private:
     bool m_lastTickBeyond = false;
     bool m_closeQuestionOpen = false;
     bool m_finishPending = false;  // last tick reached while a close question was open
+    int m_depth = 0;               // entries on the stack (a step with its box open)
+    unsigned m_lostStatus = 0;     // the status of the failed reading that set state 11
+    bool m_ended = false;
 };

@@ -27,6 +27,16 @@ Document::~Document() {
     }
 }
 
+Document::StepScope::StepScope(Document* doc) : m_doc(doc) {
+    if (m_doc) ++m_doc->m_steps;
+}
+
+Document::StepScope::~StepScope() {
+    if (!m_doc || --m_doc->m_steps > 0 || !m_doc->m_closeDeferred) return;
+    m_doc->m_closeDeferred = false;
+    if (DocTemplate* t = m_doc->m_template) t->CloseDocument(m_doc);  // may delete the document
+}
+
 void Document::OnFileClose() {
     if (!SaveModified()) return;
     OnCloseDocument();
@@ -229,6 +239,11 @@ void DocTemplate::CloseDocument(Document* doc) {
     auto it = std::find_if(m_documents.begin(), m_documents.end(),
                            [doc](const std::unique_ptr<Document>& d) { return d.get() == doc; });
     if (it == m_documents.end()) return;
+    if (doc->m_steps > 0) {
+        // A step of one of its views is under way: closed when it returns.
+        doc->m_closeDeferred = true;
+        return;
+    }
     if (m_frames) m_frames->CloseFrames(*doc);
     doc->DeleteContents();
     std::unique_ptr<Document> dying = std::move(*it);

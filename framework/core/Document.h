@@ -83,6 +83,26 @@ public:
     // OnCloseDocument (which may delete this).
     void OnFileClose();
 
+    // Held by a view around a step that may open a modal box (whose nested
+    // loop delivers posted messages, a File Close among them): while one is
+    // held, the template's close of this document only marks it, and the
+    // close runs when the last one is let go, after the step has returned.
+    // Nothing the step's box delivers can delete the document, its views or
+    // what they own under the step. The releasing scope may delete the
+    // document: its holder touches nothing of it afterwards.
+    class StepScope {
+    public:
+        explicit StepScope(Document* doc);
+        ~StepScope();
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+
+    private:
+        Document* m_doc;
+    };
+    bool IsInStep() const { return m_steps > 0; }
+    bool IsCloseDeferred() const { return m_closeDeferred; }
+
     // The framework's ask-to-save text.
     static constexpr UINT kIdsAskToSave = 61444;
 
@@ -93,6 +113,8 @@ private:
     bool m_modified = false;
     DocTemplate* m_template = nullptr;
     std::vector<View*> m_views;
+    int m_steps = 0;
+    bool m_closeDeferred = false;
 };
 
 // Where SetPathName sends the paths it is asked to add to the recently used
@@ -146,7 +168,8 @@ public:
     // An open document of exactly this path, or null.
     Document* FindDocument(const std::string& path) const;
     const std::vector<std::unique_ptr<Document>>& GetDocuments() const { return m_documents; }
-    // Closes doc's windows and deletes it.
+    // Closes doc's windows and deletes it; while a step of one of its views
+    // is on the stack (Document::StepScope), once that step has returned.
     void CloseDocument(Document* doc);
 
 private:

@@ -569,26 +569,116 @@ TEST_F(Sequencer, LostLinkAfterTick500OffersTheSave) {
     StartTesting();
     Ticks(600);
     beam.status = 55;
-    box.Answer(IDYES);  // 602
+    box.Answer({IDOK, IDYES});  // the loss, 602
     Update();
     ASSERT_EQ(beam.errors.size(), 1u);
     EXPECT_EQ(beam.errors[0], "Test will be aborted.");
+    EXPECT_EQ(box.Texts()[1], fw::LoadString(304) + "\n\nTest will be aborted.");
     EXPECT_EQ(box.Texts().back(), fw::LoadString(602));
     EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
     EXPECT_EQ(window.closes, 0);
 }
 
-TEST_F(Sequencer, LostLinkEarlyClosesAndAgainWhileRegistered) {
+TEST_F(Sequencer, LostLinkEarlyClosesOnceThoughStillRegistered) {
     RunToRecovery();
     beam.status = 1117;
+    box.Answer(IDOK);
     Update();
     EXPECT_EQ(beam.errors.size(), 1u);
     EXPECT_EQ(window.closes, 1);
     EXPECT_FALSE(window.timerRunning);
     EXPECT_FALSE(seq->PendingStop().Pending());  // the link is down: nothing to send
+    // Until its window has closed the view still hears of updates: the same
+    // loss is not reported again, nor the close posted twice.
+    Update(3);
+    EXPECT_EQ(beam.errors.size(), 1u);
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_EQ(box.Count(), 2u);  // 736 and the loss
+}
+
+// The line drops while the specimen question is open and is back before
+// the operator answers: the step was overtaken all the same, and the loss is
+// reported with its own message (not the present status's, which has none),
+// once, before the window closes.
+TEST_F(Sequencer, ALossThatPassedWhileItsBoxWasOpenIsStillReported) {
+    ASSERT_TRUE(seq->StartTest());
+    box.OnShow([this](const fw::ScriptedMessageBox::Shown& shown) {
+        if (shown.text != fw::LoadString(736)) return;
+        beam.status = 55;
+        Update(2);
+        beam.status = 0;
+        Update(2);
+    });
+    box.Answer({IDOK, IDOK});  // the specimen, the loss
     Update();
-    EXPECT_EQ(beam.errors.size(), 2u);
-    EXPECT_EQ(window.closes, 2);
+    box.OnShow(nullptr);
+    ASSERT_EQ(box.Count(), 2u);
+    EXPECT_EQ(box.Texts()[1], fw::LoadString(304) + "\n\nTest will be aborted.");
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_EQ(seq->GetState(), S::kIdle);
+    Update(2);  // the line is fine again: the test is over all the same
+    EXPECT_EQ(box.Count(), 2u);
+    EXPECT_EQ(window.closes, 1);
+}
+
+// The real error box runs a nested loop that goes on delivering updates,
+// each with a failed reading while the line stays down: one report, one
+// end of the test, whichever way the line went and wherever the test was.
+TEST_F(Sequencer, LostLineIsReportedOnceWhileItsBoxDeliversUpdates) {
+    struct Case {
+        const char* name;
+        unsigned status;
+        int recovery;  // s
+        int ticks;     // -1: in the recovery after the preload; -2: in its release
+    };
+    const Case cases[] = {
+        {"port fails in the preload", 1117, 10, -2},  {"line silent in the preload", 55, 10, -2},
+        {"port fails in the recovery", 1117, 10, -1}, {"line silent in the recovery", 55, 10, -1},
+        {"port fails while testing", 1117, 10, 240},  {"line silent while testing", 55, 10, 240},
+        {"port fails beyond 250 s", 1117, 300, 600},  {"line silent beyond 250 s", 55, 300, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        SetTimes(240, c.recovery, 30);
+        if (c.ticks == -2) {
+            ASSERT_TRUE(seq->StartTest());
+            box.Answer(IDOK);
+            Update(4);
+            ASSERT_EQ(seq->GetState(), S::kPreloadRelease);
+        } else {
+            RunToRecovery();
+        }
+        if (c.ticks >= 0) {
+            StartTesting();
+            Ticks(c.ticks);
+        }
+        UpdatesInEveryBox(3);
+        const bool offer = c.ticks > 500;
+        box.Answer(IDOK);              // the loss
+        if (offer) box.Answer(IDYES);  // 602: keep the data
+        beam.status = c.status;
+        const size_t before = box.Count();  // 736
+        Update();
+        Update(2);  // and more, before the window has gone
+        ASSERT_EQ(box.Count(), before + (offer ? 2u : 1u));
+        EXPECT_EQ(box.Texts()[before],
+                  fw::LoadString(c.status == 55 ? 304 : 300) + "\n\nTest will be aborted.");
+        EXPECT_EQ(beam.errors.size(), 1u);
+        if (offer) {
+            EXPECT_EQ(box.Texts()[before + 1], fw::LoadString(602));
+            EXPECT_EQ(window.closes, 0);
+            EXPECT_EQ(window.reports, 1);
+            EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
+        } else {
+            EXPECT_EQ(window.closes, 1);
+            EXPECT_EQ(doc.m_testState, 6);
+            EXPECT_FALSE(std::filesystem::exists(dir + "/T1.ryx"));
+        }
+        EXPECT_EQ(seq->GetState(), S::kIdle);
+        EXPECT_FALSE(window.timerRunning);
+        box.OnShow(nullptr);
+    }
 }
 
 TEST_F(Sequencer, FailedReadingRightAfterTheLastTickKeepsTheFinishedTest) {
@@ -599,6 +689,12 @@ TEST_F(Sequencer, FailedReadingRightAfterTheLastTickKeepsTheFinishedTest) {
     EXPECT_TRUE(std::filesystem::exists(dir + "/T1.ryx"));
     beam.status = 55;  // the view is off the notify list: no more updates reach it
     EXPECT_FALSE(beam.registered);
+    // But one already posted does: the finished test is not reported aborted
+    // and its window (with the report) stays.
+    Update();
+    EXPECT_TRUE(beam.errors.empty());
+    EXPECT_EQ(window.closes, 0);
+    EXPECT_EQ(doc.m_testState, 0);
 }
 
 TEST_F(Sequencer, CloseQuestionOpenKeepsRecordingAndHoldsTheRest) {

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QPrinter>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -53,18 +54,14 @@ public:
 };
 
 class TestView : public testing::Test {
-protected:
+public:
     void SetUp() override {
         char name[] = "/tmp/ryx-view-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         dir = name;
         setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
         WriteSettings();
-        station.env.directory = dir;
-        station.beam.readings.remote = TRUE;
-        station.beam.readings.mode = 1;
-        station.beam.readings.force.m_data = 35.0f;
-        station.beam.readings.temperature.m_data = -12.0f;
+        SetUpStation();
         previousStation = SetTestStation(&station);
         previousHost = SetTestDocHost(&docHost);
         frames.Register(IDR_TEST_DATA, {[] { return new CQXRYXTestView; }, [] { return new CQXRYXTestFrm; }, nullptr});
@@ -80,6 +77,13 @@ protected:
         SetTestDocHost(previousHost);
         SetTestStation(previousStation);
         std::filesystem::remove_all(dir);
+    }
+    void SetUpStation() {
+        station.env.directory = dir;
+        station.beam.readings.remote = TRUE;
+        station.beam.readings.mode = 1;
+        station.beam.readings.force.m_data = 35.0f;
+        station.beam.readings.temperature.m_data = -12.0f;
     }
     void WriteSettings() {
         ASSERT_EQ(theRegistry.SetTestProject("Binder PG 64-22"), 0u);
@@ -117,6 +121,10 @@ protected:
     void RunToTesting() {
         ASSERT_TRUE(view->StartTest());
         box.Answer(IDOK);
+        ToTesting();
+    }
+    // From the start (the specimen's answer scripted) into the testing.
+    void ToTesting() {
         Update(7);
         ASSERT_EQ(view->GetState(), TestSequencer::kRecovery);
         station.clock.Advance(21000);
@@ -139,6 +147,7 @@ protected:
     fw::DocTemplate tmpl{IDR_TEST_DATA, [] { return std::make_unique<CQXRYXTestDoc>(); }, &frames};
     CQXRYXTestDoc* doc = nullptr;
     CQXRYXTestView* view = nullptr;
+    unsigned lossStatus = 55;
 };
 
 int CountColour(const QImage& img, QRgb colour) {
@@ -254,6 +263,7 @@ TEST_F(TestView, AnAbortedTestClosesItsWindowThroughThePostedFileClose) {
 }
 
 TEST_F(TestView, UpdatesWhileABoxIsOpenOnlyWidenTheTemperatureRange) {
+    doc->m_beamThickness.m_data = FLT_MAX;  // a second box, 708, follows the specimen's
     ASSERT_TRUE(view->StartTest());
     int nested = 0;
     box.OnShow([&](const fw::ScriptedMessageBox::Shown&) {
@@ -269,6 +279,266 @@ TEST_F(TestView, UpdatesWhileABoxIsOpenOnlyWidenTheTemperatureRange) {
     EXPECT_EQ(box.Count(), 1u);  // the specimen question was not asked again
     EXPECT_EQ(view->GetState(), TestSequencer::kThicknessStart);
     EXPECT_FLOAT_EQ(doc->m_minTemperature.m_data, -12.1f);
+
+    // In the next box (flip the beam) the line goes: the readings fail, as
+    // the loop goes on delivering them and what they post.
+    const fw::WindowId window = view->Id();
+    box.OnShow([&, window](const fw::ScriptedMessageBox::Shown& shown) {
+        if (shown.text.rfind("Flip the beam", 0) != 0) return;
+        station.beam.readings.temperature.m_data = -11.9f;
+        Update();  // a good one first: the range widens
+        station.beam.status = 55;
+        station.beam.readings = BeamReadings();  // what a reset protocol hands out: zeros
+        for (int i = 0; i < 3; ++i) fw::PostMessage(window, WM_INSTRUMENT_UPDATE);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        nested += 4;
+        EXPECT_EQ(box.Count(), 2u);  // no loss box inside this one
+        EXPECT_EQ(tmpl.GetDocuments().size(), 1u);
+    });
+    box.Answer({IDOK, IDOK});  // 708, then the loss
+    Update();
+    EXPECT_EQ(nested, 7);
+    box.OnShow(nullptr);
+    ASSERT_EQ(box.Count(), 3u);
+    EXPECT_EQ(box.Texts()[2], fw::LoadString(304) + "\n\nTest will be aborted.");
+    EXPECT_EQ(station.beam.errors.size(), 1u);
+    // The failed readings' zeros never reached the document.
+    EXPECT_FLOAT_EQ(doc->m_minTemperature.m_data, -12.1f);
+    EXPECT_FLOAT_EQ(doc->m_maxTemperature.m_data, -11.9f);
+    EXPECT_FLOAT_EQ(doc->m_beamThickness.m_data, FLT_MAX);  // never measured
+    // The close posted after the loss box closes the window, once.
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(tmpl.GetDocuments().empty());
+    EXPECT_FALSE(station.running);
+    EXPECT_EQ(box.Count(), 3u);
+}
+
+// The line goes (status 55 or 1117) while one of the sequencer's boxes is
+// open, and the box's loop delivers what is posted meanwhile: the updates
+// with their failed readings, and whatever they post (a File Close among
+// them, were the error path to run inside the box). Then the box is answered.
+// Each ends with one report of the loss (none where the test was ending
+// already), then the window closed, or the data kept at the offer; never a
+// second box, and nothing of the view, its sequencer or its document is
+// touched after it has gone (the sanitizer build checks that too).
+struct LostInBoxCase {
+    const char* name;
+    std::function<void(TestView&)> setup;  // before the start
+    std::function<void(TestView&)> drive;  // to the box and past it
+    UINT box;                              // the box that is open when the line goes
+    std::vector<int> answers;              // every box, in order (the specimen's OK aside)
+    std::vector<UINT> shown;               // what the operator sees, by string id
+    bool kept;                             // the test saved and left open with its report
+};
+
+class LostInBox : public TestView {
+public:
+    // The first line of a string, up to its first format field.
+    static std::string Head(UINT id) {
+        std::string s = fw::LoadString(id);
+        return s.substr(0, std::min(s.find('\n'), s.find('%')));
+    }
+    void Run(const LostInBoxCase& c, unsigned status) {
+        if (c.setup) c.setup(*this);
+        for (int a : c.answers) box.Answer(a);
+        bool cut = false;
+        const fw::WindowId window = view->Id();
+        const UINT target = c.box == 304 && status == 1117 ? 300 : c.box;
+        box.OnShow([&, window, target](const fw::ScriptedMessageBox::Shown& shown) {
+            if (cut || shown.text.rfind(Head(target), 0) != 0) return;
+            cut = true;
+            station.beam.status = status;
+            for (int i = 0; i < 3; ++i) fw::PostMessage(window, WM_INSTRUMENT_UPDATE);
+            QApplication::processEvents();
+            QApplication::processEvents();
+        });
+        ASSERT_TRUE(view->StartTest());
+        c.drive(*this);
+        ASSERT_TRUE(cut) << "the box never opened";
+        // What the loop still holds (the close, a last update) goes through.
+        for (int i = 0; i < 3; ++i) fw::PostMessage(window, WM_INSTRUMENT_UPDATE);
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        box.OnShow(nullptr);
+
+        for (const auto& b : box.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
+        EXPECT_EQ(box.Unanswered(), 0u);
+        const auto texts = box.Texts();
+        ASSERT_EQ(texts.size(), c.shown.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const UINT id = c.shown[i] == 304 && status == 1117 ? 300 : c.shown[i];
+            if (id == 300 || id == 304)
+                EXPECT_EQ(texts[i], fw::LoadString(id) + "\n\nTest will be aborted.");
+            else
+                EXPECT_EQ(texts[i].rfind(Head(id), 0), 0u) << "box " << i << ": " << texts[i];
+        }
+        EXPECT_FALSE(station.running);
+        EXPECT_EQ(CQXRYXTestView::RunningView(), nullptr);
+        if (c.kept) {
+            ASSERT_EQ(tmpl.GetDocuments().size(), 1u);
+            EXPECT_EQ(doc->m_testState, 0);
+            EXPECT_EQ(station.reports, 1);
+            EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/T1.ryx"));
+            tmpl.CloseDocument(doc);
+        } else {
+            EXPECT_TRUE(tmpl.GetDocuments().empty());
+            EXPECT_EQ(station.reports, 0);
+            EXPECT_FALSE(std::filesystem::exists(dir + "/T1.ryx"));
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(main.ChildFrames().empty());
+    }
+};
+
+void Preparing(TestView& t) {
+    for (int i = 0; i < 3; ++i) t.view->OnMessage(WM_INSTRUMENT_UPDATE, 0, 0);
+}
+
+// Into the testing, n ticks, then the beam breaks (532) at the next update.
+std::function<void(TestView&)> Breaking(int ticks) {
+    return [ticks](TestView& t) {
+        t.ToTesting();
+        for (int i = 0; i < ticks; ++i) t.Tick();
+        t.station.beam.readings.deflection.m_data = 6.0f;
+        for (int i = 0; i < 3; ++i) t.view->OnMessage(WM_INSTRUMENT_UPDATE, 0, 0);
+    };
+}
+
+// Into the testing, n ticks, then the line goes (the loss box).
+std::function<void(TestView&)> Losing(int ticks) {
+    return [ticks](TestView& t) {
+        t.ToTesting();
+        for (int i = 0; i < ticks; ++i) t.Tick();
+        t.station.beam.status = t.lossStatus;
+        t.view->OnMessage(WM_INSTRUMENT_UPDATE, 0, 0);
+    };
+}
+
+void LongTest(TestView& t) {
+    t.doc->m_totalSamples = 2 * 300 + 480 + 1;
+}
+
+TEST_F(LostInBox, EveryBoxOfTheSequencer) {
+    const std::vector<LostInBoxCase> cases = {
+        {"disk space",
+         [](TestView& t) { t.station.env.freeBytes = 100; },
+         Preparing,
+         137,
+         {IDOK, IDOK},
+         {137, 304},
+         false},
+        {"bath calibration",
+         [](TestView& t) { t.station.env.calibrated = false; },
+         Preparing,
+         533,
+         {IDOK, IDOK},
+         {533, 304},
+         false},
+        {"temperature",
+         [](TestView& t) { t.station.beam.readings.temperature.m_data = -11.8f; },
+         Preparing,
+         540,
+         {IDOK, IDOK},
+         {540, 304},
+         false},
+        {"temperature control off",
+         [](TestView& t) {
+             t.station.beam.readings.temperature.m_data = -11.8f;
+             t.station.beam.readings.mode = 0;
+         },
+         Preparing,
+         543,
+         {IDCANCEL, IDOK},
+         {543, 304},
+         false},
+        {"remote",
+         [](TestView& t) { t.station.beam.readings.remote = FALSE; },
+         Preparing,
+         504,
+         {IDOK, IDOK},
+         {504, 304},
+         false},
+        {"specimen", nullptr, Preparing, 736, {IDOK, IDOK}, {736, 304}, false},
+        {"specimen cancelled", nullptr, Preparing, 736, {IDCANCEL, IDOK}, {736, 304}, false},
+        {"contact load",
+         [](TestView& t) { t.station.beam.readings.force.m_data = 50.0f; },
+         Preparing,
+         520,
+         {IDOK, IDOK, IDOK},
+         {736, 520, 304},
+         false},
+        {"flip the beam",
+         [](TestView& t) {
+             t.doc->m_beamThickness.m_data = FLT_MAX;
+             t.station.env.datum = 10.0;
+         },
+         Preparing,
+         708,
+         {IDOK, IDOK, IDOK},
+         {736, 708, 304},
+         false},
+        {"abort message", nullptr, Breaking(20), 532, {IDOK, IDOK}, {736, 532}, false},
+        {"abort message beyond 250 s",
+         LongTest,
+         Breaking(600),
+         532,
+         {IDOK, IDOK, IDNO},
+         {736, 532, 602},
+         false},
+        {"offer after the abort, no",
+         LongTest,
+         Breaking(600),
+         602,
+         {IDOK, IDOK, IDNO},
+         {736, 532, 602},
+         false},
+        {"offer after the abort, yes",
+         LongTest,
+         Breaking(600),
+         602,
+         {IDOK, IDOK, IDYES},
+         {736, 532, 602},
+         true},
+        {"the loss itself", nullptr, Losing(20), 304, {IDOK, IDOK}, {736, 304}, false},
+        {"offer after the loss", LongTest, Losing(600), 602, {IDOK, IDOK, IDYES}, {736, 304, 602}, true},
+        {"load not released at the finish",
+         [](TestView&) {},
+         [](TestView& t) {
+             t.ToTesting();
+             // The load stays on after its end: 548 at the finish.
+             while (t.view->GetState() == TestSequencer::kTesting) {
+                 const double time = std::max(0.5, (t.view->Sequencer()->GetStep() + 1) * 0.5);
+                 t.station.beam.readings.deflection.m_data = static_cast<float>(0.08 * std::pow(time, 0.35));
+                 t.station.beam.readings.force.m_data = 980.0f;
+                 t.view->OnMessage(WM_INSTRUMENT_UPDATE, 0, 0);
+             }
+         },
+         548,
+         {IDOK, IDOK},
+         {736, 548},
+         true},
+    };
+    tmpl.CloseDocument(doc);  // each case opens its own
+    for (unsigned status : {55u, 1117u}) {
+        for (const LostInBoxCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (status == 55 ? ", line silent" : ", port failed"));
+            box.Clear();
+            station.beam = FakeInstrument();
+            station.env = FakeEnvironment();
+            station.running = false;
+            station.reports = 0;
+            SetUpStation();
+            lossStatus = status;
+            std::filesystem::remove(dir + "/T1.ryx");
+            doc = static_cast<CQXRYXTestDoc*>(tmpl.OpenDocumentFile(nullptr));
+            ASSERT_NE(doc, nullptr);
+            view = dynamic_cast<CQXRYXTestView*>(doc->GetViews().front());
+            ASSERT_NE(view, nullptr);
+            Run(c, status);
+            if (HasFatalFailure()) return;
+        }
+    }
 }
 
 TEST_F(TestView, HelpFromTheTestFrame) {

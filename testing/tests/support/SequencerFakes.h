@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "data/CQXRYXTestDoc.h"
+#include "framework/core/MessageBox.h"
+#include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "platform/Clock.h"
 #include "testing/TestSequencer.h"
@@ -46,7 +48,18 @@ public:
         zero = TRUE;
         return TRUE;
     }
-    void ReportError(const std::string& detail) override { errors.push_back(detail); }
+    // As the instrument object's: the status's message, a blank line and the
+    // detail in an OK box, whose loop (the script's OnShow) may deliver
+    // updates while it is open.
+    void ReportError(unsigned status, const std::string& detail) override {
+        errors.push_back(detail);
+        const UINT id = status == 1117   ? 300
+                        : status == 55   ? 304
+                        : status == 1015 ? 308
+                        : status == 1225 ? 310
+                                         : 0;
+        if (id != 0) fw::ShowMessage(fw::LoadString(id) + "\n\n" + detail, MB_OK | MB_SETFOREGROUND);
+    }
     void Register(bool on) override { registered = on; }
 
     bool Refused(const std::string& cmd) {
@@ -217,6 +230,17 @@ public:
     void Update(int n = 1) {
         for (int i = 0; i < n; ++i) seq->OnInstrumentData();
     }
+    // As the real box's nested loop does, every box shown delivers n updates
+    // while it is open (and the boxes opened by those deliver theirs, up to
+    // a depth that only a machine opening boxes without end reaches).
+    void UpdatesInEveryBox(int n) {
+        box.OnShow([this, n](const fw::ScriptedMessageBox::Shown&) {
+            if (boxDepth >= 8) return;
+            ++boxDepth;
+            Update(n);
+            --boxDepth;
+        });
+    }
     // Expires the preload timer as the view's timer would.
     void ExpireTimer() {
         clock.Advance(TestSequencer::kPreloadMs);
@@ -252,6 +276,7 @@ public:
     }
 
     std::string dir;
+    int boxDepth = 0;
     fw::ScriptedMessageBox box;
     fw::ServiceScope<fw::MessageBoxService> boxScope{box};
     fw::RecordingBeep beeps;

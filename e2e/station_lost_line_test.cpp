@@ -1,0 +1,282 @@
+// The line to the instrument lost during a test, through the station itself
+// on the simulated instrument and one virtual clock (as the whole test does):
+// the line going silent while the specimen question is open, while the offer
+// to keep an aborted test's data is open, and the simulator gone (its end of
+// the line closed, as a pulled USB adapter or a killed simulator leaves it)
+// in the middle of the test. The boxes are answered by script; each box's
+// own loop delivers what arrives meanwhile, as the real one does. Each ends
+// with one message and the window closed, or the offer made, never a second
+// box; the sanitizer build runs the same.
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+
+#include "app/CQXRYXMainFrame.h"
+#include "data/CQXRYXTestDoc.h"
+#include "e2e/support/Lockstep.h"
+#include "e2e/support/Station.h"
+#include "framework/core/Strings.h"
+#include "framework/ui/Window.h"
+#include "platform/Paths.h"
+#include "res/Resource.h"
+#include "settings/CQXRegistry.h"
+#include "testing/CQXRYXTestView.h"
+#include "testing/RYXTestSetup.h"
+
+namespace e2e {
+namespace {
+
+constexpr uint32_t kPassMs = 50;  // protocol time per worker pass
+
+bool StartsWith(const std::string& s, UINT id) {
+    std::string head = fw::LoadString(id);
+    head = head.substr(0, std::min(head.find('\n'), head.find('%')));
+    return s.rfind(head, 0) == 0;
+}
+
+class StationLostLine : public StationTest {
+protected:
+    void SetUp() override {
+        StationTest::SetUp();
+        platform::SetDefaultClock(&idleClock);
+        clockSet = true;
+        auto lockstep = std::make_unique<LockstepWait>();
+        wait = lockstep.get();
+        ASSERT_TRUE(App().m_beam.SetWorkerWait(std::move(lockstep)));
+        ryxsim::Simulator::Options o;
+        o.instrument.calibration = calibration;
+        o.clock = &idleClock;
+        sim = std::make_unique<ryxsim::Simulator>(o);
+        ASSERT_EQ(sim->Start(), 0u);
+        const std::string ports = platform::JoinPath(ConfigDir(), "ports");
+        ASSERT_EQ(platform::EnsureDirectory(ports), 0u);
+        const std::string link = platform::JoinPath(ports, "com1");
+        unlink(link.c_str());
+        ASSERT_EQ(symlink(sim->DevicePath().c_str(), link.c_str()), 0);
+        WriteSettings(-12.0);
+        ASSERT_TRUE(StartStation());
+        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+        ASSERT_TRUE(wait->WaitAsleep());
+        frame = App().m_pMainFrame;
+        ASSERT_TRUE(StepUntil([&] { return App().m_beam.GetFirmwareVersion() == "2.000"; }, 5000));
+        for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+    }
+    void TearDown() override {
+        boxes.OnShow(nullptr);
+        for (const auto& b : boxes.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
+        EXPECT_EQ(boxes.Unanswered(), 0u);
+        if (wait) wait->Free();
+        StationTest::TearDown();
+        if (clockSet) platform::SetDefaultClock(nullptr);
+    }
+
+    // One pass of protocol time: the line catches up (while the simulator is
+    // there to answer), the worker runs a pass, then the window side: the
+    // outermost loop with its idle work, or, inside a box, the box's loop
+    // (events and timers, no idle work).
+    bool Step(bool inBox = false) {
+        idleClock.Advance(kPassMs);
+        if (!simGone) {
+            if (const auto synced = SyncLine(App().m_beam, *sim, *wait); !synced) {
+                ADD_FAILURE() << synced.message();
+                return false;
+            }
+        }
+        if (!wait->Pass()) {
+            ADD_FAILURE() << "the worker did not come back from its pass";
+            return false;
+        }
+        fw::CheckWindowTimers();
+        for (int i = 0; i < 6; ++i) {
+            if (inBox)
+                QApplication::processEvents();
+            else
+                App().PumpOnce(false);
+        }
+        return true;
+    }
+    bool StepUntil(const std::function<bool()>& done, uint32_t ms, bool inBox = false) {
+        for (uint32_t t = 0; t < ms; t += kPassMs) {
+            if (done()) return true;
+            if (!Step(inBox)) return false;
+        }
+        return done();
+    }
+    // A box's loop for ms of protocol time.
+    void StepsInBox(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += kPassMs)
+            if (!Step(true)) return;
+    }
+
+    // New Test, the setup as proposed; the test runs in its view.
+    CQXRYXTestView* StartTest() {
+        frame->UpdateCommandUI();
+        QAction* run = frame->FindAction(ID_FILE_NEW);
+        if (!run || !run->isEnabled()) return nullptr;
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<RYXTestSetup*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        run->trigger();
+        return CQXRYXTestView::RunningView();
+    }
+    // The test's window has gone: no test document, no child frame left.
+    bool TestWindowClosed() {
+        return App().m_pTestTemplate->GetDocuments().empty() && frame->ChildFrames().empty();
+    }
+    std::vector<std::string> Shown() { return boxes.Texts(); }
+    static std::string Loss(UINT id) { return fw::LoadString(id) + "\n\nTest will be aborted."; }
+
+    // Closes the simulator's end of the line, under the station. Each box
+    // that ends the test (the loss, the offer) goes on delivering 5 s of the
+    // dead line's updates. Answers: the loss's OK, then those given.
+    void Kill(std::initializer_list<int> answers) {
+        boxes.OnShow([this](const fw::ScriptedMessageBox::Shown& shown) {
+            if (shown.text.find("Test will be aborted.") == std::string::npos && !StartsWith(shown.text, 602))
+                return;
+            ++endingBoxes;
+            StepsInBox(5000);
+        });
+        boxes.Answer(IDOK);
+        for (int a : answers) boxes.Answer(a);
+        sim->Stop();
+        simGone = true;
+    }
+    // Idle again, the station finds its port failing (the set-point cannot
+    // be written) and the live-readings bar says so once, as it does when
+    // the line dies while no test runs. Nothing else comes.
+    void IdleAfterTheTest() {
+        boxes.OnShow(nullptr);
+        const size_t atEnd = boxes.Count();
+        boxes.Answer(IDOK);
+        for (int i = 0; i < 200; ++i) ASSERT_TRUE(Step());
+        const auto texts = boxes.Texts();
+        ASSERT_LE(texts.size(), atEnd + 1);
+        for (size_t i = atEnd; i < texts.size(); ++i)
+            EXPECT_TRUE(texts[i] == fw::LoadString(300) + "\n\n" || texts[i] == fw::LoadString(304) + "\n\n")
+                << texts[i];
+        if (texts.size() == atEnd) boxes.Clear();  // the spare answer
+        EXPECT_FALSE(App().m_bTestRunning);
+    }
+
+    LockstepWait* wait = nullptr;
+    bool clockSet = false;
+    bool simGone = false;
+    int endingBoxes = 0;
+    CQXRYXMainFrame* frame = nullptr;
+};
+
+TEST_F(StationLostLine, SilentWhileTheSpecimenQuestionIsOpen) {
+    bool cut = false;
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+        if (cut || !StartsWith(shown.text, 736)) return;
+        cut = true;
+        sim->SetSilent(true);
+        EXPECT_TRUE(StepUntil([&] { return App().m_beam.GetStatus() == 55; }, 5000, true));
+        StepsInBox(3000);  // more failed readings, and whatever they post
+        EXPECT_TRUE(App().m_pTestTemplate->GetDocuments().size() == 1u);
+    });
+    boxes.Answer({IDOK, IDOK});  // the specimen, the loss
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(StepUntil([&] { return cut; }, 10000));
+    ASSERT_TRUE(StepUntil([&] { return TestWindowClosed(); }, 5000));
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());  // the line stays down: nothing more
+
+    EXPECT_EQ(Shown(), (std::vector<std::string>{fw::LoadString(736), Loss(304)}));
+    EXPECT_FALSE(App().m_bTestRunning);
+    EXPECT_EQ(CQXRYXTestView::RunningView(), nullptr);
+}
+
+TEST_F(StationLostLine, SilentWhileTheOfferToKeepTheDataIsOpen) {
+    ASSERT_EQ(theRegistry.SetTestRecoveryTime(60), 0u);  // 601 samples: an abort past 250 s offers the save
+    bool cut = false;
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+        if (cut || !StartsWith(shown.text, 602)) return;
+        cut = true;
+        sim->SetSilent(true);
+        EXPECT_TRUE(StepUntil([&] { return App().m_beam.GetStatus() == 55; }, 5000, true));
+        StepsInBox(3000);
+    });
+    boxes.Answer({IDOK, IDOK, IDYES});  // the specimen, the damaged beam, keep the data
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    CQXRYXTestDoc* doc = view->GetDocument();
+    ASSERT_TRUE(StepUntil([&] { return view->Sequencer()->GetStep() > 520; }, 400000))
+        << doc->GetPointCount();
+    sim->InsertBeam(ryxsim::BeamKind::kNone);  // the beam breaks: the shaft drops
+    ASSERT_TRUE(StepUntil([&] { return cut && !App().m_bTestRunning; }, 5000));
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+
+    const auto shown = Shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0], fw::LoadString(736));
+    EXPECT_EQ(shown[1], fw::LoadString(532) + "\n\nTest will be aborted.");
+    EXPECT_EQ(shown[2], fw::LoadString(602));
+    // The data kept: saved, the report open on it, the test window with it.
+    ASSERT_EQ(App().m_pTestTemplate->GetDocuments().size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(doc->GetPathName()));
+    EXPECT_EQ(frame->ChildFrames().size(), 2u);
+    EXPECT_EQ(doc->m_testState, 0);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(StationLostLine, SimulatorGoneInThePreload) {
+    boxes.Answer(IDOK);  // the specimen
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(StepUntil([&] { return view->GetState() == TestSequencer::kRecovery; }, 60000));
+    Kill({});
+    ASSERT_TRUE(StepUntil([&] { return TestWindowClosed(); }, 10000));
+    EXPECT_EQ(endingBoxes, 1);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_TRUE(boxes.Texts()[1] == Loss(300) || boxes.Texts()[1] == Loss(304)) << boxes.Texts()[1];
+    EXPECT_FALSE(App().m_bTestRunning);
+    IdleAfterTheTest();
+}
+
+TEST_F(StationLostLine, SimulatorGoneInTheMiddleOfTheTest) {
+    boxes.Answer(IDOK);  // the specimen
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    CQXRYXTestDoc* doc = view->GetDocument();
+    // At 120 s of the load.
+    ASSERT_TRUE(StepUntil([&] { return doc->GetPointCount() >= 240; }, 300000)) << doc->GetPointCount();
+    Kill({});
+    ASSERT_TRUE(StepUntil([&] { return TestWindowClosed(); }, 10000));
+    EXPECT_EQ(endingBoxes, 1);
+    // No frames while the load is on: the instrument has stopped answering.
+    EXPECT_EQ(Shown(), (std::vector<std::string>{fw::LoadString(736), Loss(304)}));
+    EXPECT_FALSE(App().m_bTestRunning);
+    IdleAfterTheTest();
+}
+
+TEST_F(StationLostLine, SimulatorGonePast250SecondsOffersToKeepTheData) {
+    ASSERT_EQ(theRegistry.SetTestRecoveryTime(60), 0u);  // 601 samples
+    boxes.Answer(IDOK);                                  // the specimen
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    CQXRYXTestDoc* doc = view->GetDocument();
+    ASSERT_TRUE(StepUntil([&] { return view->Sequencer()->GetStep() > 520; }, 400000))
+        << doc->GetPointCount();
+    Kill({IDYES});  // keep the data
+    ASSERT_TRUE(StepUntil([&] { return !App().m_bTestRunning; }, 10000));
+    EXPECT_EQ(endingBoxes, 2);  // the loss, the offer
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_EQ(boxes.Texts()[2], fw::LoadString(602));
+    ASSERT_EQ(App().m_pTestTemplate->GetDocuments().size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(doc->GetPathName()));
+    EXPECT_EQ(doc->GetPointCount(), 501);        // 0 to 250 s; the line went before 270 s
+    EXPECT_EQ(frame->ChildFrames().size(), 2u);  // the test and its report
+    IdleAfterTheTest();
+    EXPECT_EQ(App().m_pTestTemplate->GetDocuments().size(), 1u);
+    QDir().mkpath(RYX_E2E_ARTEFACTS);
+    EXPECT_TRUE(
+        frame->grab().toImage().save(QString(RYX_E2E_ARTEFACTS) + "/station-lost-line-data-kept.png"));
+}
+
+}  // namespace
+}  // namespace e2e

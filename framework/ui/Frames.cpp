@@ -249,9 +249,10 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
 }
 
 MainFrame::~MainFrame() {
-    // Child frames going with the MDI area must not rebuild a menu bar that
-    // is half gone.
+    // Child frames going with the MDI area must not rebuild a menu bar or
+    // titles that are half gone.
     disconnect(m_mdi, nullptr, this, nullptr);
+    for (ChildFrame* f : ChildFrames()) disconnect(f, nullptr, this, nullptr);
     if (auto* app = Application::Instance(); app && app->GetMainFrame() == this) app->SetMainFrame(nullptr);
 }
 

@@ -15,6 +15,7 @@
 #include "app/CommandLine.h"
 #include "app/Help.h"
 #include "app/Menus.h"
+#include "app/ToolBarPictures.h"
 #include "framework/core/CommandIds.h"
 #include "framework/core/Strings.h"
 #include "res/MenuIds.h"
@@ -39,7 +40,8 @@ void CQXRYXMainFrame::PreCreateWindow() {
     }
     // The window's class name is what the single-instance test looks for.
     setObjectName(QString::fromStdString(g_strWindowClass));
-    setWindowTitle(QString::fromStdString(fw::LoadString(128)));
+    // Created with FWS_ADDTOTITLE: the title names the active document.
+    SetTitle(fw::LoadString(128), true);
 }
 
 bool CQXRYXMainFrame::Create() {
@@ -47,13 +49,14 @@ bool CQXRYXMainFrame::Create() {
     setWindowIcon(QIcon(CSplashWnd::LoadPicture().isNull() ? QPixmap() : QPixmap(":/ryxw/ryxw.png")));
     SetDefaultMenu(StationMenu(IDR_MAINFRAME));
 
-    AddToolButton(ID_FILE_NEW, "New", "Run a new test");
-    AddToolButton(ID_FILE_OPEN, "Open", "Open a saved test");
+    // Tips and fly-by prompts from the commands' strings.
+    AddToolButton(ID_FILE_NEW, ToolBarPicture(ID_FILE_NEW));
+    AddToolButton(ID_FILE_OPEN, ToolBarPicture(ID_FILE_OPEN));
     AddToolSeparator();
-    AddToolButton(ID_FILE_PRINT, "Print", "Print the active window");
+    AddToolButton(ID_FILE_PRINT, ToolBarPicture(ID_FILE_PRINT));
     AddToolSeparator();
-    AddToolButton(ID_APP_ABOUT, "About", "Program, firmware and calibration constants");
-    AddToolButton(ID_HELP_FINDER, "Help", "Help topics");
+    AddToolButton(ID_APP_ABOUT, ToolBarPicture(ID_APP_ABOUT));
+    AddToolButton(ID_HELP_FINDER, ToolBarPicture(ID_HELP_FINDER));
     ToolBar()->setMovable(true);
 
     SetIndicators({ID_INDICATOR_BEAM_THICKNESS});

@@ -95,7 +95,8 @@ void CQXRYXwApp::BatchExport(BOOL results) {
     RYXBatchExport dlg(filter, m_pMainFrame);
     if (results) dlg.SetLimsMode(TRUE);
     if (dlg.DoModal() != IDOK) return;
-    if (dlg.Failed()) return;  // the dialog has said so
+    // After a failed selection (the dialog has said 657) no path is copied,
+    // and 656 follows below.
     m_strExportFormat = dlg.m_strFormat;
     const BOOL copied = dlg.GetPathList(&m_exportQueue);
     if (copied && !m_exportQueue.empty()) {
@@ -143,7 +144,9 @@ void CQXRYXwApp::OnDeltaTcShow() {
         // A document of its own, hidden: one the user has open stays as it is.
         CQXRYXTestDoc* doc = OpenTestHidden(path);
         if (!doc) {
-            fw::ShowMessage(appcmd::IDS_SELECTION_ERROR, MB_OK | MB_ICONEXCLAMATION);
+            // Which of the two could not be read.
+            fw::ShowMessage(fw::LoadString(appcmd::IDS_SELECTION_ERROR) + "\n\t" + path,
+                            MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         try {

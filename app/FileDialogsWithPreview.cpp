@@ -67,8 +67,10 @@ bool FilePreview::OnInitDialog() {
     for (int c = 0; c < 5; ++c) m_list->InsertColumn(c, captions[c], 96);
     for (const auto& item : m_items) {
         const size_t slash = item->m_strPath.rfind('/');
-        const std::string name = slash == std::string::npos ? item->m_strPath : item->m_strPath.substr(slash + 1);
-        if (m_strFolder.empty() && slash != std::string::npos) m_strFolder = item->m_strPath.substr(0, slash + 1);
+        const std::string name =
+            slash == std::string::npos ? item->m_strPath : item->m_strPath.substr(slash + 1);
+        if (m_strFolder.empty() && slash != std::string::npos)
+            m_strFolder = item->m_strPath.substr(0, slash + 1);
         const int row = m_list->InsertItem(name);
         m_list->SetItemText(row, 1, item->m_strDateTime);
         m_list->SetItemText(row, 2, item->m_strProject);
@@ -81,11 +83,11 @@ bool FilePreview::OnInitDialog() {
 }
 
 void FilePreview::OnOK() {
+    // Row i shows item i. The chosen files may come from several folders (the
+    // dialog takes names typed with their folders): each row opens its own path.
     const int row = m_list->GetSelectedRow();
-    if (row >= 0) {
-        m_strSelected = m_list->GetItemText(row, 0);
-        if (!m_strSelected.empty()) m_strSelected = m_strFolder + m_strSelected;
-    }
+    if (row >= 0 && static_cast<size_t>(row) < m_items.size() && !m_list->GetItemText(row, 0).empty())
+        m_strSelected = m_items[static_cast<size_t>(row)]->m_strPath;
     fw::Dialog::OnOK();
 }
 
@@ -200,11 +202,9 @@ void RYXBatchExport::SetLimsMode(BOOL lims) {
 
 bool RYXBatchExport::OnFileNameOK() {
     m_files.clear();
-    m_bFailed = false;
     if (CommDlgExtendedError()) {
-        // One message: the command adds none after a failed selection.
+        // The command's 656 follows, as no path is handed over.
         fw::ShowMessage(appcmd::IDS_EXPORT_DIALOG_ERROR, MB_OK | MB_ICONEXCLAMATION);
-        m_bFailed = true;
         return false;
     }
     m_strFormat = appcmd::FormatText(m_bLims != FALSE, m_typeIndex);

@@ -41,7 +41,7 @@ public:
     fw::ListCtrl* List() const { return m_list; }
 
     std::string m_strSelected;  // the chosen file's full path after OK
-    std::string m_strFolder;    // the folder of the listed files, with its "/"
+    std::string m_strFolder;    // the folder of the first listed file, with its "/"
 
 protected:
     bool OnInitDialog() override;
@@ -92,8 +92,6 @@ public:
     // Results mode: the LIMS export, one file type.
     void SetLimsMode(BOOL lims);
     BOOL GetPathList(std::vector<std::string>* list) const;
-    // The dialog could not hand over the selection and has said so.
-    bool Failed() const { return m_bFailed; }
 
     BOOL m_bLims = FALSE;
     std::string m_strFormat;
@@ -103,5 +101,4 @@ protected:
 
 private:
     std::vector<std::string> m_files;
-    bool m_bFailed = false;
 };

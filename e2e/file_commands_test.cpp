@@ -181,7 +181,9 @@ TEST_P(ThousandFiles, InTheDialogsOrderWithProgressRecentFilesUntouched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFormat, ThousandFiles, testing::ValuesIn(kFormats),
-                         [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<FormatCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(FileCommandsTest, BatchListsTheFilesItCouldNotExportAndSparesTheDosHeader) {
     const std::string good = Test("good.ryx");
@@ -200,12 +202,12 @@ TEST_F(FileCommandsTest, BatchListsTheFilesItCouldNotExportAndSparesTheDosHeader
     EXPECT_FALSE(Read(platform::JoinPath(folder, "good.dat")).empty());
 }
 
-TEST_F(FileCommandsTest, NoTestFileChosenOrAFailedSelectionGivesOneMessage) {
+TEST_F(FileCommandsTest, NoTestFileChosenOrAFailedSelectionExportsNothing) {
     fw::ServiceScope scope(dialogs);
-    // A failed selection: 657 from the dialog and nothing after it.
+    // A failed selection: 657 from the dialog, then 656 from the command.
     dialogs.Script({fw::ScriptedOpenDialogs::Fail(), fw::ScriptedOpenDialogs::Ok({Test("a.ryx")})});
     ASSERT_TRUE(Run(ID_BATCH_EXPORT_RESULTS));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(657)});
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{fw::LoadString(657), fw::LoadString(656)}));
     EXPECT_TRUE(App().m_exportQueue.empty());
     EXPECT_EQ(App().m_pMainFrame->Progress(), nullptr);
     boxes.Clear();
@@ -243,7 +245,8 @@ TEST_F(FileCommandsTest, DeltaTcOfTwoTestsShowsAboutPlusPointEight) {
     EXPECT_EQ(FormatDeltaTc(r).deltaTc, " 0.8");
     ASSERT_EQ(App().m_pReportTemplate->GetDocuments().size(), 1u);
     EXPECT_EQ(App().m_pReportTemplate->GetDocuments().front().get(), mine);
-    EXPECT_TRUE(std::find(App().GetRecentFileList()->Entries().begin(), App().GetRecentFileList()->Entries().end(),
+    EXPECT_TRUE(std::find(App().GetRecentFileList()->Entries().begin(),
+                          App().GetRecentFileList()->Entries().end(),
                           "Delta Tc") == App().GetRecentFileList()->Entries().end());
 }
 
@@ -258,11 +261,13 @@ TEST_F(FileCommandsTest, DeltaTcRefusesAnUnreadableFileAndAPairThatFailsTheCheck
         std::string message;
     };
     const Case cases[] = {
-        {broken, fw::LoadString(659)},
+        // The file that cannot be read is named after the message.
+        {broken, fw::LoadString(659) + "\n\t" + broken},
         {same, fw::LoadString(662)},
-        {reversed, "The two specimens used to calculate Critical Temperature should  meet the following "
-                   "criteria...\n\tS1 < 300.0 < S2\n\tm2 < 0.300 < m1\nThe specimen values are...\n\tS1 = "
-                   "200.0,\tm1 = 0.280\n\tS2 = 200.0,\tm2 = 0.350"},
+        {reversed,
+         "The two specimens used to calculate Critical Temperature should  meet the following "
+         "criteria...\n\tS1 < 300.0 < S2\n\tm2 < 0.300 < m1\nThe specimen values are...\n\tS1 = "
+         "200.0,\tm1 = 0.280\n\tS2 = 200.0,\tm2 = 0.350"},
     };
     fw::ServiceScope scope(dialogs);
     for (const Case& c : cases) {
@@ -282,7 +287,8 @@ TEST_F(FileCommandsTest, DeltaTcRefusesAnUnreadableFileAndAPairThatFailsTheCheck
     boxes.Clear();
     dialogs.Script({fw::ScriptedOpenDialogs::Ok({warm, text}), fw::ScriptedOpenDialogs::Cancel()});
     ASSERT_TRUE(Run(ID_CALCULATE_DELTA_TC));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{fw::FormatString1(661, "\n\t" + text), fw::LoadString(413)}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{fw::FormatString1(661, "\n\t" + text), fw::LoadString(413)}));
     EXPECT_TRUE(App().m_deltaTcFiles.empty());
 }
 
@@ -360,8 +366,9 @@ TEST_F(FileCommandsTest, DialogsOffscreenVetoAndPreview) {
                 auto* preview = qobject_cast<FilePreview*>(QApplication::activeModalWidget());
                 ASSERT_NE(preview, nullptr);
                 rows = preview->List()->GetItemCount();
-                firstRow = preview->List()->GetItemText(0, 0) + "|" + preview->List()->GetItemText(0, 2) + "|" +
-                           preview->List()->GetItemText(0, 3) + "|" + preview->List()->GetItemText(0, 4);
+                firstRow = preview->List()->GetItemText(0, 0) + "|" + preview->List()->GetItemText(0, 2) +
+                           "|" + preview->List()->GetItemText(0, 3) + "|" +
+                           preview->List()->GetItemText(0, 4);
                 Shoot(preview, "file-preview.png");
                 preview->List()->SetSelectedRow(1);
                 preview->accept();

@@ -242,6 +242,11 @@ const StringEntry kStringTable[] = {
     {1000, "  Beam Thickness = %.2f mm  "},
     {1510, "The following files were not exported :%1"},  // own wording
     {57345, "For Help, press F1"},
+    {57600, "Run a new test on the instrument\nNew Test"},  // own wording
+    {57601, "Open a saved test in its report window\nOpen"},  // own wording
+    {57607, "Print the active window\nPrint"},  // own wording
+    {57664, "Show the program version, firmware and calibration constants\nAbout"},  // own wording
+    {57667, "List the help topics\nHelp Topics"},  // own wording
     {61444, "Save changes to %1?"},  // own wording
     {61475, "Out of memory."},
     {61480, "An unexpected error occurred; the operation was abandoned."},  // own wording

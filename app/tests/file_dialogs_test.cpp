@@ -1,16 +1,18 @@
 // The station's file dialogs on the scripted dialog service: what each shows,
 // what it hands over, and the preview's reading of each file.
-#include "app/FileDialogsWithPreview.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 
+#include "app/FileDialogsWithPreview.h"
 #include "app/tests/support/GeneratedTests.h"
 #include "framework/core/TestDoubles.h"
+#include "framework/ui/ListCtrl.h"
 
 namespace {
 
@@ -75,7 +77,8 @@ TEST_F(FileDialogs, DeltaTcAndOpenShowTheirFilterHintAndHelp) {
     EXPECT_TRUE(files.empty());
     EXPECT_EQ(boxes.Count(), 0u);
 
-    dialogs.Script({fw::ScriptedOpenDialogs::Ok({"/d/a.ryx", "/d/b.ryx"}), fw::ScriptedOpenDialogs::Ok({"/d/b.ryx"})});
+    dialogs.Script(
+        {fw::ScriptedOpenDialogs::Ok({"/d/a.ryx", "/d/b.ryx"}), fw::ScriptedOpenDialogs::Ok({"/d/b.ryx"})});
     RYXFileOpen open("Tests|*.RYX||");
     ASSERT_EQ(open.DoModal(), IDOK);
     EXPECT_EQ(open.GetPathName(), "/d/b.ryx");
@@ -112,6 +115,42 @@ TEST_F(FileDialogs, PreviewReadsEachFileOnItsOwnABadDateSpoilsOnlyItsFile) {
     EXPECT_FALSE(RYXFileOpen::ReadPreviewItem(dir + "/text.ryx", bad));
     EXPECT_FALSE(RYXFileOpen::ReadPreviewItem(dir + "/gone.ryx", bad));
     EXPECT_EQ(boxes.Count(), 0u) << "the preview's documents read without messages";
+}
+
+// The dialog takes names typed with their folders, so the chosen files may
+// come from two folders: each row of the preview opens its own file.
+TEST_F(FileDialogs, APreviewOverTwoFoldersOpensTheChosenRowsFile) {
+    setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+    std::filesystem::create_directories(dir + "/d1");
+    std::filesystem::create_directories(dir + "/d2");
+    gentest::Creep c;
+    c.project = "First";
+    ASSERT_TRUE(gentest::WriteTest(dir + "/d1/x.ryx", c));
+    c.project = "Second";
+    ASSERT_TRUE(gentest::WriteTest(dir + "/d2/y.ryx", c));
+    // A name in the first folder like the second's: the wrong file to open.
+    c.project = "Wrong";
+    ASSERT_TRUE(gentest::WriteTest(dir + "/d1/y.ryx", c));
+
+    for (int row : {1, 0}) {
+        SCOPED_TRACE(row);
+        std::vector<std::string> shown;
+        QTimer::singleShot(0, [&, row] {
+            auto* preview = qobject_cast<FilePreview*>(QApplication::activeModalWidget());
+            ASSERT_NE(preview, nullptr);
+            for (int r = 0; r < preview->List()->GetItemCount(); ++r)
+                shown.push_back(preview->List()->GetItemText(r, 0) + "|" +
+                                preview->List()->GetItemText(r, 2));
+            preview->List()->SetSelectedRow(row);
+            preview->accept();
+        });
+        dialogs.Script({fw::ScriptedOpenDialogs::Preview({dir + "/d1/x.ryx", dir + "/d2/y.ryx"})});
+        RYXFileOpen open("Tests|*.RYX||");
+        ASSERT_EQ(open.DoModal(), IDOK);
+        EXPECT_EQ(shown, (std::vector<std::string>{"x.ryx|First", "y.ryx|Second"}));
+        EXPECT_EQ(open.GetPathName(), row == 1 ? dir + "/d2/y.ryx" : dir + "/d1/x.ryx");
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Frames.h"
+#include "framework/ui/Help.h"
 #include "framework/ui/RecentFileList.h"
 #include "platform/Paths.h"
 
@@ -24,6 +25,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 Application::~Application() {
+    CloseHelpWindow();
     if (m_recentFiles) SetRecentFileSink({});
     InstallService(m_previousPosts);
     InstallService(m_previousBeep);
@@ -69,7 +71,9 @@ void Application::OnOpenRecentFile(UINT id) {
     OpenShellFile(path);
 }
 
-Application* Application::Instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
+Application* Application::Instance() {
+    return qobject_cast<Application*>(QCoreApplication::instance());
+}
 
 bool Application::OnIdle(long count) {
     if (count == 0 && m_mainFrame) m_mainFrame->UpdateCommandUI();

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <atomic>
 
+#include "platform/Paths.h"
+
 namespace fw {
 
 namespace {
@@ -18,6 +20,8 @@ void Setup(QFileDialog& d, const FileDialogRequest& r) {
     if (!r.directory.empty()) d.setDirectory(QString::fromStdString(r.directory));
     if (!r.fileName.empty()) d.selectFile(QString::fromStdString(r.fileName));
     if (!r.filter.empty()) d.setNameFilter(QString::fromStdString(QtFilter(r.filter)));
+    // Test files are ".RYX" in either case.
+    d.setFilter(d.filter() & ~QDir::CaseSensitive);
     if (!r.defaultExtension.empty()) d.setDefaultSuffix(QString::fromStdString(r.defaultExtension));
 }
 
@@ -44,7 +48,8 @@ std::string QtFilter(const std::string& resourceFilter) {
     size_t start = 0;
     for (;;) {
         const size_t bar = resourceFilter.find('|', start);
-        parts.push_back(resourceFilter.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        parts.push_back(
+            resourceFilter.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
         if (bar == std::string::npos) break;
         start = bar + 1;
     }
@@ -58,8 +63,15 @@ std::string QtFilter(const std::string& resourceFilter) {
         if (pattern == "*.*") pattern = std::string(1, '*');
         std::string name = parts[i];
         const size_t paren = name.find(" (");
-        if (paren != std::string::npos) name.resize(paren);
         if (!out.empty()) out += ";;";
+        // A name that shows its pattern already stays as it is; the dialogs
+        // match names without regard to case, so "(*.ryx)" shows "*.RYX" too.
+        if (paren != std::string::npos && name.back() == ')' &&
+            platform::EqualsNoCase(name.substr(paren + 2, name.size() - paren - 3), pattern)) {
+            out += name;
+            continue;
+        }
+        if (paren != std::string::npos) name.resize(paren);
         out += name + " (" + pattern + ")";
     }
     return out;

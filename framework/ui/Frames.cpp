@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
@@ -15,6 +16,7 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <algorithm>
 
@@ -30,9 +32,13 @@ namespace {
 
 constexpr UINT kIdsIdleMessage = 57345;  // "For Help, press F1"
 
-std::string IdleText() { return LoadString(kIdsIdleMessage); }
+std::string IdleText() {
+    return LoadString(kIdsIdleMessage);
+}
 
-UINT IdOf(const QAction* a) { return a->data().toUInt(); }
+UINT IdOf(const QAction* a) {
+    return a->data().toUInt();
+}
 
 // A file name in a menu: "&" is a mnemonic there unless doubled.
 std::string MenuLabelText(const std::string& text) {
@@ -93,7 +99,9 @@ void ViewWidget::OnDraw(DrawContext&) {}
 
 void ViewWidget::OnPrepareDC(DrawContext&) {}
 
-void ViewWidget::OnUpdate(View*, intptr_t) { update(); }
+void ViewWidget::OnUpdate(View*, intptr_t) {
+    update();
+}
 
 void ViewWidget::paintEvent(QPaintEvent*) {
     PainterContext dc(*this);
@@ -143,14 +151,17 @@ void ViewWidget::OnFilePrintPreview() {
 
 // ---- DockBar
 
-DockBar::DockBar(const std::string& title, QWidget* parent) : QDockWidget(QString::fromStdString(title), parent) {
+DockBar::DockBar(const std::string& title, QWidget* parent)
+    : QDockWidget(QString::fromStdString(title), parent) {
     // Saved window layouts find the bar by its title.
     setObjectName(QString::fromStdString(title));
 }
 
 // ---- ChildFrame
 
-ChildFrame::ChildFrame(QWidget* parent) : QMdiSubWindow(parent) { setAttribute(Qt::WA_DeleteOnClose); }
+ChildFrame::ChildFrame(QWidget* parent) : QMdiSubWindow(parent) {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
 
 void ChildFrame::SetView(ViewWidget* view) {
     m_view = view;
@@ -165,6 +176,26 @@ void ChildFrame::ActivateFrame(int cmdShow) {
     }
     if (mdiArea()) mdiArea()->setActiveSubWindow(this);
     setFocus();
+}
+
+void ChildFrame::OnUpdateFrameTitle() {
+    Document* doc = m_view ? m_view->GetDocument() : nullptr;
+    if (!doc || doc->GetTitle().empty()) return;
+    // A caption set by the window itself is its own.
+    if (!windowTitle().isEmpty() && windowTitle() != m_frameTitle) return;
+    std::vector<const ChildFrame*> frames;
+    for (View* v : doc->GetViews()) {
+        auto* view = dynamic_cast<ViewWidget*>(v);
+        const ChildFrame* frame = view ? view->GetParentFrame() : nullptr;
+        if (frame && std::find(frames.begin(), frames.end(), frame) == frames.end()) frames.push_back(frame);
+    }
+    QString title = QString::fromStdString(doc->GetTitle());
+    if (frames.size() > 1) {
+        const auto at = std::find(frames.begin(), frames.end(), this);
+        if (at != frames.end()) title += QStringLiteral(":%1").arg(at - frames.begin() + 1);
+    }
+    m_frameTitle = title;
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 bool ChildFrame::OnCmdMsg(UINT id) {
@@ -210,20 +241,62 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     m_toolBar->setObjectName(QStringLiteral("toolbar"));
     statusBar()->setObjectName(QStringLiteral("statusbar"));
     SetIndicators({});
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { BuildMenuBar(); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+        BuildMenuBar();
+        UpdateFrameTitles();
+    });
     if (auto* app = Application::Instance()) app->SetMainFrame(this);
 }
 
 MainFrame::~MainFrame() {
-    // Child frames going with the MDI area must not rebuild a menu bar that
-    // is half gone.
+    // Child frames going with the MDI area must not rebuild a menu bar or
+    // titles that are half gone.
     disconnect(m_mdi, nullptr, this, nullptr);
+    for (ChildFrame* f : ChildFrames()) disconnect(f, nullptr, this, nullptr);
     if (auto* app = Application::Instance(); app && app->GetMainFrame() == this) app->SetMainFrame(nullptr);
 }
 
-ChildFrame* MainFrame::GetActiveFrame() const { return qobject_cast<ChildFrame*>(m_mdi->activeSubWindow()); }
+ChildFrame* MainFrame::GetActiveFrame() const {
+    return qobject_cast<ChildFrame*>(m_mdi->activeSubWindow());
+}
 
-void MainFrame::AddChildFrame(ChildFrame* frame) { m_mdi->addSubWindow(frame); }
+void MainFrame::AddChildFrame(ChildFrame* frame) {
+    m_mdi->addSubWindow(frame);
+    // The program's icon, not the toolkit's, in the frame's title bar.
+    frame->setWindowIcon(windowIcon());
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateFrameTitles(); });
+}
+
+void MainFrame::SetTitle(const std::string& title, bool addToTitle) {
+    m_title = title;
+    m_addToTitle = addToTitle;
+    setWindowTitle(QString::fromStdString(title));
+    UpdateFrameTitles();
+}
+
+void MainFrame::UpdateFrameTitles() {
+    for (ChildFrame* f : ChildFrames()) f->OnUpdateFrameTitle();
+    if (!m_addToTitle) return;
+    const QString program = QString::fromStdString(m_title);
+    const ChildFrame* active = GetActiveFrame();
+    if (active && active->isMaximized() && !active->windowTitle().isEmpty()) {
+        // The maximised window's caption follows in brackets, as the MDI
+        // area itself writes it; set only when the area has not.
+        const QString wanted = program + QStringLiteral(" - [%1]").arg(active->windowTitle());
+        if (windowTitle() == wanted) return;
+        setWindowTitle(program);
+        if (windowTitle() != wanted) setWindowTitle(wanted);
+        return;
+    }
+    QString wanted = program;
+    const ViewWidget* view = active ? active->GetActiveView() : nullptr;
+    const Document* doc = view ? view->GetDocument() : nullptr;
+    if (doc && !doc->GetTitle().empty())
+        wanted += QStringLiteral(" - ") + QString::fromStdString(doc->GetTitle());
+    else if (active && !active->windowTitle().isEmpty())
+        wanted += QStringLiteral(" - ") + active->windowTitle();
+    if (windowTitle() != wanted) setWindowTitle(wanted);
+}
 
 std::vector<ChildFrame*> MainFrame::ChildFrames() const {
     std::vector<ChildFrame*> out;
@@ -340,7 +413,21 @@ void MainFrame::AddToolButton(UINT id, const std::string& text, const std::strin
     UpdateAction(a);
 }
 
-void MainFrame::AddToolSeparator() { m_toolBar->addSeparator(); }
+void MainFrame::AddToolButton(UINT id, const QIcon& picture) {
+    std::string prompt, tip;
+    const std::string text = LoadString(id);
+    const size_t nl = text.find('\n');
+    prompt = text.substr(0, nl);
+    tip = nl == std::string::npos ? prompt : text.substr(nl + 1);
+    AddToolButton(id, tip, tip);
+    QAction* a = m_toolActions.back();
+    a->setIcon(picture);
+    a->setStatusTip(QString::fromStdString(prompt));
+}
+
+void MainFrame::AddToolSeparator() {
+    m_toolBar->addSeparator();
+}
 
 void MainFrame::SetIndicators(const std::vector<UINT>& ids) {
     for (QLabel* l : m_panes) delete l;
@@ -447,6 +534,7 @@ void MainFrame::UpdateAction(QAction* action) {
 
 void MainFrame::UpdateCommandUI() {
     BuildMenuBar();
+    UpdateFrameTitles();
     UpdateRecentFiles();
     for (QAction* a : m_menuActions) UpdateAction(a);
     for (QAction* a : m_toolActions) UpdateAction(a);
@@ -478,6 +566,16 @@ bool MainFrame::OnClose() {
     return true;
 }
 
+bool MainFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip && !m_panes.empty()) {
+        // The prompt while the pointer is on a button; then the pane's own text.
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        m_panes[0]->setText(tip.isEmpty() ? QString::fromStdString(m_paneTexts[0]) : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
 void MainFrame::closeEvent(QCloseEvent* event) {
     bool ok = false;
     GuardHandler([&] { ok = OnClose(); });
@@ -507,6 +605,7 @@ bool MdiFrameFactory::CreateFrame(DocTemplate& tmpl, Document& doc, bool visible
     m_main.AddChildFrame(frame);
     view->OnInitialUpdate();
     if (visible) frame->ActivateFrame(-1);
+    m_main.UpdateFrameTitles();
     return true;
 }
 

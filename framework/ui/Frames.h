@@ -15,12 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "framework/core/CommandIds.h"
 #include "framework/core/Command.h"
+#include "framework/core/CommandIds.h"
 #include "framework/core/Document.h"
 #include "framework/ui/Window.h"
 
 class QAction;
+class QIcon;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -106,6 +107,11 @@ public:
     // Shows and activates the frame; -1, the usual value, opens it maximised.
     virtual void ActivateFrame(int cmdShow = -1);
     bool OnCmdMsg(UINT id) override;
+    // Gives the frame its document's title, with ":n" while the document has
+    // more than one window (n counting them in the order their views were
+    // added). A caption the window gave itself (a running test's phase) is
+    // kept, as is the caption of a frame without a titled document.
+    void OnUpdateFrameTitle();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,6 +119,7 @@ protected:
 private:
     ViewWidget* m_view = nullptr;
     const Menu* m_menu = nullptr;
+    QString m_frameTitle;  // the caption OnUpdateFrameTitle gave last
 };
 
 class MainFrame : public QMainWindow, public Window, public CommandTarget {
@@ -129,7 +136,18 @@ public:
     // The menu while no child frame is active; a child frame's own menu
     // replaces it while that frame is active.
     void SetDefaultMenu(Menu menu);
+    // The program's title. With addToTitle the window's title also names the
+    // active document: "Program - Title", and while the active window is
+    // maximised "Program - [its caption]".
+    void SetTitle(const std::string& title, bool addToTitle = true);
+    // Brings the child frames' titles and this window's up to date; the
+    // idle update runs it too.
+    void UpdateFrameTitles();
     void AddToolButton(UINT id, const std::string& text, const std::string& tip = {});
+    // A button with a picture; its texts come from the command's string,
+    // "prompt\ntip": the tip shows over the button, and the prompt in the
+    // message pane while the pointer is on the button.
+    void AddToolButton(UINT id, const QIcon& picture);
     void AddToolSeparator();
     // Pane 0 is the message pane; the others are indicator panes with ids
     // (their text shows only while their update handler enables them).
@@ -157,7 +175,7 @@ public:
     // Rebuilds the recent-file items when the application's list or the
     // current folder changed since they were made (or always, with force).
     void UpdateRecentFiles(bool force = false);
-    QAction* FindAction(UINT id) const;   // the menu bar's action for id
+    QAction* FindAction(UINT id) const;  // the menu bar's action for id
     QAction* FindToolAction(UINT id) const;
     QToolBar* ToolBar() const { return m_toolBar; }
 
@@ -167,6 +185,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The tool bar's prompts go to the message pane.
+    bool event(QEvent* event) override;
 
 private:
     void BuildMenuBar();
@@ -183,6 +203,8 @@ private:
 
     QMdiArea* m_mdi;
     QToolBar* m_toolBar;
+    std::string m_title;
+    bool m_addToTitle = false;
     QProgressBar* m_progress = nullptr;
     Menu m_defaultMenu;
     const Menu* m_shownMenu = nullptr;

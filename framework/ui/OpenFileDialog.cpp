@@ -133,6 +133,8 @@ int QtOpenDialogs::Run(OpenFileDialog& d) {
     if (!d.m_directory.empty()) q.setDirectory(QString::fromStdString(d.m_directory));
     const QStringList filters = QString::fromStdString(QtFilter(d.m_filter)).split(QStringLiteral(";;"));
     if (!d.m_filter.empty()) q.setNameFilters(filters);
+    // A pattern matches the names in either case: "*.ryx" lists "T1.RYX".
+    q.setFilter(q.filter() & ~QDir::CaseSensitive);
     if (!d.m_okText.empty()) q.setLabelText(QFileDialog::Accept, QString::fromStdString(d.m_okText));
 
     // The caller's controls go in rows under the dialog's own.
@@ -206,7 +208,9 @@ int ScriptedOpenDialogs::Run(OpenFileDialog& d) {
     OpenFileDialog::Session s;
     s.selection = [&current] { return current ? current->paths : std::vector<std::string>(); };
     s.filterIndex = [&current] { return current ? current->filterIndex : 1; };
-    s.typeIndex = [&current, &d] { return current && current->typeIndex >= 0 ? current->typeIndex : d.m_typeIndex; };
+    s.typeIndex = [&current, &d] {
+        return current && current->typeIndex >= 0 ? current->typeIndex : d.m_typeIndex;
+    };
     s.error = [&failNext] { return failNext ? DWORD{0x3003} : DWORD{0}; };  // FNERR_BUFFERTOOSMALL
     s.endOk = [] {};
     d.Attach(std::move(s));

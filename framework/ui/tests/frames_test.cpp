@@ -494,6 +494,9 @@ TEST(FileDialogTest, ResourceFiltersAndDefaultExtensions) {
     const FilterCase filters[] = {
         {"RYXw Test Data (*.ryx)|*.ryx|All Files (*.*)|*.*||", "RYXw Test Data (*.ryx);;All Files (*)"},
         {"DOS Version 4.1 or 4.2 Test Data (*.bdt)|*.bdt||", "DOS Version 4.1 or 4.2 Test Data (*.bdt)"},
+        // The name as the document strings give it; the dialogs match either case.
+        {"RYXw Test Report (*.ryx)|*.RYX|DOS Version 4.1 or 4.2 Test Report (*.bdt)|*.BDT||",
+         "RYXw Test Report (*.ryx);;DOS Version 4.1 or 4.2 Test Report (*.bdt)"},
         {"Export (*.csv;*.dat)|*.csv;*.dat||", "Export (*.csv *.dat)"},
         {"", ""},
     };

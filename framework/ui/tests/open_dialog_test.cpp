@@ -1,17 +1,18 @@
 // The open dialog with an OK test, Preview and extra controls: the scripted
 // double and the Qt dialog on the offscreen platform; the list with columns.
-#include "framework/ui/OpenFileDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "framework/ui/ListCtrl.h"
+#include "framework/ui/OpenFileDialog.h"
 #include "framework/ui/tests/support/TestApp.h"
 
 namespace fw {
@@ -60,8 +61,8 @@ TEST(ScriptedOpenDialog, VetoThenRetryPreviewFailureAndCancel) {
 
     OneFile p;
     EXPECT_EQ(p.DoModal(), IDOK);
-    EXPECT_EQ(p.previewed, (std::vector<std::vector<std::string>>{
-                               {"error"}, {"/d/a", "/d/b"}, {"/d/a", "/d/b", "/d/c"}}));
+    EXPECT_EQ(p.previewed,
+              (std::vector<std::vector<std::string>>{{"error"}, {"/d/a", "/d/b"}, {"/d/a", "/d/b", "/d/c"}}));
     EXPECT_EQ(p.GetSelection(), std::vector<std::string>{"/d/c"});
 
     OneFile c;
@@ -124,6 +125,45 @@ TEST(QtOpenDialog, VetoKeepsItOpenPreviewReadsTheSelectionExtraControlsShow) {
     ASSERT_EQ(d.previewed.size(), 1u);
     EXPECT_EQ(d.previewed[0], paths);
     EXPECT_EQ(d.GetPathName(), paths[2]);
+}
+
+// The filter shows as the document strings give it, and lists test files
+// whatever the case of their extension, and nothing else.
+TEST(QtOpenDialog, TheFilterReadsAsGivenAndMatchesEitherCase) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* n : {"lower.ryx", "UPPER.RYX", "Mixed.Ryx", "notes.txt"}) {
+        QFile f(dir.path() + "/" + n);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    OneFile d;
+    d.m_directory = dir.path().toStdString();
+    d.m_filter = "RYXw Test Report (*.ryx)|*.RYX|DOS Version 4.1 or 4.2 Test Report (*.bdt)|*.BDT||";
+    QStringList filters, listed;
+    bool done = false;
+    QtOpenDialogs::SetShownHook([&](QWidget* w) {
+        auto* q = static_cast<QFileDialog*>(w);
+        filters = q->nameFilters();
+        auto* model = q->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        // Qt reads the folder on a thread of its own.
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, q, [&, q](const QString& loaded) {
+            if (done || loaded != dir.path()) return;
+            done = true;
+            QTimer::singleShot(0, q, [&, q] {
+                auto* view = q->findChild<QListView*>(QStringLiteral("listView"));
+                for (int r = 0; view && r < view->model()->rowCount(view->rootIndex()); ++r)
+                    listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
+                q->reject();
+            });
+        });
+    });
+    EXPECT_EQ(d.DoModal(), IDCANCEL);
+    QtOpenDialogs::SetShownHook(nullptr);
+    EXPECT_EQ(filters.join("|").toStdString(),
+              "RYXw Test Report (*.ryx)|DOS Version 4.1 or 4.2 Test Report (*.bdt)");
+    listed.sort();
+    EXPECT_EQ(listed.join("|").toStdString(), "Mixed.Ryx|UPPER.RYX|lower.ryx");
 }
 
 TEST(ListCtrlTest, ColumnsRowsSelectionAndDoubleClick) {

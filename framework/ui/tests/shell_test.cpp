@@ -1,8 +1,14 @@
-// The services around the windows: help topics from the installed help
-// folder, and the box that reports a handler's exception.
+// The services around the windows: help topics from the help folder shown in
+// the help window, and the box that reports a handler's exception.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QUrl>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -83,9 +89,99 @@ TEST_F(HelpTest, TheCurrentDirectoryIsNeverSearched) {
         EXPECT_EQ(HelpTopicPath(kTopic), folder + "/RYXW/Testing_a_sample.htm");
     }
     std::filesystem::current_path(cwd);
-    // The installed folder is the one the installation fills.
+    // An installed program reads the folder the installation fills; one run
+    // from the build tree, as this test is, reads the pages of the source
+    // tree, which hold every topic.
     unsetenv("RYX_HELP_DIR");
-    EXPECT_NE(HelpFolder().find("/ryxw/help"), std::string::npos);
+    EXPECT_NE(HelpFolderFor("/usr/local/bin/ryxw").find("/ryxw/help"), std::string::npos);
+    EXPECT_EQ(HelpFolderFor("/usr/local/bin/ryxw"), HelpFolderFor(""));
+    for (const char* page : {"Testing_a_sample.htm", "Test_menu_options.htm", "Instrument_setup.htm",
+                             "Windows_keyboard_commands_for_menus_applications.htm"})
+        EXPECT_TRUE(std::filesystem::is_regular_file(HelpFolder() + "/RYXW/" + page))
+            << HelpFolder() << " " << page;
+}
+
+// The station's own help window, with the default opener.
+class HelpWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = SetHelpOpener(nullptr);
+        std::filesystem::create_directories(dir.Path() + "/RYXW");
+        std::ofstream(dir.Path() + "/RYXW/First.htm")
+            << "<html><head><title>First topic</title></head><body><p>The first page.</p>"
+               "<p><a href=\"Second.htm\">On to the second</a></p></body></html>";
+        std::ofstream(dir.Path() + "/RYXW/Second.htm")
+            << "<html><head><title>Second topic</title></head><body><p>The second page.</p></body></html>";
+        setenv("RYX_HELP_DIR", dir.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        CloseHelpWindow();
+        SetHelpOpener(previous);
+        unsetenv("RYX_HELP_DIR");
+    }
+    static std::string Shown() {
+        QTextBrowser* b = HelpBrowser(CurrentHelpWindow());
+        return b ? b->source().toLocalFile().toStdString() : std::string();
+    }
+    ScriptedMessageBox boxes;
+    ServiceScope<MessageBoxService> boxScope{boxes};
+    HelpOpener previous;
+    ryxtest::TempDir dir;
+};
+
+TEST_F(HelpWindowTest, ATopicShowsItsPageWhoseLinksLeadOnInTheSameWindow) {
+    ASSERT_TRUE(ShowHelpTopic("RYXW.chm::/RYXW/First.htm"));
+    HelpWindow* window = CurrentHelpWindow();
+    ASSERT_NE(window, nullptr);
+    QWidget* w = reinterpret_cast<QWidget*>(window);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(Shown(), dir.Path() + "/RYXW/First.htm");
+    EXPECT_EQ(w->windowTitle().toStdString(), "First topic");
+    QTextBrowser* browser = HelpBrowser(window);
+    EXPECT_NE(browser->toPlainText().toStdString().find("The first page."), std::string::npos);
+    // The link, reached and followed from the keyboard.
+    browser->setFocus();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(browser, &tab);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(browser->viewport(), &enter);
+    QApplication::sendEvent(browser, &enter);
+    EXPECT_EQ(Shown(), dir.Path() + "/RYXW/Second.htm");
+    EXPECT_EQ(w->windowTitle().toStdString(), "Second topic");
+    EXPECT_TRUE(browser->isBackwardAvailable());
+    // Another topic comes up in the same window.
+    ASSERT_TRUE(ShowHelpTopic("RYXW.chm::/RYXW/First.htm"));
+    EXPECT_EQ(CurrentHelpWindow(), window);
+    EXPECT_EQ(Shown(), dir.Path() + "/RYXW/First.htm");
+    EXPECT_EQ(boxes.Count(), 0u);
+    // A missing page is said, and the window keeps its page.
+    EXPECT_FALSE(ShowHelpTopic("RYXW.chm::/RYXW/Gone.htm"));
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(Shown(), dir.Path() + "/RYXW/First.htm");
+}
+
+TEST_F(HelpWindowTest, HelpAskedForInAModalDialogBelongsToTheDialog) {
+    // Beside a modal dialog only the dialog's own windows take input: the help
+    // window is the dialog's, and goes with it.
+    QWidget* owner = nullptr;
+    bool visible = false;
+    std::string page;
+    {
+        QDialog dialog;
+        QTimer::singleShot(0, &dialog, [&] {
+            ShowHelpTopic("RYXW.chm::/RYXW/Second.htm");
+            QWidget* w = reinterpret_cast<QWidget*>(CurrentHelpWindow());
+            owner = w ? w->parentWidget() : nullptr;
+            visible = w && w->isVisible();
+            page = Shown();
+            dialog.reject();
+        });
+        dialog.exec();
+        EXPECT_EQ(owner, &dialog);
+    }
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(page, dir.Path() + "/RYXW/Second.htm");
+    EXPECT_EQ(CurrentHelpWindow(), nullptr) << "gone with its dialog";
 }
 
 TEST(HandlerExceptionTest, TheBoxTextComesFromTheStringTableThenTheException) {

@@ -18,7 +18,7 @@
 #include "app/CStatus.h"
 #include "data/CQXRYXTestDoc.h"
 #include "e2e/support/Lockstep.h"
-#include "e2e/support/Station.h"
+#include "e2e/support/LockstepStation.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Window.h"
 #include "platform/Paths.h"
@@ -30,38 +30,17 @@
 namespace e2e {
 namespace {
 
-constexpr uint32_t kPassMs = 50;  // protocol time per worker pass
-
 bool StartsWith(const std::string& s, UINT id) {
     std::string head = fw::LoadString(id);
     head = head.substr(0, std::min(head.find('\n'), head.find('%')));
     return s.rfind(head, 0) == 0;
 }
 
-class StationLostLine : public StationTest {
+class StationLostLine : public LockstepStationTest {
 protected:
     void SetUp() override {
-        StationTest::SetUp();
-        platform::SetDefaultClock(&idleClock);
-        clockSet = true;
-        auto lockstep = std::make_unique<LockstepWait>();
-        wait = lockstep.get();
-        ASSERT_TRUE(App().m_beam.SetWorkerWait(std::move(lockstep)));
-        ryxsim::Simulator::Options o;
-        o.instrument.calibration = calibration;
-        o.clock = &idleClock;
-        sim = std::make_unique<ryxsim::Simulator>(o);
-        ASSERT_EQ(sim->Start(), 0u);
-        const std::string ports = platform::JoinPath(ConfigDir(), "ports");
-        ASSERT_EQ(platform::EnsureDirectory(ports), 0u);
-        const std::string link = platform::JoinPath(ports, "com1");
-        unlink(link.c_str());
-        ASSERT_EQ(symlink(sim->DevicePath().c_str(), link.c_str()), 0);
-        WriteSettings(-12.0);
-        ASSERT_TRUE(StartStation());
-        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
-        ASSERT_TRUE(wait->WaitAsleep());
-        frame = App().m_pMainFrame;
+        LockstepStationTest::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(StepUntil([&] { return App().m_beam.GetFirmwareVersion() == "2.000"; }, 5000));
         for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
     }
@@ -69,43 +48,9 @@ protected:
         boxes.OnShow(nullptr);
         for (const auto& b : boxes.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
         EXPECT_EQ(boxes.Unanswered(), 0u);
-        if (wait) wait->Free();
-        StationTest::TearDown();
-        if (clockSet) platform::SetDefaultClock(nullptr);
+        LockstepStationTest::TearDown();
     }
 
-    // One pass of protocol time: the line catches up (while the simulator is
-    // there to answer), the worker runs a pass, then the window side: the
-    // outermost loop with its idle work, or, inside a box, the box's loop
-    // (events and timers, no idle work).
-    bool Step(bool inBox = false) {
-        idleClock.Advance(kPassMs);
-        if (!simGone) {
-            if (const auto synced = SyncLine(App().m_beam, *sim, *wait); !synced) {
-                ADD_FAILURE() << synced.message();
-                return false;
-            }
-        }
-        if (!wait->Pass()) {
-            ADD_FAILURE() << "the worker did not come back from its pass";
-            return false;
-        }
-        fw::CheckWindowTimers();
-        for (int i = 0; i < 6; ++i) {
-            if (inBox)
-                QApplication::processEvents();
-            else
-                App().PumpOnce(false);
-        }
-        return true;
-    }
-    bool StepUntil(const std::function<bool()>& done, uint32_t ms, bool inBox = false) {
-        for (uint32_t t = 0; t < ms; t += kPassMs) {
-            if (done()) return true;
-            if (!Step(inBox)) return false;
-        }
-        return done();
-    }
     // A box's loop for ms of protocol time.
     void StepsInBox(uint32_t ms) {
         for (uint32_t t = 0; t < ms; t += kPassMs)
@@ -159,11 +104,7 @@ protected:
         EXPECT_FALSE(App().m_bTestRunning);
     }
 
-    LockstepWait* wait = nullptr;
-    bool clockSet = false;
-    bool simGone = false;
     int endingBoxes = 0;
-    CQXRYXMainFrame* frame = nullptr;
 };
 
 TEST_F(StationLostLine, SilentWhileTheSpecimenQuestionIsOpen) {

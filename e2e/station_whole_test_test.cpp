@@ -25,7 +25,7 @@
 #include "data/ExportFormats.h"
 #include "data/tests/support/SavedTest.h"
 #include "e2e/support/Lockstep.h"
-#include "e2e/support/Station.h"
+#include "e2e/support/LockstepStation.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Window.h"
 #include "platform/Paths.h"
@@ -39,80 +39,13 @@
 namespace e2e {
 namespace {
 
-constexpr uint32_t kPassMs = 50;  // protocol time per worker pass
-
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class StationWholeTest : public StationTest {
+class StationWholeTest : public LockstepStationTest {
 protected:
-    void SetUp() override {
-        StationTest::SetUp();
-        // One clock: the window timers, the sequencer's preload timer and the
-        // instrument's protocol times (the default clock), the idle-time
-        // set-point (idleClock itself) and the simulator.
-        platform::SetDefaultClock(&idleClock);
-        clockSet = true;
-        auto lockstep = std::make_unique<LockstepWait>();
-        wait = lockstep.get();
-        ASSERT_TRUE(App().m_beam.SetWorkerWait(std::move(lockstep)));
-
-        // The simulator straight on COM1, without a tap: one line to account for.
-        ryxsim::Simulator::Options o;
-        o.instrument.calibration = calibration;
-        o.clock = &idleClock;
-        sim = std::make_unique<ryxsim::Simulator>(o);
-        ASSERT_EQ(sim->Start(), 0u);
-        const std::string ports = platform::JoinPath(ConfigDir(), "ports");
-        ASSERT_EQ(platform::EnsureDirectory(ports), 0u);
-        const std::string link = platform::JoinPath(ports, "com1");
-        unlink(link.c_str());
-        ASSERT_EQ(symlink(sim->DevicePath().c_str(), link.c_str()), 0);
-        WriteSettings(-12.0);
-        ASSERT_EQ(sim->BytesWritten(), 0u);
-
-        ASSERT_TRUE(StartStation());
-        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
-        ASSERT_TRUE(wait->WaitAsleep());
-        frame = App().m_pMainFrame;
-    }
-    void TearDown() override {
-        if (wait) wait->Free();  // the station's close stops the worker
-        StationTest::TearDown();
-        if (clockSet) platform::SetDefaultClock(nullptr);
-    }
-
-    // The events the pass posted, the window timers now due, idle work.
-    void Pump() {
-        fw::CheckWindowTimers();
-        for (int i = 0; i < 6; ++i) App().PumpOnce(false);
-    }
-    // One pass of protocol time: the line catches up with the clock (every
-    // byte sent either way arrived), the worker runs a pass, then the window
-    // side.
-    bool Step() {
-        idleClock.Advance(kPassMs);
-        if (const auto synced = SyncLine(App().m_beam, *sim, *wait); !synced) {
-            ADD_FAILURE() << synced.message();
-            return false;
-        }
-        if (!wait->Pass()) {
-            ADD_FAILURE() << "the worker did not come back from its pass";
-            return false;
-        }
-        Pump();
-        return true;
-    }
-    // Steps until done holds, for at most ms of protocol time.
-    bool StepUntil(const std::function<bool()>& done, uint32_t ms) {
-        for (uint32_t t = 0; t < ms; t += kPassMs) {
-            if (done()) return true;
-            if (!Step()) return false;
-        }
-        return done();
-    }
     CQXRYXDataView* ActiveReport() {
         fw::ChildFrame* f = frame->GetActiveFrame();
         return f ? dynamic_cast<CQXRYXDataView*>(f->GetActiveView()) : nullptr;
@@ -121,10 +54,6 @@ protected:
         QDir().mkpath(RYX_E2E_ARTEFACTS);
         return frame->grab().toImage().save(QString(RYX_E2E_ARTEFACTS) + "/" + name);
     }
-
-    LockstepWait* wait = nullptr;
-    bool clockSet = false;
-    CQXRYXMainFrame* frame = nullptr;
 };
 
 TEST_F(StationWholeTest, NewTestRunsInItsLiveViewToTheSavedFileTheLimsFileAndTheReport) {
@@ -178,7 +107,8 @@ TEST_F(StationWholeTest, NewTestRunsInItsLiveViewToTheSavedFileTheLimsFileAndThe
     ASSERT_TRUE(StepUntil([&] { return !sim->State().testLoad; }, 5000));
 
     for (const std::string& text : boxes.Texts())
-        EXPECT_TRUE(text.rfind("A temperature calibration", 0) == 0 || text.rfind("Place the test specimen", 0) == 0)
+        EXPECT_TRUE(text.rfind("A temperature calibration", 0) == 0 ||
+                    text.rfind("Place the test specimen", 0) == 0)
             << text;
     CQXRYXDataView* report = ActiveReport();
     ASSERT_NE(report, nullptr);

@@ -21,15 +21,6 @@ namespace {
 
 class CalibrationTest : public StationTest {
 protected:
-    // Runs the command as the menu would, from the loop, until it returns.
-    void Command(UINT id) {
-        bool done = false;
-        ASSERT_TRUE(fw::PostCommand(App().m_pMainFrame->Id(), id));
-        QTimer::singleShot(0, [&] { done = true; });  // runs after the command, or inside its loop
-        App().RunUntil([&] { return done && !QApplication::activeModalWidget(); }, 300000);
-        // One more pass, so that a posted command that opened a wizard has returned.
-        App().processEvents();
-    }
     // The station's converted readings once two frames after now have come.
     BeamReadings Fresh() {
         BeamState s;

@@ -65,14 +65,6 @@ protected:
         EXPECT_TRUE(
             sheet.grab().toImage().save(QString(RYX_E2E_ARTEFACTS) + "/" + QString::fromStdString(name)));
     }
-    // Runs the command as the menu would, from the loop, until it returns.
-    void Command(UINT id) {
-        bool done = false;
-        ASSERT_TRUE(fw::PostCommand(App().m_pMainFrame->Id(), id));
-        QTimer::singleShot(0, [&] { done = true; });
-        App().RunUntil([&] { return done && !QApplication::activeModalWidget(); }, 300000);
-        App().processEvents();
-    }
 
     std::string dir, data;
 };

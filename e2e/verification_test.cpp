@@ -33,14 +33,6 @@ constexpr unsigned kVerification = 1540;
 
 class VerificationE2E : public StationTest {
 protected:
-    // Runs the command as the menu would, from the loop, until it returns.
-    void Command(UINT id) {
-        bool done = false;
-        ASSERT_TRUE(fw::PostCommand(App().m_pMainFrame->Id(), id));
-        QTimer::singleShot(0, [&] { done = true; });
-        App().RunUntil([&] { return done && !QApplication::activeModalWidget(); }, 300000);
-        App().processEvents();
-    }
     // The station under its own key, and the default key's data directory
     // (where the log goes) elsewhere.
     void Prepare() {

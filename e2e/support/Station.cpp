@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 
 #include "app/CQXRYXMainFrame.h"
 #include "framework/core/MessageBox.h"
+#include "framework/core/WindowPost.h"
 #include "platform/Paths.h"
 #include "simulator/SettingsWriter.h"
 
@@ -108,6 +111,15 @@ bool StationTest::StartStation() {
 
 bool StationTest::Until(const std::function<bool()>& done, int maxMs) {
     return App().RunUntil(done, maxMs);
+}
+
+void StationTest::Command(UINT id) {
+    bool done = false;
+    ASSERT_TRUE(fw::PostCommand(App().m_pMainFrame->Id(), id));
+    QTimer::singleShot(0, [&] { done = true; });  // runs after the command, or inside its loop
+    App().RunUntil([&] { return done && !QApplication::activeModalWidget(); }, 300000);
+    // One more pass, so that a posted command that opened a wizard has returned.
+    App().processEvents();
 }
 
 }  // namespace e2e

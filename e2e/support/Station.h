@@ -33,6 +33,9 @@ protected:
     bool StartStation();
     // Pumps the station's loop until done (real-time safety limit).
     bool Until(const std::function<bool()>& done, int maxMs = 15000);
+    // Runs the command as the menu would, posted to the main frame, and
+    // pumps the loop until it has returned and no dialog is open.
+    void Command(UINT id);
 
     platform::ManualClock idleClock{100000};
     ryxsim::Calibration calibration;  // the simulated instrument's

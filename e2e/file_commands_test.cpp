@@ -74,10 +74,7 @@ class FileCommandsTest : public StationTest {
 protected:
     void SetUp() override {
         StationTest::SetUp();
-        StartInstrument();
-        WriteSettings(-12.0);
-        ASSERT_TRUE(StartStation());
-        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+        ASSERT_NO_FATAL_FAILURE(StartReadyStation());
         folder = platform::JoinPath(DataDir(), "tests");
         ASSERT_EQ(platform::EnsureDirectory(folder), 0u);
     }

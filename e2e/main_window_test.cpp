@@ -73,10 +73,7 @@ class MainWindowTest : public StationTest {
 protected:
     void SetUp() override {
         StationTest::SetUp();
-        StartInstrument();
-        WriteSettings(-12.0);
-        ASSERT_TRUE(StartStation());
-        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+        ASSERT_NO_FATAL_FAILURE(StartReadyStation());
         frame = App().m_pMainFrame;
         frame->resize(900, 600);
     }

@@ -21,10 +21,7 @@ class NewTestCommandTest : public StationTest {
 protected:
     void SetUp() override {
         StationTest::SetUp();
-        StartInstrument();
-        WriteSettings(-12.0);
-        ASSERT_TRUE(StartStation());
-        ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+        ASSERT_NO_FATAL_FAILURE(StartReadyStation());
         frame = App().m_pMainFrame;
         frame->UpdateCommandUI();
     }

@@ -54,10 +54,7 @@ protected:
 };
 
 TEST_F(ReportTest, ASavedTestOnTheCommandLineShowsItsReport) {
-    StartInstrument();
-    WriteSettings();
-    ASSERT_TRUE(StartStation());
-    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+    ASSERT_NO_FATAL_FAILURE(StartReadyStation());
     const std::string path = SaveTest("T1");
 
     // A second start with the file hands it to this station and ends.

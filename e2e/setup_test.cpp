@@ -142,10 +142,7 @@ TEST_F(SetupE2ETest, NothingStoredOpensTheSheetAndAfterOkTheLineOpensAndReadings
 }
 
 TEST_F(SetupE2ETest, InstrumentSetupIsInTheMenuAndDisabledWhileATestRuns) {
-    StartInstrument();
-    WriteSettings();
-    ASSERT_TRUE(StartStation());
-    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+    ASSERT_NO_FATAL_FAILURE(StartReadyStation());
     CQXRYXMainFrame* frame = App().m_pMainFrame;
     frame->UpdateCommandUI();
     ASSERT_NE(frame->FindAction(ID_SETUP_INSTRUMENT), nullptr);
@@ -167,10 +164,7 @@ TEST_F(SetupE2ETest, InstrumentSetupIsInTheMenuAndDisabledWhileATestRuns) {
 // commands: new gage-block levels advise a calibration (431) and start the
 // deflection wizard; a new bath set-point only advises.
 TEST_F(SetupE2ETest, TheFollowUpAdvisesAndStartsTheDeflectionChain) {
-    StartInstrument();
-    WriteSettings();
-    ASSERT_TRUE(StartStation());
-    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+    ASSERT_NO_FATAL_FAILURE(StartReadyStation());
 
     struct Case {
         int tab;

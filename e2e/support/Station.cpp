@@ -109,6 +109,13 @@ bool StationTest::StartStation() {
     return started;
 }
 
+void StationTest::StartReadyStation() {
+    StartInstrument();
+    WriteSettings();
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+}
+
 bool StationTest::Until(const std::function<bool()>& done, int maxMs) {
     return App().RunUntil(done, maxMs);
 }

@@ -31,6 +31,9 @@ protected:
     // Every setting, calibrated to the simulator, bath set-point bath.
     void WriteSettings(double bath = -12.0);
     bool StartStation();
+    // The simulated instrument, every setting, the station started, and no
+    // box shown on the way.
+    void StartReadyStation();
     // Pumps the station's loop until done (real-time safety limit).
     bool Until(const std::function<bool()>& done, int maxMs = 15000);
     // Runs the command as the menu would, posted to the main frame, and

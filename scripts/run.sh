@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the station against the
-# simulated instrument, in a configuration folder of its own (.run/config).
+# Installs what is missing, builds the station and the simulated instrument,
+# and starts the station against it, in a configuration folder of its own
+# (.run/config).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-# Optimised, as operators run it (the sanitizer build is test.sh's, in build-asan).
+# Optimised, as operators run it (the sanitizer build is test.sh's, in
+# build-asan). Only the two programs: the tests and harnesses are test.sh's.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" --target ryxw ryx-sim
 
 cfg="$PWD/.run/config"
 data="$PWD/.run/data"
@@ -14,18 +16,8 @@ mkdir -p "$cfg" "$data"
 sim=build/simulator/ryx-sim
 station=build/app/ryxw
 
-if [ ! -x "$sim" ]; then
-  echo "Built what exists so far; neither the simulated instrument nor the station is built yet."
-  exit 0
-fi
 if [ ! -f "$cfg/registry.reg" ]; then
   "$sim" --write-settings "$cfg/registry.reg" --data-dir "$data"
-fi
-
-if [ ! -x "$station" ]; then
-  echo "The station program (ryxw) is not built yet: starting the simulated instrument alone."
-  echo "Type 'help' for its commands; Ctrl-D or Ctrl-C ends it."
-  exec "$sim" --config-dir "$cfg" --alias COM1
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -92,8 +92,19 @@ void CQXRYXTestDoc::UpdateTemperatureRange(float t) {
     // The step is the double 0.1: with the float 0.1f (a little above it)
     // every reading ending in .25 or .75 would round toward zero.
     float rounded = static_cast<float>(RoundTo(t, 0.1));
-    if (m_minTemperature.m_data > rounded) m_minTemperature.m_data = rounded;
-    if (rounded > m_maxTemperature.m_data) m_maxTemperature.m_data = rounded;
+    bool widened = false;
+    if (m_minTemperature.m_data > rounded) {
+        m_minTemperature.m_data = rounded;
+        widened = true;
+    }
+    if (rounded > m_maxTemperature.m_data) {
+        m_maxTemperature.m_data = rounded;
+        widened = true;
+    }
+    // A report window opened on the running test (its points complete,
+    // the recovery still recorded) takes its warnings from the range: it
+    // hears of every change of it, not only of the range it opened with.
+    if (widened) UpdateAllViews(nullptr);
 }
 
 bool CQXRYXTestDoc::OnNewDocument() {

@@ -40,6 +40,8 @@ public:
     // Seconds after the load was applied at which point index was taken.
     double PointTime(int index) const;
     BOOL IsTestComplete() const;
+    // Widens the range with the reading t (to 0.1 degC); the views hear of a
+    // range that changed.
     void UpdateTemperatureRange(float t);
 
     BOOL CalculateResults();

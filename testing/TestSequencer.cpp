@@ -624,6 +624,10 @@ void TestSequencer::FinishTest() {
     }
     if (saved) m_window.AdvanceDefaultTestName();
 
+    // A report window opened during the recovery shows the test as it is
+    // saved: its results and the warnings of its whole temperature range.
+    // OpenReport brings that window forward rather than open a second one.
+    m_doc.UpdateAllViews(nullptr);
     if (!m_window.OpenReport()) fw::ShowMessage(fw::LoadString(IDS_REPORT_FAILED), MB_OK);
 
     DWORD lims = 0;

@@ -8,10 +8,12 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QPrinter>
+#include <QProcess>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "data/ExportText.h"
@@ -25,6 +27,8 @@
 #include "settings/CQXRegistry.h"
 #include "support/PageRecorder.h"
 #include "support/SequencerFakes.h"
+#include "testing/CQXRYXDataFrm.h"
+#include "testing/CQXRYXDataView.h"
 #include "testing/CQXRYXTestView.h"
 
 namespace {
@@ -38,9 +42,9 @@ public:
     void ClearBeamThickness() override { pane = -1; }
     bool IsTestRunning() override { return running; }
     void SetTestRunning(bool r) override { running = r; }
-    bool OpenReport(CQXRYXTestDoc&) override {
+    bool OpenReport(CQXRYXTestDoc& d) override {
         ++reports;
-        return true;
+        return openReport ? openReport(d) : true;
     }
     void AdvanceDefaultTestName() override {}
     bool AskSavePath(std::string&) override { return false; }
@@ -51,6 +55,7 @@ public:
     float pane = -1;
     bool running = false;
     int reports = 0;
+    std::function<bool(CQXRYXTestDoc&)> openReport;  // a real report window, where a test has one
 };
 
 class TestView : public testing::Test {
@@ -83,7 +88,7 @@ public:
         station.beam.readings.remote = TRUE;
         station.beam.readings.mode = 1;
         station.beam.readings.force.m_data = 35.0f;
-        station.beam.readings.temperature.m_data = -12.0f;
+        station.beam.readings.temperature.m_data = static_cast<float>(bath);
     }
     void WriteSettings() {
         ASSERT_EQ(theRegistry.SetTestProject("Binder PG 64-22"), 0u);
@@ -92,7 +97,7 @@ public:
         ASSERT_EQ(theRegistry.SetTestFileName("T1"), 0u);
         ASSERT_EQ(theRegistry.SetEquipmentRYX("RYX-7"), 0u);
         ASSERT_EQ(theRegistry.SetTestDirectory(dir), 0u);
-        ASSERT_EQ(theRegistry.SetTestBath(-12.0), 0u);
+        ASSERT_EQ(theRegistry.SetTestBath(bath), 0u);
         ASSERT_EQ(theRegistry.SetTestBathTime(60.0), 0u);
         ASSERT_EQ(theRegistry.SetTestWidth(12.7), 0u);
         ASSERT_EQ(theRegistry.SetTestThickness(6.35), 0u);
@@ -102,7 +107,7 @@ public:
         ASSERT_EQ(theRegistry.SetDeflectionConstant(0.0001), 0u);
         ASSERT_EQ(theRegistry.SetTestSampleInterval(30), 0u);
         ASSERT_EQ(theRegistry.SetTestLoadTime(240), 0u);
-        ASSERT_EQ(theRegistry.SetTestRecoveryTime(10), 0u);
+        ASSERT_EQ(theRegistry.SetTestRecoveryTime(recoveryTime), 0u);
         ASSERT_EQ(theRegistry.SetDeflectionCompliance(0.00002), 0u);
         ASSERT_EQ(theRegistry.SetLastCalibration(2000), 0u);
     }
@@ -132,6 +137,10 @@ public:
         Update();
         ASSERT_EQ(view->GetState(), TestSequencer::kTesting);
     }
+
+    // The test bath and the recovery, as the test setup stores them.
+    double bath = -12.0;
+    DWORD recoveryTime = 10;
 
     std::string dir;
     fw::ScriptedMessageBox box;
@@ -651,6 +660,118 @@ TEST_F(TestView, AnEndRefusedAtTheLastTickIsSentFromTheIdleWork) {
     for (int i = 0; i < 5 && fw::RunIdleTasks(); ++i) {
     }
     EXPECT_EQ(station.beam.Sent(), "L2 D L480 D");
+}
+
+// A report opened from the test window during a long recovery, then a bath
+// that strays: the report's warnings follow the temperature range the
+// sequencer widens, on the screen and on the page printed from that window,
+// and the finish brings the same window forward, its test as saved.
+class ReportDuringRecovery : public TestView {
+public:
+    ReportDuringRecovery() {
+        bath = -18.0;
+        recoveryTime = 600;  // 1681 ticks; the points complete at tick 500
+    }
+    void SetUp() override {
+        TestView::SetUp();
+        frames.Register(IDR_TEST_REPORT,
+                        {[] { return new CQXRYXDataView; }, [] { return new CQXRYXDataFrm; }, nullptr});
+        station.env.calibrationDate = 1704103200;  // 2024-01-01
+        // As the station does: the document's report window comes forward,
+        // or one opens.
+        station.openReport = [this](CQXRYXTestDoc& d) {
+            if (CQXRYXDataView* open = Report()) {
+                open->GetParentFrame()->ActivateFrame(-1);
+                return true;
+            }
+            return reports.CreateFrame(d, true);
+        };
+    }
+    void TearDown() override {
+        while (!tmpl.GetDocuments().empty()) tmpl.CloseDocument(tmpl.GetDocuments().front().get());
+        for (int i = 0; i < 4; ++i) QApplication::processEvents();
+        TestView::TearDown();
+    }
+    CQXRYXDataView* Report() const { return Reports().empty() ? nullptr : Reports().front(); }
+    std::vector<CQXRYXDataView*> Reports() const {
+        std::vector<CQXRYXDataView*> found;
+        if (doc)
+            for (fw::View* v : doc->GetViews())
+                if (auto* r = dynamic_cast<CQXRYXDataView*>(v)) found.push_back(r);
+        return found;
+    }
+    // The report window's pixels of the warning's pure red.
+    int RedOnScreen(CQXRYXDataView& report) {
+        QApplication::processEvents();
+        return CountColour(report.grab().toImage(), qRgb(255, 0, 0));
+    }
+    // The page printed from the active window (Print Direct), as text.
+    std::string PrintedText(const std::string& name) {
+        const std::string pdf = std::string(RYX_TEST_ARTEFACTS) + "/" + name;
+        QDir().mkpath(RYX_TEST_ARTEFACTS);
+        std::filesystem::remove(pdf);
+        const fw::PrinterSetup previous = fw::SetPrinterSetup([&](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(QString::fromStdString(pdf));
+        });
+        EXPECT_TRUE(main.OnCmdMsg(ID_FILE_PRINT_DIRECT));
+        fw::SetPrinterSetup(previous);
+        QProcess text;
+        text.start("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+        if (!text.waitForFinished(60000) || text.exitCode() != 0) return {};
+        return text.readAllStandardOutput().toStdString();
+    }
+
+    fw::DocTemplate reports{IDR_TEST_REPORT, [] { return std::make_unique<CQXRYXTestDoc>(); }, &frames};
+};
+
+TEST_F(ReportDuringRecovery, TheOpenReportWarnsOfTheStrayBathOnScreenAndPaperToTheEnd) {
+    const std::string warning = "WARNING! - Temperature out of tolerance";
+    RunToTesting();
+    for (int i = 0; i < 520; ++i) Tick();  // 260 s: the recovery, points complete
+    ASSERT_EQ(view->GetState(), TestSequencer::kTesting);
+    fw::CmdUI ui(ID_VIEW_REPORT);
+    view->OnUpdateCommand(ui);
+    ASSERT_TRUE(ui.IsEnabled());
+    ASSERT_TRUE(view->OnCommand(ID_VIEW_REPORT));  // View > Report
+    CQXRYXDataView* report = Report();
+    ASSERT_NE(report, nullptr);
+    EXPECT_FALSE(report->Model().Warning541());
+    EXPECT_FALSE(report->Model().Warning542());
+    EXPECT_EQ(RedOnScreen(*report), 0);
+
+    // The bath strays to -17.6 for three readings, then comes back.
+    station.beam.readings.temperature.m_data = -17.6f;
+    for (int i = 0; i < 3; ++i) Tick();
+    station.beam.readings.temperature.m_data = -18.0f;
+    for (int i = 0; i < 20; ++i) Tick();
+    ASSERT_EQ(view->GetState(), TestSequencer::kTesting);
+    EXPECT_FLOAT_EQ(doc->m_maxTemperature.m_data, -17.6f);
+    EXPECT_TRUE(report->Model().Warning541());
+    EXPECT_EQ(report->Model().WarningText541().rfind(warning, 0), 0u) << report->Model().WarningText541();
+    EXPECT_GT(RedOnScreen(*report), 1000);
+    const std::string during = PrintedText("report-during-recovery.pdf");
+    ASSERT_FALSE(during.empty()) << "pdftotext (poppler-utils) is needed";
+    EXPECT_NE(during.find(warning), std::string::npos) << during;
+    EXPECT_NE(during.find("-17.6"), std::string::npos);
+    EXPECT_TRUE(main.grab().toImage().save(QString(RYX_TEST_ARTEFACTS) + "/report-during-recovery-541.png"));
+
+    // To the finish: saved, and the same window brought forward, no second.
+    const fw::WindowId first = report->GetParentFrame()->Id();
+    for (int i = 0; i < 1681 && view->GetState() != TestSequencer::kIdle; ++i) Tick();
+    ASSERT_EQ(view->GetState(), TestSequencer::kIdle);
+    ASSERT_FALSE(doc->IsModified());
+    EXPECT_EQ(station.reports, 2);
+    ASSERT_EQ(Reports().size(), 1u);
+    EXPECT_EQ(Report()->GetParentFrame()->Id(), first);
+    EXPECT_EQ(main.GetActiveFrame(), Report()->GetParentFrame());
+    EXPECT_TRUE(Report()->Model().Warning541());
+    EXPECT_GT(RedOnScreen(*Report()), 1000);
+    const std::string after = PrintedText("report-after-finish.pdf");
+    EXPECT_NE(after.find(warning), std::string::npos) << after;
+    // The results the finish computed are on the page too.
+    EXPECT_NE(after.find(doc->m_measuredStiffness[3].Format("%.3g")), std::string::npos) << after;
+    EXPECT_GT(doc->m_measuredStiffness[3].m_data, 0.0f);
 }
 
 // DrawGraph and DrawTrace on an image: a joined trace draws lines between

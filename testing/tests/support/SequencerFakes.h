@@ -160,7 +160,7 @@ public:
         return true;
     }
     bool IsTemperatureCalibrated(double, Time64& date) override {
-        date = calibrated ? 777 : 0;
+        date = calibrated ? calibrationDate : 0;
         return calibrated;
     }
     bool FreeDiskSpace(const std::string&, uint64_t& bytes) override {
@@ -176,6 +176,7 @@ public:
     bool hasDatum = true;
     double thick = 12.0;
     bool calibrated = true;
+    Time64 calibrationDate = 777;  // the bath calibration's entry time
     uint64_t freeBytes = 1ull << 32;
 };
 

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QStringList>
 #include <clocale>
+#include <cstdio>
 
 #include "app/BatchExportJob.h"
 #include "app/CAboutBox.h"
@@ -167,7 +168,9 @@ int CQXRYXwApp::ExitInstance() {
 
 bool CQXRYXwApp::FirstInstance(const std::vector<std::string>& files) {
     m_instance.SetRaiseHandler([this](const std::vector<std::string>& handed) { OnRaise(handed); });
-    return m_instance.Claim(g_strWindowClass, files);
+    if (m_instance.Claim(g_strWindowClass, files)) return true;
+    if (RaiseUnanswered()) std::fprintf(stderr, "ryxw: %s\n", m_instance.NoAnswer().c_str());
+    return false;
 }
 
 void CQXRYXwApp::OnRaise(const std::vector<std::string>& files) {
@@ -275,8 +278,7 @@ fw::Document* CQXRYXwApp::OpenShellFile(const std::string& path) {
 void CQXRYXwApp::CheckSetup() {
     const appcheck::SetupCheck check =
         appcheck::CheckStoredSetup([this](const std::string& port) { return m_beam.SetPort(port); });
-    std::string lines;
-    for (UINT id : check.missing) lines += fw::LoadString(id);
+    const std::string lines = appcheck::MissingLines(check);
     const fw::WindowId frame = m_pMainFrame ? m_pMainFrame->Id() : fw::kNoWindow;
     if (!lines.empty()) {
         fw::ShowMessage(fw::LoadString(IDS_SETUP_MISSING) + lines, MB_OK | MB_SETFOREGROUND);

@@ -49,6 +49,11 @@ public:
     fw::Document* OpenShellFile(const std::string& path) override;
 
     bool FirstInstance(const std::vector<std::string>& files = {});
+    // The station already running did not answer this start's request to
+    // come forward (FirstInstance has said so on standard error): the
+    // process ends with kExitNotAnswered, not as a start that handed over.
+    bool RaiseUnanswered() const { return !m_instance.NoAnswer().empty(); }
+    static constexpr int kExitNotAnswered = 2;
     // SIGTERM: open boxes and dialogs are dismissed, the window closes and
     // the loop ends (also when the signal comes during the start-up).
     void RequestTermination();
@@ -121,4 +126,3 @@ private:
     bool m_terminate = false;
     bool m_starting = false;
 };
-

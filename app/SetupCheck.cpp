@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "framework/core/Strings.h"
+#include "platform/PortNames.h"
 #include "settings/CQXRegistry.h"
 #include "setup/SetupSheetModel.h"
 
@@ -22,12 +24,31 @@ SetupCheck CheckStoredSetup(const std::function<unsigned(const std::string&)>& o
     // The data directory becomes the current directory: files are made there.
     if (theRegistry.GetTestDirectory(s) || s.empty() || chdir(s.c_str()) != 0) c.missing.push_back(572);
     std::string port;
-    if (theRegistry.GetPort(port) || openPort(port) != 0) c.missing.push_back(573);
+    if (theRegistry.GetPort(port) || openPort(port) != 0) {
+        // A port chosen whose alias names no serial line is not a choice to
+        // be made again but an alias to mend: say which.
+        if (const auto alias = port.empty() ? std::nullopt : platform::AliasNotSerial(port)) {
+            c.missing.push_back(IDS_PORT_ALIAS_NOT_SERIAL);
+            c.portAlias = alias->alias;
+            c.portTarget = alias->target;
+        } else {
+            c.missing.push_back(573);
+        }
+    }
     if (theRegistry.GetEquipmentRYX(s)) c.missing.push_back(576);
     if (theRegistry.GetTemperatureA0(d) || theRegistry.GetTemperatureA1(d) || theRegistry.GetTemperatureA3(d))
         c.missing.push_back(574);
     c.calibrationMissing = setup::CalibrationValuesMissing();
     return c;
+}
+
+std::string MissingLines(const SetupCheck& check) {
+    std::string lines;
+    for (UINT id : check.missing)
+        lines += id == IDS_PORT_ALIAS_NOT_SERIAL
+                     ? fw::FormatString(fw::LoadString(id), {check.portAlias, check.portTarget})
+                     : fw::LoadString(id);
+    return lines;
 }
 
 }  // namespace appcheck

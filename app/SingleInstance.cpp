@@ -8,24 +8,31 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QMetaObject>
 
 #include "app/RaiseRequest.h"
 #include "framework/ui/Window.h"
+#include "platform/Clock.h"
 #include "platform/Paths.h"
 
 namespace {
 
-// Long enough for a live instance that is busy starting; a dead socket
-// refuses at once.
-constexpr int kConnectMs = 2000;
-constexpr int kReplyMs = 2000;
-
 // Whoever connects has this long on the station's clock to send a whole
 // request; a start that finds us writes it at once.
 constexpr UINT kRequestMs = 5000;
-// Connections read at the same time; more wait for a free place in the
-// socket's backlog.
+// Connections read at the same time; more wait their turn, up to a bound far
+// above any burst of starts (a file manager starting one per file), beyond
+// which a flood of connections is turned away.
 constexpr size_t kMaxPending = 16;
+constexpr size_t kMaxWaiting = 256;
+
+// A later start, on the station's clock: the connection, long enough for a
+// live instance that is busy starting (a dead socket refuses at once); the
+// answer, long enough to wait out the connections read before it.
+constexpr uint32_t kConnectMs = 2000;
+constexpr uint32_t kAnswerMs = 2 * kRequestMs;
+// Real time of one wait for the socket between looks at the clock.
+constexpr int kSliceMs = 20;
 
 std::string UserName() {
     if (const char* u = getenv("USER"); u && *u) return u;
@@ -41,6 +48,7 @@ SingleInstance::~SingleInstance() {
     // being destroyed.
     for (const auto& [id, pending] : m_pending) QObject::disconnect(pending.socket, nullptr, this, nullptr);
     m_pending.clear();
+    m_waiting.clear();
     if (m_server) m_server->close();
     m_server.reset();
 }
@@ -76,16 +84,43 @@ bool SingleInstance::Claim(const std::string& windowClass, const std::vector<std
         lock.tryLock(1000);
     }
 
+    m_noAnswer.clear();
+    platform::Clock& clock = platform::DefaultClock();
+    const uint32_t start = clock.Now();
     QLocalSocket probe;
     probe.connectToServer(name);
-    if (probe.waitForConnected(kConnectMs)) {
+    while (probe.state() == QLocalSocket::ConnectingState && clock.Now() - start < kConnectMs)
+        probe.waitForConnected(kSliceMs);
+    if (probe.state() == QLocalSocket::ConnectedState) {
+        // The first instance's "OK" says it has the request; until then the
+        // request may be waiting its turn.
+        const std::string path = probe.fullServerName().toStdString();
         probe.write(QByteArray::fromStdString(raise_request::Build(files)));
-        while (probe.bytesToWrite() > 0 && probe.waitForBytesWritten(kReplyMs)) {
+        QByteArray reply;
+        bool timedOut = false;
+        while (!reply.contains('\n') && probe.state() == QLocalSocket::ConnectedState) {
+            if (clock.Now() - start >= kAnswerMs) {
+                timedOut = true;
+                break;
+            }
+            if (probe.bytesToWrite() > 0)
+                probe.waitForBytesWritten(kSliceMs);
+            else
+                probe.waitForReadyRead(kSliceMs);
+            reply += probe.readAll();
         }
-        probe.waitForReadyRead(kReplyMs);  // the first instance's "OK": it has the request
-        probe.disconnectFromServer();
+        reply += probe.readAll();
+        if (reply.left(3) != "OK\n") {
+            m_noAnswer = "The station already running (socket " + path +
+                         ") did not answer the request to come forward: " +
+                         (timedOut ? "no answer within " + std::to_string(kAnswerMs / 1000) + " s"
+                                   : std::string("it closed the connection")) +
+                         ".";
+        }
+        probe.abort();
         return false;
     }
+    probe.abort();
 
     QLocalServer::removeServer(name);  // a socket nobody answers on is stale
     m_server = std::make_unique<QLocalServer>();
@@ -117,20 +152,40 @@ private:
 void SingleInstance::OnConnection() {
     while (QLocalSocket* s = m_server->nextPendingConnection()) {
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-        if (m_pending.size() >= kMaxPending) {
-            s->abort();
-            s->deleteLater();
-            continue;
-        }
         // Qt's own buffer holds no more than a request may be.
         s->setReadBufferSize(static_cast<qint64>(raise_request::kMaxRequestBytes));
-        if (!m_deadlines) m_deadlines = std::make_unique<Deadlines>(*this);
-        const uintptr_t id = ++m_lastTimer;
-        m_pending[id].socket = s;
-        m_deadlines->SetTimer(id, kRequestMs);
-        connect(s, &QLocalSocket::readyRead, this, [this, id] { Read(id); });
-        connect(s, &QLocalSocket::disconnected, this, [this, id] { Forget(id); });
-        Read(id);  // what came with the connection
+        // Those that hung up while waiting hold no place.
+        std::erase_if(m_waiting, [](const QPointer<QLocalSocket>& w) {
+            return !w || w->state() != QLocalSocket::ConnectedState;
+        });
+        if (m_pending.size() < kMaxPending && m_waiting.empty()) {
+            Accept(s);
+        } else if (m_waiting.size() < kMaxWaiting) {
+            m_waiting.emplace_back(s);  // its time runs from its turn
+        } else {
+            s->abort();
+            s->deleteLater();
+        }
+    }
+}
+
+void SingleInstance::Accept(QLocalSocket* s) {
+    if (!m_deadlines) m_deadlines = std::make_unique<Deadlines>(*this);
+    const uintptr_t id = ++m_lastTimer;
+    m_pending[id].socket = s;
+    m_deadlines->SetTimer(id, kRequestMs);
+    connect(s, &QLocalSocket::readyRead, this, [this, id] { Read(id); });
+    connect(s, &QLocalSocket::disconnected, this, [this, id] { Forget(id); });
+    Read(id);  // what came with the connection, or before its turn
+}
+
+void SingleInstance::TakeWaiting() {
+    m_takeWaitingPosted = false;
+    while (m_pending.size() < kMaxPending && !m_waiting.empty()) {
+        QPointer<QLocalSocket> s = m_waiting.front();
+        m_waiting.pop_front();
+        // One that hung up while waiting has nobody to answer.
+        if (s && s->state() == QLocalSocket::ConnectedState) Accept(s);
     }
 }
 
@@ -163,6 +218,12 @@ void SingleInstance::Forget(uintptr_t id) {
     QObject::disconnect(it->second.socket, nullptr, this, nullptr);
     m_pending.erase(it);
     if (m_deadlines) m_deadlines->KillTimer(id);
+    // The next waiting connection takes the place from the loop, not from
+    // inside the read or drop that freed it.
+    if (!m_waiting.empty() && !m_takeWaitingPosted) {
+        m_takeWaitingPosted = true;
+        QMetaObject::invokeMethod(this, &SingleInstance::TakeWaiting, Qt::QueuedConnection);
+    }
 }
 
 void SingleInstance::Drop(uintptr_t id) {

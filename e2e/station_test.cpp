@@ -9,10 +9,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <regex>
 
 #include "app/CAboutBox.h"
@@ -24,6 +28,7 @@
 #include "e2e/support/SheetScript.h"
 #include "e2e/support/WizardOperator.h"
 #include "framework/core/Strings.h"
+#include "framework/ui/QtMessageBox.h"
 #include "platform/Hive.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
@@ -86,6 +91,33 @@ TEST_F(StationTest, NothingStoredGivesOneBoxWithEveryLineInOrder) {
     ASSERT_TRUE(Until([&] { return cancel.Shown() == 1; }));
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(Cwd(), startDir);  // no data directory to go to
+}
+
+// COM1 chosen, its alias pointing at /dev/null: the check's box says which
+// alias names what, rather than asking for a port choice already made.
+TEST_F(StationTest, APortAliasOnNoSerialDeviceIsNamedInTheCheck) {
+    WriteSettings(-12.0);
+    const std::string ports = platform::JoinPath(ConfigDir(), "ports");
+    ASSERT_EQ(platform::EnsureDirectory(ports), 0u);
+    const std::string link = platform::JoinPath(ports, "com1");
+    unlink(link.c_str());
+    ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 1u);
+    const std::string expected = fw::LoadString(575) + "\tSerial Port Choice: the port alias " + link +
+                                 "\n\tnames /dev/null, which is not a serial device\n";
+    EXPECT_EQ(boxes.Texts()[0], expected);
+    SheetScript cancel([](setup::CSetupSheet& sheet) { sheet.reject(); });
+    {
+        std::unique_ptr<QMessageBox> box(fw::QtMessageBox::Build(boxes.Texts()[0], MB_OK, "RYXw"));
+        box->show();
+        QApplication::processEvents();
+        QDir().mkpath(RYX_E2E_ARTEFACTS);
+        EXPECT_TRUE(box->grab().save(QString(RYX_E2E_ARTEFACTS) + "/setup-check-port-alias.png"));
+    }
+    ASSERT_TRUE(Until([&] { return cancel.Shown() == 1; }));
+    EXPECT_EQ(boxes.Count(), 1u);
+    unlink(link.c_str());
 }
 
 TEST_F(StationTest, EverythingStoredOpensTheLineAndShowsLiveReadings) {
@@ -358,6 +390,39 @@ TEST_F(StationTest, SigtermEndsTheLoopTheSameWay) {
     EXPECT_EQ(App().m_beam.GetStatus(), 1117u);
     EXPECT_FALSE(tap->HeldByThisProcess()) << tap->Describe();
     EXPECT_TRUE(tap->WaitForClosed(5000)) << tap->Describe();
+}
+
+// A station that hangs up on the request: the later start says so on
+// standard error, naming the socket it waited on, and ends as a failure of
+// its own, not as a start that handed over.
+TEST_F(StationTest, ALaterStartWhoseRequestIsNotAnsweredSaysSoAndFails) {
+    const QString name = QString::fromStdString(SingleInstance::SocketName(ProgramKey() + "Class"));
+    QLocalServer::removeServer(name);
+    QLocalServer hangsUp;
+    ASSERT_TRUE(hangsUp.listen(name));
+    int requests = 0;
+    QObject::connect(&hangsUp, &QLocalServer::newConnection, [&] {
+        while (QLocalSocket* s = hangsUp.nextPendingConnection()) {
+            ++requests;
+            QObject::connect(s, &QLocalSocket::readyRead, s, [s] {
+                if (s->readAll().endsWith("\n\n")) s->abort();
+            });
+        }
+    });
+    QProcess later;
+    later.setProgram(RYXW_PROGRAM);
+    later.setArguments({QString::fromStdString("-reg:" + ProgramKey())});
+    later.start();
+    ASSERT_TRUE(Until([&] { return later.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(later.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(later.exitCode(), CQXRYXwApp::kExitNotAnswered);
+    // Beside whatever Qt itself says there.
+    const std::string said = later.readAllStandardError().toStdString();
+    const std::string line = "ryxw: The station already running (socket " +
+                             hangsUp.fullServerName().toStdString() +
+                             ") did not answer the request to come forward: it closed the connection.\n";
+    EXPECT_NE(said.find(line), std::string::npos) << said;
 }
 
 TEST_F(StationTest, SecondInstanceWithTheSameNameRaisesTheFirstAnotherRunsBeside) {

@@ -185,6 +185,12 @@ bool CQXMultiCommController::HasOpenPort() {
 }
 
 CQXMultiCommClient::~CQXMultiCommClient() {
+    // A derived client has withdrawn already; this only keeps one that did
+    // not from being served once it no longer exists at all.
+    Withdraw();
+}
+
+void CQXMultiCommClient::Withdraw() {
     // Cancel leaves a waiting head client queued, to be served; a client
     // that goes must leave the queue wherever it is, or the service would
     // run a client that no longer exists.

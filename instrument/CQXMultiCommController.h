@@ -94,7 +94,9 @@ protected:
 
 // A queued transaction. A concrete client supplies the preparation step, the
 // transaction and the error report; the controller runs them on its thread.
-// A client must be cancelled (or served) before a derived client is destroyed.
+// The destructor of the most derived client calls Withdraw first: by the
+// time the base destructor runs, the derived part is gone, and a client
+// still queued then could be served half destroyed.
 class CQXMultiCommClient {
 public:
     // The controller's port operations, as the transaction receives them.
@@ -102,7 +104,8 @@ public:
     using PortRead = std::function<unsigned(void* buffer, DWORD& count, DWORD wanted)>;
 
     CQXMultiCommClient() = default;
-    // Takes a client that is still queued out of the queue.
+    // Takes a client that is still queued out of the queue: the last resort
+    // of a derived client that did not withdraw.
     virtual ~CQXMultiCommClient();
     CQXMultiCommClient(const CQXMultiCommClient&) = delete;
     CQXMultiCommClient& operator=(const CQXMultiCommClient&) = delete;
@@ -122,6 +125,13 @@ public:
     BOOL IsQueued() const { return m_queued.load() ? TRUE : FALSE; }
 
 protected:
+    // Takes the client out of the queue wherever it is (also from the head,
+    // where Cancel leaves it) and waits out a service in progress; the
+    // controller then calls none of the hooks until the client is queued
+    // again. For the destructor of the most derived client, before anything
+    // of it goes.
+    void Withdraw();
+
     virtual void OnError(unsigned code) = 0;
     virtual void Prepare(intptr_t argument) = 0;
     // Returns 0, or a code that is passed to OnError.

@@ -1,6 +1,8 @@
 #include "platform/PortNames.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 
@@ -42,6 +44,34 @@ std::string ResolvePortName(const std::string& name) {
     struct stat st {};
     if (::lstat(alias.c_str(), &st) == 0) return alias;
     return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+std::optional<PortAliasTarget> AliasNotSerial(const std::string& name) {
+    const int n = ComPortNumber(name);
+    if (n == 0) return std::nullopt;
+    const std::string alias = PortAliasPath(n);
+    struct stat link {};
+    if (::lstat(alias.c_str(), &link) != 0) return std::nullopt;
+    std::string target = alias;
+    if (S_ISLNK(link.st_mode)) {
+        char buf[4096];
+        const ssize_t len = ::readlink(alias.c_str(), buf, sizeof buf);
+        if (len <= 0) return std::nullopt;
+        target.assign(buf, static_cast<size_t>(len));
+    }
+    struct stat st {};
+    if (::stat(alias.c_str(), &st) != 0) return std::nullopt;  // dangling: the device is missing
+    if (S_ISCHR(st.st_mode)) {
+        // A character device may still be a line; only a terminal is one.
+        // Opened without blocking and without becoming the controlling
+        // terminal, as the line itself opens it.
+        const int fd = ::open(alias.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return std::nullopt;  // busy or not permitted: cannot tell
+        const bool terminal = ::isatty(fd) == 1;
+        ::close(fd);
+        if (terminal) return std::nullopt;
+    }
+    return PortAliasTarget{alias, target};
 }
 
 }  // namespace platform

@@ -161,6 +161,7 @@ const StringEntry kStringTable[] = {
     {575, "The following program information must be entered in Setup before continuing : \n\n"},
     {576, "\tApparatus ID\n"},
     {577, "\tAdvanced Test Settings\n"},
+    {578, "\tSerial Port Choice: the port alias %1\n\tnames %2, which is not a serial device\n"},  // own wording
     {601, "This action will abort the test that is currently running.\nAre you sure you want to abort the test?"},
     {602, "Would you like to save the aborted test data?"},
     {619, "LIMS"},

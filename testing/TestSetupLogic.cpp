@@ -32,9 +32,11 @@ std::string Trim(std::string_view s) {
     return std::string(s);
 }
 
-// A name that stays a file in the data directory: no path separator (of
-// either system) and no control character.
+// A name that stays a listed file in the data directory: no path separator
+// (of either system), no control character, and no leading dot (".." would
+// be saved as "...RYX", a hidden file that no file dialog lists).
 bool SafeFileName(const std::string& name) {
+    if (!name.empty() && name.front() == '.') return false;
     for (char c : name) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) return false;

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     fw::ServiceScope<fw::FileDialogService> fileScope(files);
     // SIGTERM and SIGINT close the station as its window's close would.
     TerminationHandler term;
-    return app.Main();
+    const int code = app.Main();
+    return app.RaiseUnanswered() ? CQXRYXwApp::kExitNotAnswered : code;
 }

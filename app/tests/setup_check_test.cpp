@@ -2,16 +2,22 @@
 // stores (its logic, without the window): a new station is set up once and
 // the next check finds nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/SetupCheck.h"
 #include "app/tests/support/AppTestEnvironment.h"
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "platform/Paths.h"
+#include "platform/PortNames.h"
+#include "platform/SerialLine.h"
+#include "platform/tests/support/PtyPair.h"
 #include "settings/CQXRegistry.h"
 #include "setup/SetupSheetModel.h"
 #include "setup/tests/support/FakeInstrument.h"
@@ -129,6 +135,94 @@ TEST_F(SetupCheckTest, ANewStationWithFirmwareTwoIsSetUpOnceAndThenNothingIsMiss
         EXPECT_EQ(beam.setPorts.back(), "COM1") << k.what;
         EXPECT_TRUE(next.calibrationMissing) << k.what;
     }
+}
+
+// COM1 chosen, its alias naming what is no serial line: the check's line says
+// so, naming the alias and its target, in place of "Serial Port Choice".
+// An alias that dangles (the device unplugged) or names a terminal keeps the
+// rule as it was.
+TEST_F(SetupCheckTest, APortAliasThatNamesNoSerialDeviceIsToldWithBoth) {
+    testsupport::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string file = platform::JoinPath(dir, "a-file");
+    const std::string folder = platform::JoinPath(dir, "a-folder");
+    const std::string fifo = platform::JoinPath(dir, "a-fifo");
+    std::ofstream(file) << "not a line";
+    ASSERT_EQ(platform::EnsureDirectory(folder), 0u);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        const char* what;
+        std::string link;  // the alias links here; empty: made as what itself
+        enum { Link, File, Folder } kind;
+        bool told;  // 578 in place of 573
+    };
+    const Case cases[] = {
+        {"/dev/null", "/dev/null", Case::Link, true},
+        {"a regular file", file, Case::Link, true},
+        {"a folder", folder, Case::Link, true},
+        {"a pipe", fifo, Case::Link, true},
+        {"the alias a file itself", "", Case::File, true},
+        {"the alias a folder itself", "", Case::Folder, true},
+        {"a dangling link", platform::JoinPath(dir, "unplugged"), Case::Link, false},
+        {"a terminal", pty.SlaveName(), Case::Link, false},
+    };
+    ASSERT_EQ(theRegistry.SetPort("COM1"), 0u);
+    const std::string alias = platform::PortAliasPath(1);
+    ASSERT_EQ(platform::EnsureDirectory(platform::PortAliasDir()), 0u);
+    // The line as the station opens it.
+    auto open = [](const std::string& port) -> unsigned {
+        platform::SerialLine line;
+        return line.Open(platform::ResolvePortName(port)) == platform::kErrorSuccess ? 0 : 1117;
+    };
+    for (const Case& k : cases) {
+        std::filesystem::remove_all(alias);
+        switch (k.kind) {
+            case Case::Link:
+                ASSERT_EQ(symlink(k.link.c_str(), alias.c_str()), 0) << k.what;
+                break;
+            case Case::File:
+                std::ofstream(alias) << "COM1";
+                break;
+            case Case::Folder:
+                ASSERT_EQ(platform::EnsureDirectory(alias), 0u);
+                break;
+        }
+        const std::string target = k.kind == Case::Link ? k.link : alias;
+        const appcheck::SetupCheck check = appcheck::CheckStoredSetup(open);
+        const std::string lines = appcheck::MissingLines(check);
+        if (k.told) {
+            EXPECT_EQ(
+                std::count(check.missing.begin(), check.missing.end(), appcheck::IDS_PORT_ALIAS_NOT_SERIAL),
+                1)
+                << k.what;
+            EXPECT_EQ(std::count(check.missing.begin(), check.missing.end(), 573u), 0) << k.what;
+            EXPECT_EQ(check.portAlias, alias) << k.what;
+            EXPECT_EQ(check.portTarget, target) << k.what;
+            const std::string line = "\tSerial Port Choice: the port alias " + alias + "\n\tnames " + target +
+                                     ", which is not a serial device\n";
+            EXPECT_NE(lines.find(line), std::string::npos) << k.what << ": " << lines;
+            EXPECT_EQ(lines.find(fw::LoadString(573)), std::string::npos) << k.what;
+        } else {
+            EXPECT_EQ(std::count(check.missing.begin(), check.missing.end(), 573u), k.link != pty.SlaveName())
+                << k.what;
+            EXPECT_EQ(
+                std::count(check.missing.begin(), check.missing.end(), appcheck::IDS_PORT_ALIAS_NOT_SERIAL),
+                0)
+                << k.what;
+        }
+    }
+    // The lines stay in their order, the port's where 573 stands.
+    std::filesystem::remove_all(alias);
+    ASSERT_EQ(symlink("/dev/null", alias.c_str()), 0);
+    const appcheck::SetupCheck every = appcheck::CheckStoredSetup(open);
+    EXPECT_EQ(every.missing,
+              (std::vector<UINT>{577, 570, 571, 572, appcheck::IDS_PORT_ALIAS_NOT_SERIAL, 576, 574}));
+    std::string expected;
+    for (UINT id : {577u, 570u, 571u, 572u}) expected += fw::LoadString(id);
+    expected += "\tSerial Port Choice: the port alias " + alias +
+                "\n\tnames /dev/null, which is not a serial device\n";
+    for (UINT id : {576u, 574u}) expected += fw::LoadString(id);
+    EXPECT_EQ(appcheck::MissingLines(every), expected);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "app/RaiseRequest.h"
@@ -197,6 +198,100 @@ TEST_F(GuardedInstance, ASilentConnectionIsDroppedAfterItsTimeAndBlocksNobody) {
     EXPECT_EQ(station.PendingConnections(), 0u);
     EXPECT_EQ(raised, 1);  // the half request opened nothing
     ExpectAGoodStartIsAnswered();
+}
+
+TEST_F(GuardedInstance, StartsBeyondTheConnectionsBeingReadWaitTheirTurnAndAreAnswered) {
+    // Every place taken by a connection that sends nothing.
+    std::vector<std::unique_ptr<Stranger>> silent;
+    for (int i = 0; i < 16; ++i) silent.push_back(std::make_unique<Stranger>(station));
+    ASSERT_TRUE(apptest::App().RunUntil([&] { return station.PendingConnections() == 16; }));
+
+    // A burst of starts behind them, each with a file of its own (they take
+    // turns at the start-up lock, so one at a time reaches the socket).
+    constexpr int kStarts = 4;
+    std::atomic<int> ended{0};
+    std::vector<int> runs(kStarts, -1);
+    std::vector<std::string> noAnswer(kStarts);
+    std::vector<std::thread> starts;
+    std::multiset<std::string> opened;
+    station.SetRaiseHandler([&](const std::vector<std::string>& files) {
+        ++raised;
+        opened.insert(files.begin(), files.end());
+    });
+    for (int i = 0; i < kStarts; ++i) {
+        starts.emplace_back([&, i] {
+            SingleInstance s;
+            runs[i] = s.Claim(className, {"/data/T" + std::to_string(i) + ".RYX"});
+            noAnswer[i] = s.NoAnswer();
+            ++ended;
+        });
+    }
+    EXPECT_TRUE(apptest::App().RunUntil([&] { return station.WaitingConnections() == 1; }));
+    EXPECT_EQ(raised, 0);
+    // The silent ones' time runs out; the starts take their places in turn.
+    clock.Advance(5000);
+    DeliverTimers();
+    EXPECT_TRUE(apptest::App().RunUntil([&] { return ended == kStarts && raised == kStarts; }));
+    for (auto& t : starts) t.join();
+    std::multiset<std::string> expected;
+    for (int i = 0; i < kStarts; ++i) {
+        EXPECT_EQ(runs[i], 0) << i;
+        EXPECT_EQ(noAnswer[i], "") << i;
+        expected.insert("/data/T" + std::to_string(i) + ".RYX");
+    }
+    EXPECT_EQ(raised, kStarts);
+    EXPECT_EQ(opened, expected);
+    for (auto& stranger : silent) EXPECT_TRUE(stranger->WaitDropped());
+    EXPECT_EQ(station.PendingConnections(), 0u);
+    EXPECT_EQ(station.WaitingConnections(), 0u);
+}
+
+// A station that takes the request and never answers, or hangs up on it.
+TEST(SingleInstance, AStartWhoseRequestIsNotAnsweredSaysWhatItWaitedFor) {
+    platform::ManualClock clock{7000};
+    platform::SetDefaultClock(&clock);
+    const struct {
+        const char* className;
+        bool hangUp;
+        const char* told;
+    } cases[] = {
+        {"MuteClass", false, "no answer within 10 s."},
+        {"HangUpClass", true, "it closed the connection."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.className);
+        QLocalServer mute;
+        const QString name = QString::fromStdString(SingleInstance::SocketName(c.className));
+        QLocalServer::removeServer(name);
+        ASSERT_TRUE(mute.listen(name));
+        QByteArray received;
+        QPointer<QLocalSocket> peer;
+        QObject::connect(&mute, &QLocalServer::newConnection, [&] {
+            peer = mute.nextPendingConnection();
+            QObject::connect(peer, &QLocalSocket::readyRead, [&] {
+                received += peer->readAll();
+                if (c.hangUp && received.endsWith("\n\n")) peer->abort();
+            });
+        });
+        bool runs = true;
+        std::string told;
+        std::atomic<bool> ended{false};
+        std::thread start([&] {
+            SingleInstance s;
+            runs = s.Claim(c.className, {"/data/T9.RYX"});
+            told = s.NoAnswer();
+            ended = true;
+        });
+        ASSERT_TRUE(apptest::App().RunUntil([&] { return received == "RAISE\n/data/T9.RYX\n\n"; }));
+        if (!c.hangUp) clock.Advance(10000);
+        EXPECT_TRUE(apptest::App().RunUntil([&] { return ended.load(); }));
+        start.join();
+        EXPECT_FALSE(runs);
+        EXPECT_EQ(told, "The station already running (socket " + mute.fullServerName().toStdString() +
+                            ") did not answer the request to come forward: " + c.told);
+        if (peer) peer->abort();
+    }
+    platform::SetDefaultClock(nullptr);
 }
 
 TEST(RaiseRequest, CarriesWhatALineCanAndStopsAtTheBound) {

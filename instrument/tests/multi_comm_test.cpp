@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -75,7 +76,7 @@ private:
 class Client : public CQXMultiCommClient {
 public:
     Client(Journal& journal, std::string name) : m_journal(journal), m_name(std::move(name)) {}
-    ~Client() override { Cancel(); }
+    ~Client() override { Withdraw(); }
 
     Gate* gate = nullptr;  // the transaction waits here
     unsigned result = 0;   // what the transaction returns
@@ -409,6 +410,78 @@ TEST_F(ControllerTest, AClientDestroyedWhileQueuedLeavesTheQueue) {
     Open();
     Settle();
     EXPECT_EQ(Runs(), (std::vector<std::string>{"run b"}));
+}
+
+// A client whose own part says when its destruction began and what was
+// called on it afterwards; its destructor may hold still at a gate, so that
+// the service has every chance to call it meanwhile.
+class Departing : public CQXMultiCommClient {
+public:
+    Departing(Journal& journal, std::string name) : m_journal(journal), m_name(std::move(name)) {}
+    ~Departing() override {
+        Withdraw();
+        m_going = true;
+        m_journal.Add("destroy " + m_name);
+        if (destructorGate) destructorGate->Pass();
+    }
+
+    Gate* gate = nullptr;            // the transaction waits here
+    Gate* destructorGate = nullptr;  // the destructor waits here
+
+protected:
+    void OnError(unsigned code) override { Called("error " + std::to_string(code)); }
+    void Prepare(intptr_t) override {}
+    unsigned Transaction(const PortWrite&, const PortRead&) override {
+        Called("run");
+        if (gate) gate->Pass();
+        Called("ran");
+        return 0;
+    }
+
+private:
+    void Called(const std::string& what) {
+        m_journal.Add(what + " " + m_name + (m_going ? " after its destruction began" : ""));
+    }
+    Journal& m_journal;
+    std::string m_name;
+    std::atomic<bool> m_going{false};
+};
+
+TEST_F(ControllerTest, AClientBeingDestroyedIsNeverServed) {
+    // At the head of the queue, where a cancel leaves it to be served: the
+    // port opens while its destructor is under way.
+    auto a = std::make_unique<Departing>(journal, "a");
+    auto b = NewClient("b");
+    ASSERT_TRUE(a->SetController(controller.get()));
+    ASSERT_TRUE(a->Queue(0, FALSE));
+    ASSERT_TRUE(b->Queue(0, FALSE));
+    Gate destructorGate;
+    a->destructorGate = &destructorGate;
+    auto destroy = std::async(std::launch::async, [&] { a.reset(); });
+    ASSERT_TRUE(destructorGate.WaitEntered());
+    Open();
+    Settle();
+    destructorGate.Open();
+    ASSERT_EQ(destroy.wait_for(kBound), std::future_status::ready);
+    EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"prepare b 0", "destroy a", "run b"}));
+    EXPECT_EQ(controller->port->Texts(), (std::vector<std::string>{"b"}));
+}
+
+TEST_F(ControllerTest, AClientDestroyedInServiceIsWaitedOutBeforeItsOwnPartGoes) {
+    Open();
+    auto held = std::make_unique<Departing>(journal, "held");
+    Gate gate;
+    held->gate = &gate;
+    ASSERT_TRUE(held->SetController(controller.get()));
+    ASSERT_TRUE(held->Queue(0, FALSE));
+    ASSERT_TRUE(gate.WaitEntered());
+    auto destroy = std::async(std::launch::async, [&] { held.reset(); });
+    // The destruction waits for the service.
+    ASSERT_TRUE(controller->WaitForIdleWaiters(1));
+    gate.Open();
+    ASSERT_EQ(destroy.wait_for(kBound), std::future_status::ready);
+    EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"run held", "ran held", "destroy held"}));
+    EXPECT_TRUE(controller->IsIdle());
 }
 
 TEST_F(ControllerTest, DestroyedWithTheThreadServingAClient) {

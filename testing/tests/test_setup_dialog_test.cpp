@@ -19,9 +19,12 @@
 #include "framework/ui/Help.h"
 #include "setup/CNumEdit.h"
 #include "testing/RYXTestSetup.h"
+#include "testing/tests/support/Artefacts.h"
 #include "testing/tests/support/SetupFixture.h"
 
 namespace {
+
+using testingtest::ArtefactDir;
 
 class TestSetupDialogTest : public ryxtest::SetupFixture {
 protected:
@@ -142,20 +145,30 @@ TEST_F(TestSetupDialogTest, AnUnusableDataDirectoryIsRefused) {
     EXPECT_EQ(Setting(&CQXRegistry::GetTestFileName), "<missing>");
 }
 
-TEST_F(TestSetupDialogTest, ANameWithASeparatorIsRefusedAndSelected) {
-    Expect(IDS_FILENAME_IN_USE);
+TEST_F(TestSetupDialogTest, ANameWithASeparatorOrALeadingDotIsRefusedAndSelected) {
+    // "..", "." and ".RYX" would be saved as hidden files ("...RYX") that no
+    // file dialog lists.
+    const char* const names[] = {"../outside", "..", ".", ".RYX"};
+    for (size_t i = 0; i < std::size(names); ++i) Expect(IDS_FILENAME_IN_USE);
     const int result = Run([&] {
-        dialog.FileNameField()->setText("../outside");
-        dialog.BathTimeField()->setFocus();
-        dialog.accept();
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(QApplication::focusWidget(), dialog.FileNameField());
-        EXPECT_EQ(dialog.FileNameField()->selectedText(), "../outside");
+        for (const char* name : names) {
+            dialog.FileNameField()->setText(name);
+            dialog.BathTimeField()->setFocus();
+            dialog.accept();
+            EXPECT_TRUE(dialog.isVisible()) << name;
+            EXPECT_EQ(QApplication::focusWidget(), dialog.FileNameField()) << name;
+            EXPECT_EQ(dialog.FileNameField()->selectedText(), name);
+            if (std::string(name) == "..") {
+                EXPECT_TRUE(
+                    dialog.grab().save(QString::fromStdString(ArtefactDir() + "/test-setup-dot-name.png")));
+            }
+        }
         dialog.reject();
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(Setting(&CQXRegistry::GetTestFileName), "<missing>");
     EXPECT_FALSE(platform::FileExists(dir.File("outside.ryx")));
+    EXPECT_TRUE(QDir(QString::fromStdString(data)).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(TestSetupDialogTest, ASignTypedInFrontLeavesTheRangeAndOkSaysSo) {

@@ -162,7 +162,8 @@ TEST_F(TestSetupLogicTest, ARefusedValueWritesNothingEither) {
 
 TEST_F(TestSetupLogicTest, UnsafeOrTakenNamesAreRefused) {
     Touch("t4.ryx");
-    for (const char* name : {"", "   ", "../T4", "sub/T4", "a\\b", "T\t4", "T\x7f", "T4", "t4 ", "T4.RYX"}) {
+    for (const char* name : {"", "   ", "../T4", "sub/T4", "a\\b", "T\t4", "T\x7f", "T4", "t4 ", "T4.RYX",
+                             ".", "..", " .T4", ".RYX", ".hidden"}) {
         const std::string n = name;
         if (n == "T4.RYX") Touch("T4.RYX.ryx");
         const auto outcome = logic.Ok(Filled(n), ".");

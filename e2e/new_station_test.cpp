@@ -169,5 +169,68 @@ TEST_F(NewStationTest, IsSetUpOnceAndTheNextStartAsksForNothing) {
     EXPECT_EQ(std::string(cwd), data);
 }
 
+// The operator looks at every page first, types the Apparatus ID and presses
+// OK once. That OK opens the line; the Equipment page is judged once the
+// instrument has told its firmware, so it asks for no probe and the sheet
+// closes at this one OK.
+TEST_F(NewStationTest, OneOkAfterVisitingEveryPageClosesTheSheet) {
+    StartInstrument("2.000");
+    LinkPort();
+    fw::ScriptedFileDialogs folders;
+    folders.Answer({data});
+    fw::ServiceScope<fw::FileDialogService> folderScope(folders);
+
+    bool closed = false;
+    bool probeShownAtOk = false;
+    std::string versionAtOk;
+    size_t boxesBeforeOk = 0;
+    SheetScript script([&](setup::CSetupSheet& sheet) {
+        for (int tab = 0; tab < S::kPages; ++tab) {
+            sheet.SetActivePage(tab);
+            if (tab == S::kTabArchive) dynamic_cast<setup::CPageSeven*>(sheet.Page(tab))->OnBrowse();
+        }
+        sheet.SetActivePage(S::kTabEquipment);
+        Edit(sheet, S::kTabEquipment, setup::CPageOneModel::kApparatusId)->setText("RYX-NEW-2");
+        // Nothing has opened the line yet: the probe's fields are there.
+        probeShownAtOk = !sheet.Page(S::kTabEquipment)->GetDlgItem(setup::CPageOneModel::kA0)->isHidden();
+        versionAtOk = App().m_beam.GetFirmwareVersion();
+        Shot(sheet, S::kTabEquipment, "new-station-before-first-ok.png");
+        boxesBeforeOk = boxes.Count();
+        sheet.accept();
+        closed = !sheet.isVisible();
+        // The sheet as its one OK judged it.
+        QDir().mkpath(RYX_E2E_ARTEFACTS);
+        EXPECT_TRUE(sheet.grab().toImage().save(QString(RYX_E2E_ARTEFACTS) + "/new-station-first-ok.png"));
+        if (!closed) sheet.reject();
+    });
+
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(boxes.Count(), 1u);
+    ASSERT_TRUE(Until([&] { return script.Shown() == 1 && !QApplication::activeModalWidget(); }));
+    EXPECT_TRUE(probeShownAtOk);
+    EXPECT_EQ(versionAtOk, "?");
+    EXPECT_TRUE(closed);
+    // After the OK only the Setup's own advice (no temperature calibration
+    // for this bath): no 259, no 258.
+    ASSERT_EQ(boxes.Count(), boxesBeforeOk + 1) << boxes.Texts()[boxesBeforeOk];
+    EXPECT_EQ(boxes.Texts().back(), fw::LoadString(433));
+    EXPECT_EQ(App().m_beam.GetFirmwareVersion(), "2.000");
+
+    std::string s;
+    ASSERT_EQ(theRegistry.GetEquipmentRYX(s), 0u);
+    EXPECT_EQ(s, "RYX-NEW-2");
+    ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u);
+    EXPECT_EQ(s, "1111");
+    double a = 0;
+    for (auto get :
+         {&CQXRegistry::GetTemperatureA0, &CQXRegistry::GetTemperatureA1, &CQXRegistry::GetTemperatureA3}) {
+        ASSERT_EQ((theRegistry.*get)(a), 0u);
+        EXPECT_EQ(a, 1.0);
+    }
+    ASSERT_EQ(theRegistry.GetPort(s), 0u);
+    EXPECT_EQ(s, "COM1");
+    EXPECT_EQ(App().m_beam.GetStatus(), 0u);
+}
+
 }  // namespace
 }  // namespace e2e

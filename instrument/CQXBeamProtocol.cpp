@@ -39,6 +39,11 @@ constexpr uint32_t kPollInterval = 700;
 CQXBeamProtocol::CQXBeamProtocol(CQXCommPort& port, platform::Clock& clock, Hooks& hooks)
     : m_port(port), m_clock(clock), m_hooks(hooks) {}
 
+uint32_t CQXBeamProtocol::ReplyTimeout(int command) {
+    if (command < kCmdG || command > kCmdT) return 0;
+    return kCommands[command].replyTimeout;
+}
+
 BOOL CQXBeamProtocol::SendCommand(int command) {
     if (m_pendingCommand != kCmdNone) return FALSE;
     if (command < kCmdG || command > kCmdT) return FALSE;

@@ -82,6 +82,10 @@ public:
     CQXBeamProtocol(const CQXBeamProtocol&) = delete;
     CQXBeamProtocol& operator=(const CQXBeamProtocol&) = delete;
 
+    // How long a command's reply may take once it is written (0 for an
+    // unknown number); after that the instrument counts as lost.
+    static uint32_t ReplyTimeout(int command);
+
     // Queues one command for the next time-out check to write. FALSE, with
     // nothing changed, while another command is pending or for an unknown
     // number.

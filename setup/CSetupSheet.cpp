@@ -1,7 +1,10 @@
 #include "setup/CSetupSheet.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/WinTypes.h"
@@ -13,6 +16,17 @@ namespace {
 int StartIndex(int start) {
     return start >= 0 && start < SetupSheetModel::kPages ? start : 0;
 }
+
+// How often a wait looks again (the instrument's worker runs a pass about as often).
+constexpr int kWaitLookMs = 10;
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 void RedrawWithChildren(QWidget* window) {
     if (!window) return;
@@ -49,6 +63,27 @@ void CSetupSheet::Build() {
     if (auto* tabs = findChild<QTabWidget*>()) setMinimumWidth(tabs->tabBar()->sizeHint().width() + 40);
     QWidget* parent = parentWidget();
     m_redraw = [parent] { RedrawWithChildren(parent); };
+    m_model->SetWaiter([this](const std::function<bool()>& done) { return Wait(done); });
+}
+
+bool CSetupSheet::Wait(const std::function<bool()>& done) {
+    if (done()) return true;
+    WaitCursor cursor;
+    QEventLoop loop;
+    QTimer look;
+    look.setInterval(kWaitLookMs);
+    bool finished = false;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (!isVisible()) {
+            loop.quit();
+        } else if (done()) {
+            finished = true;
+            loop.quit();
+        }
+    });
+    look.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return finished;
 }
 
 int CSetupSheet::DoModal() {
@@ -67,6 +102,8 @@ bool CSetupSheet::OnInitDialog() {
 void CSetupSheet::OnOK() {
     std::vector<PageControls*> controls(m_pages.begin(), m_pages.end());
     const int refusing = m_model->Apply(controls, GetActiveIndex());
+    // Closed while the OK waited: it ends as it was closed.
+    if (refusing == SetupSheetModel::kClosed) return;
     if (refusing >= 0) {
         SetActivePage(refusing);
         return;

@@ -39,6 +39,10 @@ protected:
 
 private:
     void Build();
+    // The OK's wait: the wait cursor, and the event loop running (the
+    // instrument's worker goes on by itself) without the operator's input,
+    // until done() holds or the sheet has closed.
+    bool Wait(const std::function<bool()>& done);
 
     int m_nStartPage;
     std::unique_ptr<BeamInstrument> m_ownBeam;

@@ -109,6 +109,9 @@ std::string BeamInstrument::GetFirmwareVersion() {
 unsigned BeamInstrument::SetPort(const std::string& name) {
     return m_beam.SetPort(name);
 }
+unsigned BeamInstrument::GetStatus() {
+    return m_beam.GetStatus();
+}
 bool BeamInstrument::ReloadTemperatureEquation() {
     // The reload's FALSE also stands for "no offset for the set-point", which
     // is what a coefficient change has just made so: what counts here is that
@@ -427,7 +430,8 @@ CPageSixModel::CPageSixModel(SetupInstrument& beam) : SetupPage("Port", 144), m_
 
 void CPageSixModel::Load(PageControls& c) {
     std::string port;
-    if (theRegistry.GetPort(port)) {
+    m_stored = theRegistry.GetPort(port) == 0;
+    if (!m_stored) {
         port = "COM1";
         m_defaulted = true;
     }
@@ -448,26 +452,31 @@ bool CPageSixModel::Check(PageControls& c) {
 }
 
 bool CPageSixModel::SwitchPort(PageControls& c) {
-    m_write = false;
-    m_switched = true;
-    if (m_beam.SetPort(m_chosen) == 0) {
-        m_write = true;
-        return true;
+    m_opened = m_beam.SetPort(m_chosen) == 0;
+    if (!m_opened) {
+        // "NONE" closes the line and keeps the stored port.
+        if (m_chosen == "NONE") return true;
+        Restore(c);
+        fw::ShowMessage(IDS_PORT_UNAVAILABLE, MB_OK | MB_ICONEXCLAMATION);
+        return false;
     }
-    // "NONE" closes the line and keeps the stored port.
-    if (m_chosen == "NONE") return true;
-    Restore(c);
-    fw::ShowMessage(IDS_PORT_UNAVAILABLE, MB_OK | MB_ICONEXCLAMATION);
-    return false;
-}
-
-unsigned CPageSixModel::Write() {
-    return m_write ? theRegistry.SetPort(m_chosen) : 0;
+    // Stored now, not with the other pages: a page after this one may still
+    // refuse, and the line stays on the chosen port.
+    if (!m_stored || m_chosen != m_openPort) {
+        if (theRegistry.SetPort(m_chosen)) {
+            m_opened = false;
+            Restore(c);
+            fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+        m_openPort = m_chosen;
+        m_loadedPort = m_chosen;
+        m_stored = true;
+    }
+    return true;
 }
 
 void CPageSixModel::Restore(PageControls& c) {
-    if (!m_switched) return;
-    m_switched = false;
     m_beam.SetPort(m_openPort);
     c.SetText(kPort, m_loadedPort);
 }
@@ -509,6 +518,7 @@ void CPageOneModel::Load(PageControls& c) {
         c.SetText(kCoefficientIds[i], m_shown[i]);
     }
     if (m_defaulted) c.SetText(kSerialNumber, "");
+    m_serialShown = m_defaulted ? std::string() : Trim(serial);
     // Firmware 2 and later measure the bath itself; until the instrument has
     // said which it runs, the probe's fields stay, so that a first setup
     // stores them.
@@ -535,7 +545,7 @@ bool CPageOneModel::Check(PageControls& c) {
     if (m_id.empty()) return Missing();
     m_changed = false;
     m_clearOffsets = false;
-    if (!m_probe) return UseProbeDefaults();
+    if (!m_probe) return UseProbeDefaults(c);
     m_writeSerial = true;
     for (bool& w : m_write) w = true;
     m_serial = FirstChars(Trim(c.GetText(kSerialNumber)), 15);
@@ -559,17 +569,37 @@ bool CPageOneModel::Check(PageControls& c) {
     return true;
 }
 
-bool CPageOneModel::UseProbeDefaults() {
+bool CPageOneModel::UseProbeDefaults(PageControls& c) {
     // Firmware 2 and later measure the bath themselves and the probe's fields
-    // are hidden; the start-up still wants the coefficients stored. What is
-    // missing gets the placeholder ("1111", 1.0); what is stored stays as it
-    // is, so that no temperature offsets are voided.
-    m_writeSerial = !m_serialStored;
-    m_serial = "1111";
+    // are hidden; the start-up still wants the coefficients stored. What the
+    // operator typed while the fields were shown (the firmware not known yet)
+    // is stored as typed; else what is missing gets the placeholder ("1111",
+    // 1.0) and what is stored stays as it is, so that no temperature offsets
+    // are voided.
+    const std::string serial = FirstChars(Trim(c.GetText(kSerialNumber)), 15);
+    if (!serial.empty() && serial != m_serialShown) {
+        m_writeSerial = true;
+        m_serial = serial;
+    } else {
+        m_writeSerial = !m_serialStored;
+        m_serial = "1111";
+    }
     for (int i = 0; i < 3; ++i) {
-        m_write[i] = !m_stored[i];
-        m_entered[i] = m_stored[i] ? *m_stored[i] : 1.0;
-        if (m_write[i]) m_changed = true;
+        const std::string text = Trim(c.GetText(kCoefficientIds[i]));
+        // A text that is no coefficient, in a field the operator can no
+        // longer see, is not one to store.
+        std::optional<double> typed;
+        if (!text.empty() && text != m_shown[i]) typed = ParseUserNumber(text);
+        if (typed && !(kMin < *typed && *typed < kMax)) typed.reset();
+        if (typed) {
+            m_write[i] = true;
+            m_entered[i] = *typed;
+        } else {
+            m_write[i] = !m_stored[i];
+            m_entered[i] = m_stored[i] ? *m_stored[i] : 1.0;
+        }
+        if (m_write[i] && m_entered[i] != m_loaded[i]) m_changed = true;
+        if (m_stored[i] && *m_stored[i] != m_entered[i]) m_clearOffsets = true;
     }
     return true;
 }

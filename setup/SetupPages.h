@@ -82,6 +82,9 @@ public:
     virtual ~SetupInstrument() = default;
     virtual std::string GetFirmwareVersion() = 0;           // "?" until the instrument said
     virtual unsigned SetPort(const std::string& name) = 0;  // 0: open
+    // 0 while the link is up; 55 once a request went unanswered, 1117 when
+    // the port is not open.
+    virtual unsigned GetStatus() = 0;
     // True when the equation now uses the stored coefficients.
     virtual bool ReloadTemperatureEquation() = 0;
 };
@@ -92,6 +95,7 @@ public:
     explicit BeamInstrument(CQXBendingBeam& beam) : m_beam(beam) {}
     std::string GetFirmwareVersion() override;
     unsigned SetPort(const std::string& name) override;
+    unsigned GetStatus() override;
     bool ReloadTemperatureEquation() override;
 
 private:
@@ -294,22 +298,28 @@ public:
     enum { kPort = 1017 };
     void Load(PageControls& c) override;
     bool Check(PageControls& c) override;
-    // Before the group: opens the chosen port. False (after 314) when it
-    // cannot be opened; the loaded port is open and selected again.
+    // Before the pages after it are judged: opens the chosen port and stores
+    // it at once, so that the line and the settings agree whatever a later
+    // page says (also after a Cancel). False (after 314, or 312 when it
+    // cannot be stored) when the port in use before is open and selected
+    // again.
     bool SwitchPort(PageControls& c);
-    unsigned Write() override;
-    // After a failed store: the port in use before OK open again, the loaded
-    // entry selected.
-    void Restore(PageControls& c);
+    // The port was stored by SwitchPort: nothing is left for the group.
+    unsigned Write() override { return 0; }
+    // Whether the last SwitchPort opened the chosen port.
+    bool Opened() const { return m_opened; }
     const std::string& LoadedPort() const { return m_loadedPort; }
 
 private:
+    // The port in use before open again, its entry selected.
+    void Restore(PageControls& c);
+
     SetupInstrument& m_beam;
-    std::string m_loadedPort;  // the entry selected at load
+    std::string m_loadedPort;  // the entry selected for the port in use
     std::string m_openPort;    // the stored name, which the start-up opened
+    bool m_stored = false;     // m_openPort is the stored setting
     std::string m_chosen;
-    bool m_write = false;
-    bool m_switched = false;
+    bool m_opened = false;
 };
 
 class CPageOneModel : public SetupPage {  // Equipment
@@ -341,8 +351,9 @@ public:
     double m_entered[3] = {0, 0, 0};
 
 private:
-    // OK with the probe hidden.
-    bool UseProbeDefaults();
+    // OK with the probe hidden: what the operator typed into the probe's
+    // fields while they were shown, else what is stored, else placeholders.
+    bool UseProbeDefaults(PageControls& c);
     // The probe's nine controls shown or hidden as m_probe says.
     void ShowProbe(PageControls& c);
 
@@ -351,6 +362,7 @@ private:
     std::optional<double> m_stored[3];  // as stored at load, whatever the range
     bool m_serialStored = false;
     std::string m_shown[3];
+    std::string m_serialShown;
     std::string m_id, m_serial;
     bool m_write[3] = {false, false, false};  // the coefficients written at OK
     bool m_writeSerial = false;

@@ -8,39 +8,47 @@
 #include "res/MenuIds.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
+#include "setup/FirmwareWait.h"
 
 namespace setup {
 
 SetupSheetModel::SetupSheetModel(SetupInstrument& beam)
-    : m_equipment(beam), m_port(beam), m_tabs{&m_bath,      &m_gageBlock, &m_port, &m_confidence, &m_graphs,
-                                              &m_equipment, &m_archive,   &m_beam, &m_advanced} {}
+    : m_equipment(beam), m_port(beam), m_instrument(beam), m_tabs{&m_bath,       &m_gageBlock, &m_port,
+                                                                  &m_confidence, &m_graphs,    &m_equipment,
+                                                                  &m_archive,    &m_beam,      &m_advanced} {}
 
 SetupPage& SetupSheetModel::Page(int tab) {
     return *m_tabs.at(static_cast<size_t>(tab));
 }
 
+bool SetupSheetModel::AwaitFirmware() {
+    if (!m_waiter || !m_port.Opened() || !m_equipment.ProbeShown()) return true;
+    if (FirmwareKnown(m_instrument.GetFirmwareVersion())) return true;
+    FirmwareWait wait(m_instrument, platform::DefaultClock());
+    return m_waiter([&wait] { return wait.Check() != FirmwareWait::State::Waiting; });
+}
+
 int SetupSheetModel::Apply(const std::vector<PageControls*>& controls, int active) {
     // Every page is judged before any is written, so that a page refusing
-    // late leaves nothing half stored. The port is switched as its page
-    // passes, before the pages after it are judged, and stays in use when
-    // one of them refuses: the instrument then tells its firmware, which the
-    // Equipment page needs to know whether the probe is to be asked for.
-    PageControls& port = *controls[kTabPort];
+    // late leaves nothing half stored. The port is the exception: it is
+    // switched and stored as its page passes, before the pages after it are
+    // judged, and stays in use and stored when one of them refuses. The
+    // instrument then tells its firmware, which the Equipment page waits for
+    // to know whether the probe is to be asked for.
     for (int tab = 0; tab < kPages; ++tab) {
+        if (tab == kTabEquipment && !AwaitFirmware()) return kClosed;
         if (!Page(tab).Check(*controls[tab])) return tab;
-        if (tab == kTabPort && !m_port.SwitchPort(port)) return kTabPort;
+        if (tab == kTabPort && !m_port.SwitchPort(*controls[kTabPort])) return kTabPort;
     }
     {
         CQXSettingsGroup group;
         for (int tab = 0; tab < kPages; ++tab) {
             if (Page(tab).Write()) {
-                m_port.Restore(port);
                 fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
                 return tab;
             }
         }
         if (group.Commit()) {
-            m_port.Restore(port);
             fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
             return active;
         }

@@ -38,9 +38,19 @@ public:
 
     SetupPage& Page(int tab);
 
+    // Runs until done() holds and returns true, or returns false when the
+    // sheet was closed meanwhile (the window's event loop runs inside).
+    using Waiter = std::function<bool(const std::function<bool()>& done)>;
+    // How the OK waits for the firmware of a port it has just opened, on
+    // platform::DefaultClock(); without a waiter it does not wait.
+    void SetWaiter(Waiter waiter) { m_waiter = std::move(waiter); }
+
+    // Apply's answer when the sheet was closed while the OK waited.
+    static constexpr int kClosed = -2;
     // OK. controls[tab] are the controls of each page, active the tab shown.
-    // Returns -1 when every page was stored and the sheet may close, else the
-    // tab to bring to the front (after that page's message).
+    // Returns -1 when every page was stored and the sheet may close, kClosed
+    // when the sheet closed while the OK waited (nothing more was stored),
+    // else the tab to bring to the front (after that page's message).
     int Apply(const std::vector<PageControls*>& controls, int active);
     // After an OK that closed the sheet: 2 and the bits of the tracked changes.
     int Result() const;
@@ -63,6 +73,12 @@ public:
     CPageNineModel m_advanced;
 
 private:
+    // Before the Equipment page is judged, after this OK opened the line:
+    // false when the sheet closed meanwhile.
+    bool AwaitFirmware();
+
+    SetupInstrument& m_instrument;
+    Waiter m_waiter;
     std::vector<SetupPage*> m_tabs;
     int m_storedResult = 0;
 };

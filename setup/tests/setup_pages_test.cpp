@@ -13,11 +13,13 @@
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "instrument/TempOffsetTable.h"
+#include "platform/Clock.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "res/MenuIds.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
+#include "setup/FirmwareWait.h"
 #include "setup/SetupSheetModel.h"
 #include "setup/tests/support/FakeInstrument.h"
 #include "setup/tests/support/SetupTestEnvironment.h"
@@ -436,6 +438,223 @@ TEST_F(SetupPagesTest, FirmwareTwoFillsOnlyTheMissingProbeValues) {
     setenv("RYX_CONFIG_DIR", setuptest::ConfigDir().c_str(), 1);
 }
 
+// The wait for the firmware after the port has opened, look by look on a
+// clock of its own: the version, the link giving up, or the time-out.
+TEST(FirmwareWaitTest, EndsAtTheVersionTheLinksGivingUpOrItsTimeOut) {
+    using St = FirmwareWait::State;
+    EXPECT_EQ(FirmwareWait::Limit(), 1100u);  // the version request's 1000 ms and the pass that writes it
+    struct Case {
+        const char* what;
+        uint32_t versionAt;  // ms after the start (0: never)
+        uint32_t statusAt;   // ms after the start the status becomes status (0: never)
+        unsigned status;
+        uint32_t endsAt;
+        St end;
+    };
+    const Case cases[] = {
+        {"the version at 40 ms", 40, 0, 0, 40, St::Known},
+        {"the version at the limit", 1100, 0, 0, 1100, St::Known},
+        {"the request unanswered", 0, 1020, 55, 1020, St::NoVersion},
+        {"the line failed", 0, 300, 1117, 300, St::NoVersion},
+        {"no worker to say anything", 0, 0, 0, 1110, St::NoVersion},
+        {"the version before a later loss", 500, 1020, 55, 500, St::Known},
+    };
+    for (const Case& k : cases) {
+        platform::ManualClock clock(5000);
+        FakeInstrument beam;
+        beam.clock = &clock;
+        beam.silentStatus = 0;
+        ASSERT_EQ(beam.SetPort("COM1"), 0u);
+        if (k.versionAt) {
+            beam.versionLater = "2.000";
+            beam.versionAfterMs = k.versionAt;
+        }
+        FirmwareWait wait(beam, clock);
+        uint32_t t = 0;
+        St state = wait.Check();
+        while (state == St::Waiting && t < 5000) {
+            clock.Advance(10);
+            t += 10;
+            if (k.statusAt && t >= k.statusAt) beam.silentStatus = k.status;
+            state = wait.Check();
+        }
+        EXPECT_EQ(state, k.end) << k.what;
+        EXPECT_EQ(t, k.endsAt) << k.what;
+        // Once ended it stays so.
+        beam.version = "?";
+        EXPECT_EQ(wait.Check(), k.end) << k.what;
+    }
+    EXPECT_FALSE(FirmwareKnown("?"));
+    EXPECT_FALSE(FirmwareKnown(""));
+    EXPECT_TRUE(FirmwareKnown("1.950"));
+}
+
+// A new station's OK: the port it opens tells its firmware a moment later.
+// The Equipment page is judged after it (one OK asks for no probe), or, when
+// no version comes, as before (the probe is asked for); the OK that brings
+// another page forward before the Equipment page does not wait.
+TEST_F(SetupPagesTest, TheEquipmentPageIsJudgedOnceTheOpenedPortHasToldItsFirmware) {
+    struct Case {
+        const char* what;
+        const char* version;  // told this long after the open (nullptr: never)
+        uint32_t after;
+        unsigned silentStatus;  // the link's status meanwhile
+        int refusing;           // -1: the sheet closes
+        uint32_t waited;        // ms of the clock the OK took
+    };
+    const Case cases[] = {
+        {"firmware 2 after 60 ms", "2.000", 60, 0, -1, 60},
+        {"firmware 1 after 60 ms", "1.950", 60, 0, S::kTabEquipment, 60},
+        {"no answer, the link gives up", nullptr, 0, 55, S::kTabEquipment, 0},
+        {"no answer, the link says nothing", nullptr, 0, 0, S::kTabEquipment, 1110},
+    };
+    platform::ManualClock clock(20000);
+    platform::SetDefaultClock(&clock);
+    for (const Case& k : cases) {
+        const std::string dir = platform::JoinPath(setuptest::ConfigDir(), k.what);
+        ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
+        setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        beam = FakeInstrument{};
+        beam.clock = &clock;
+        beam.silentStatus = k.silentStatus;
+        if (k.version) {
+            beam.versionLater = k.version;
+            beam.versionAfterMs = k.after;
+        }
+        Open();
+        for (int tab = 0; tab < S::kPages; ++tab) Visit(tab);
+        C(S::kTabEquipment).SetText(CPageOneModel::kApparatusId, "RYX-NEW");
+        int looks = 0;
+        model->SetWaiter([&](const std::function<bool()>& done) {
+            while (!done()) {
+                clock.Advance(10);
+                if (++looks > 1000) return false;
+            }
+            return true;
+        });
+        const uint32_t before = clock.Now();
+        if (k.refusing < 0) {
+            EXPECT_EQ(Ok(), -1) << k.what;
+        } else {
+            Refuses(k.refusing, IDS_VALUE_MISSING);
+        }
+        EXPECT_EQ(clock.Now() - before, k.waited) << k.what;
+        EXPECT_EQ(beam.open, "COM1") << k.what;
+        EXPECT_EQ(C(S::kTabEquipment).At(CPageOneModel::kA0).shown, k.refusing >= 0) << k.what;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetPort(s), 0u) << k.what;
+        EXPECT_EQ(s, "COM1") << k.what;
+        if (k.refusing < 0) {
+            ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u) << k.what;
+            EXPECT_EQ(s, "1111") << k.what;
+        }
+    }
+
+    // The OK that stops at the Gage Block page does not wait.
+    const std::string dir = platform::JoinPath(setuptest::ConfigDir(), "gage block first");
+    ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
+    setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+    beam = FakeInstrument{};
+    beam.silentStatus = 0;
+    Open();
+    bool waited = false;
+    model->SetWaiter([&](const std::function<bool()>&) { return waited = true; });
+    Refuses(S::kTabGageBlock, IDS_DEFAULTS_PRESENT);
+    // The sheet closed while the OK waited: nothing more is stored.
+    for (int tab = 0; tab < S::kPages; ++tab) Visit(tab);
+    model->SetWaiter([&](const std::function<bool()>&) { return false; });
+    boxes.Clear();
+    EXPECT_EQ(model->Apply(controls, active), S::kClosed);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_FALSE(waited);
+    std::string s;
+    EXPECT_NE(theRegistry.GetEquipmentRYX(s), 0u);
+    double d = 0;
+    EXPECT_NE(theRegistry.GetTestBath(d), 0u);
+    ASSERT_EQ(theRegistry.GetPort(s), 0u);  // the port, stored as it opened
+    EXPECT_EQ(s, "COM1");
+    platform::SetDefaultClock(nullptr);
+    setenv("RYX_CONFIG_DIR", setuptest::ConfigDir().c_str(), 1);
+}
+
+// What the operator typed into the probe's fields in answer to 259, before
+// the firmware came and the fields were hidden, is stored as typed; what is
+// left empty (or is no coefficient) gets the placeholder or keeps what is
+// stored.
+TEST_F(SetupPagesTest, ProbeValuesTypedBeforeTheFieldsWereHiddenAreStoredAsTyped) {
+    struct Case {
+        const char* what;
+        Probe stored;
+        const char* serial;
+        const char* coefficients[3];
+        const char* serialStored;
+        double a[3];
+        bool offsetsKept;
+    };
+    const Case cases[] = {
+        {"a new station, everything typed",
+         {false, false, false, false},
+         "P-9",
+         {"0.002", "0.0003", "9e-08"},
+         "P-9",
+         {0.002, 0.0003, 9e-08},
+         true},
+        {"a new station, S/N and A0 typed",
+         {false, false, false, false},
+         " P-10 ",
+         {"0.002", "", ""},
+         "P-10",
+         {0.002, 1.0, 1.0},
+         true},
+        {"A1 missing, A1 typed, A0 mistyped",
+         {true, true, false, true},
+         "",
+         {"1e", "0.0003", ""},
+         "T-7",
+         {1.2345678901234e-3, 0.0003, 8.7e-08},
+         true},
+        {"A1 missing, A2 changed",
+         {true, true, false, true},
+         "",
+         {"", "", "8.8e-08"},
+         "T-7",
+         {1.2345678901234e-3, 1.0, 8.8e-08},
+         false},
+    };
+    for (const Case& k : cases) {
+        const std::string dir = platform::JoinPath(setuptest::ConfigDir(), k.what);
+        ASSERT_EQ(platform::EnsureDirectory(dir), 0u);
+        setenv("RYX_CONFIG_DIR", dir.c_str(), 1);
+        StoreCompleteSetup(k.stored);
+        beam = FakeInstrument{};
+        beam.open = "COM3";
+        Open();
+        // The version not known yet: the probe is asked for.
+        Refuses(S::kTabEquipment, IDS_VALUE_MISSING);
+        if (k.serial[0]) C(S::kTabEquipment).SetText(CPageOneModel::kSerialNumber, k.serial);
+        const int ids[3] = {CPageOneModel::kA0, CPageOneModel::kA1, CPageOneModel::kA2};
+        for (int i = 0; i < 3; ++i) C(S::kTabEquipment).SetText(ids[i], k.coefficients[i]);
+        // Now it has come: the fields are hidden at this OK, which passes.
+        beam.version = "2.000";
+        EXPECT_EQ(Ok(), -1) << k.what;
+        EXPECT_FALSE(C(S::kTabEquipment).At(CPageOneModel::kA0).shown) << k.what;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u) << k.what;
+        EXPECT_EQ(s, k.serialStored) << k.what;
+        const auto gets = {&CQXRegistry::GetTemperatureA0, &CQXRegistry::GetTemperatureA1,
+                           &CQXRegistry::GetTemperatureA3};
+        int i = 0;
+        for (auto get : gets) {
+            double d = 0;
+            ASSERT_EQ((theRegistry.*get)(d), 0u) << k.what;
+            EXPECT_EQ(d, k.a[i++]) << k.what << " A" << i;
+        }
+        EXPECT_EQ(OffsetsStored(), k.offsetsKept) << k.what;
+        EXPECT_EQ(beam.reloads, 1) << k.what;
+    }
+    setenv("RYX_CONFIG_DIR", setuptest::ConfigDir().c_str(), 1);
+}
+
 TEST_F(SetupPagesTest, OffsetsAreClearedOnlyWhenAStoredCoefficientChanges) {
     struct Case {
         int id;
@@ -512,11 +731,16 @@ TEST_F(SetupPagesTest, AFailedStoreWritesNothingAndReopensTheLoadedPort) {
     StoreCompleteSetup();
     beam.open = "COM3";
     Open();
-    C(S::kTabPort).SetText(CPageSixModel::kPort, "COM1");
     C(S::kTabBath).SetText(CPageFiveModel::kTemperature, "-20");
     C(S::kTabAdvanced).SetText(CPageNineModel::kRecoveryTime, "20");
     platform::SetWriteFailureHook([](const std::string&) { return ENOSPC; });
     Refuses(S::kTabBath, IDS_REGISTRY_WRITE);  // the page that was shown stays
+    EXPECT_EQ(beam.open, "COM3");
+    // A new port is stored as its page passes: when it cannot be, the port
+    // in use before is opened again and selected, and the Port page shows.
+    C(S::kTabPort).SetText(CPageSixModel::kPort, "COM1");
+    Refuses(S::kTabPort, IDS_REGISTRY_WRITE);
+    EXPECT_EQ(beam.setPorts, (std::vector<std::string>{"COM3", "COM1", "COM3"}));
     EXPECT_EQ(beam.open, "COM3");
     EXPECT_EQ(C(S::kTabPort).GetText(CPageSixModel::kPort), "COM3");
     platform::SetWriteFailureHook(nullptr);

@@ -16,11 +16,13 @@
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
+#include <set>
 
 #include "framework/core/Strings.h"
 #include "framework/core/TestDoubles.h"
 #include "framework/ui/FileDialogs.h"
 #include "framework/ui/Help.h"
+#include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
@@ -184,6 +186,125 @@ TEST_F(SetupSheetTest, CancelAfterAStoredOkWhoseReloadFailedStillFollowsUp) {
     beam.reloadOk = true;
     CSetupSheet again(nullptr, 0, beam);
     EXPECT_EQ(Run(again, [&] { again.reject(); }), kResultCancelled);
+}
+
+// A new port chosen, a later page refusing, then Cancel: the line stays on
+// the new port, and the settings hold it too, so the next start opens the
+// port the line was left on.
+TEST_F(SetupSheetTest, CancelAfterALaterPageRefusedKeepsTheNewPortInUseAndStored) {
+    struct Case {
+        const char* what;
+        int tab;
+        int id;
+        const char* text;
+        UINT message;
+    };
+    const Case cases[] = {
+        {"empty thick beam thickness", S::kTabBeam, CPageEightModel::kThickThickness, "", IDS_VALUE_MISSING},
+        {"short load time", S::kTabAdvanced, CPageNineModel::kLoadTime, "239", IDS_ADVANCED_INVALID},
+        {"no apparatus ID", S::kTabEquipment, CPageOneModel::kApparatusId, " ", IDS_VALUE_MISSING},
+    };
+    for (const Case& k : cases) {
+        StoreCompleteSetup();
+        beam.open = "COM1";
+        beam.setPorts.clear();
+        boxes.Clear();
+        CSetupSheet sheet(nullptr, 0, beam);
+        const int result = Run(sheet, [&] {
+            sheet.SetActivePage(S::kTabPort);
+            sheet.Page(S::kTabPort)->SetDlgItemText(CPageSixModel::kPort, "COM2");
+            Edit(sheet, k.tab, k.id)->setText(k.text);
+            sheet.accept();
+            EXPECT_TRUE(sheet.isVisible()) << k.what;
+            EXPECT_EQ(sheet.GetActiveIndex(), k.tab) << k.what;
+            sheet.reject();
+        });
+        EXPECT_EQ(result, kResultCancelled) << k.what;
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(k.message)}) << k.what;
+        EXPECT_EQ(beam.setPorts, std::vector<std::string>{"COM2"}) << k.what;
+        EXPECT_EQ(beam.open, "COM2") << k.what;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetPort(s), 0u);
+        EXPECT_EQ(s, "COM2") << k.what;
+        // The refusing page's own values were not stored.
+        DWORD dw = 0;
+        ASSERT_EQ(theRegistry.GetTestLoadTime(dw), 0u);
+        EXPECT_EQ(dw, 240u) << k.what;
+        ASSERT_EQ(theRegistry.GetEquipmentRYX(s), 0u);
+        EXPECT_EQ(s, "RYX-0042") << k.what;
+    }
+}
+
+// The OK that opens the line waits for the instrument's firmware with the
+// wait cursor and the event loop running (here the loop moves the clock:
+// without it the wait would not end), then judges the Equipment page. Closed
+// while it waits, the sheet ends as a Cancel.
+TEST_F(SetupSheetTest, TheOkThatOpensTheLineWaitsForTheFirmwareWithTheEventLoopRunning) {
+    struct Case {
+        const char* what;
+        const char* version;  // the reply, 300 ms after the open (nullptr: none)
+        bool closeWhileWaiting;
+        int result;
+        std::vector<std::string> messages;
+        uint32_t waited;
+    };
+    const Case cases[] = {
+        {"firmware 2", "2.000", false, kResultOk, {}, 300},
+        {"no reply", nullptr, false, kResultCancelled, {fw::LoadString(IDS_VALUE_MISSING)}, 1110},
+        {"closed while waiting", nullptr, true, kResultCancelled, {}, 200},
+    };
+    platform::ManualClock clock(50000);
+    platform::SetDefaultClock(&clock);
+    for (const Case& k : cases) {
+        StoreCompleteSetup();
+        // No probe values: the page needs them below firmware 2.
+        ASSERT_EQ(theRegistry.SetEquipmentThermistor("   "), 0u);
+        beam = FakeInstrument{};
+        beam.clock = &clock;
+        beam.silentStatus = 0;
+        if (k.version) {
+            beam.versionLater = k.version;
+            beam.versionAfterMs = 300;
+        }
+        boxes.Clear();
+        std::set<int> cursors;
+        bool otherEvents = false;
+        CSetupSheet sheet(nullptr, 0, beam);
+        beam.onLook = [&] {
+            const QCursor* c = QApplication::overrideCursor();
+            cursors.insert(c ? int(c->shape()) : -1);
+        };
+        uint32_t waited = 0;
+        const int result = Run(sheet, [&] {
+            EXPECT_EQ(beam.open, "");
+            EXPECT_FALSE(sheet.Page(S::kTabEquipment)->GetDlgItem(CPageOneModel::kA0)->isHidden());
+            // The loop of the wait moves the clock, 10 ms a turn.
+            const uint32_t before = clock.Now();
+            QTimer tick;
+            QObject::connect(&tick, &QTimer::timeout, [&] {
+                clock.Advance(10);
+                otherEvents = true;
+                if (k.closeWhileWaiting && clock.Now() - before >= 200 && sheet.isVisible()) sheet.reject();
+            });
+            tick.start(1);
+            sheet.accept();
+            waited = clock.Now() - before;
+            tick.stop();
+        });
+        EXPECT_EQ(result, k.result) << k.what;
+        EXPECT_EQ(boxes.Texts(), k.messages) << k.what;
+        EXPECT_TRUE(otherEvents) << k.what;
+        EXPECT_GE(waited, k.waited) << k.what;
+        EXPECT_EQ(cursors, (std::set<int>{-1, int(Qt::WaitCursor)})) << k.what;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << k.what;
+        EXPECT_EQ(beam.open, "COM1") << k.what;
+        std::string s;
+        ASSERT_EQ(theRegistry.GetEquipmentThermistor(s), 0u);
+        EXPECT_EQ(s, "   ") << k.what;  // kept, never "1111"
+        ASSERT_EQ(theRegistry.GetEquipmentRYX(s), 0u);
+        EXPECT_EQ(s, "RYX-0042") << k.what;
+    }
+    platform::SetDefaultClock(nullptr);
 }
 
 TEST_F(SetupSheetTest, TheStartPageIsAValidIndexOrTheFirst) {

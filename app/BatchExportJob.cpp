@@ -1,6 +1,6 @@
 #include "app/BatchExportJob.h"
 
-#include <new>
+#include <exception>
 
 #include "data/CQXRYXTestDoc.h"
 #include "framework/core/Exceptions.h"
@@ -20,10 +20,13 @@ void BatchExportJob::Start(const std::string& formatText) {
 bool BatchExportJob::ExportNext() {
     if (m_queue.empty()) return false;
     // The tail: the dialog's paths arrive in reverse, so this is its first.
-    const std::string path = m_queue.back();
-    if (!ExportOne(path)) m_failures.push_back(path);
+    // It leaves the queue before it is read, so that whatever happens during
+    // its open and export (an exception, a nested loop that runs the next
+    // file) the file is counted once and the queue moves on.
+    const std::string path = std::move(m_queue.back());
     m_queue.pop_back();
     ++m_done;
+    if (!ExportOne(path)) m_failures.push_back(path);
     return true;
 }
 
@@ -32,10 +35,13 @@ bool BatchExportJob::ExportOne(const std::string& path) {
     if (target.empty()) return false;
     // A ".dat" beside a ".bdt" is the header of a DOS-version test.
     if (m_format == appcmd::ExportFormat::Dat && appcmd::IsDosHeader(target)) return false;
-    CQXRYXTestDoc* doc = m_open(path);
-    if (!doc) return false;
+    CQXRYXTestDoc* doc = nullptr;
     BOOL ok = FALSE;
     try {
+        // A file that cannot be read is one not exported, however its
+        // reading fails.
+        doc = m_open(path);
+        if (!doc) return false;
         // The batch lists its failures at the end: no box for each file.
         doc->m_bReportErrors = FALSE;
         switch (m_format) {
@@ -51,11 +57,11 @@ bool BatchExportJob::ExportOne(const std::string& path) {
             case appcmd::ExportFormat::None:
                 break;
         }
-    } catch (const fw::Exception&) {
-        ok = FALSE;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // The framework's exceptions, memory, and any other from the reading.
         ok = FALSE;
     }
+    if (!doc) return false;
     m_close(doc);
     if (ok && m_keepWritten) m_written.push_back(target);
     return ok != FALSE;

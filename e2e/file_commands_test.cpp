@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -27,6 +28,7 @@
 #include "framework/core/Strings.h"
 #include "framework/ui/ListCtrl.h"
 #include "framework/ui/OpenFileDialog.h"
+#include "framework/ui/QtMessageBox.h"
 #include "framework/ui/RecentFileList.h"
 #include "instrument/BeamState.h"
 #include "platform/Paths.h"
@@ -177,7 +179,76 @@ TEST_P(ThousandFiles, InTheDialogsOrderWithProgressRecentFilesUntouched) {
     EXPECT_EQ(Read(App().GetRecentFileList()->ProfilePath()), profile) << "the list was not rewritten";
 }
 
+// Every file the batch could not export is named in the box at its end,
+// wherever it stood in the selection: a test file cut short and a text file
+// with a test file's name, first, in the middle, last and together, in each
+// format. The command is posted as the menu posts it, the idle loop works
+// the queue off, and the boxes are the real ones with their nested loops
+// (a box open while files remain would let the loop run the next file).
+class BatchFailures : public FileCommandsTest, public testing::WithParamInterface<FormatCase> {};
+
+TEST_P(BatchFailures, NamesEveryFileNotExportedWhateverItsPlace) {
+    const FormatCase& f = GetParam();
+    const std::string good = Test("good.ryx");
+    const std::string same = Test("same.ryx");
+    const std::string truncated = platform::JoinPath(folder, "truncated.ryx");
+    std::ofstream(truncated, std::ios::binary) << Read(good).substr(0, 3000);
+    const std::string junk = platform::JoinPath(folder, "junk.ryx");
+    std::ofstream(junk) << "Notes of the day: bath at -12, beams B1 to B4 poured.\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        std::vector<std::string> failed;
+    };
+    const Case cases[] = {
+        {"truncated first", {truncated, good}, {truncated}},
+        {"junk first", {junk, same}, {junk}},
+        {"truncated in the middle", {good, truncated, same}, {truncated}},
+        {"junk in the middle", {good, junk, same}, {junk}},
+        {"truncated last", {good, truncated}, {truncated}},
+        {"junk last", {same, junk}, {junk}},
+        {"two bad files", {truncated, good, junk, same}, {truncated, junk}},
+        {"two bad files together", {junk, truncated, good}, {junk, truncated}},
+    };
+    fw::QtMessageBox real;
+    std::vector<std::string> shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown.push_back(box->text().toStdString());
+            box->accept();
+        }
+    });
+    answer.start(5);
+    fw::ServiceScope scope(dialogs);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shown.clear();
+        for (const std::string& file : c.files) std::remove(f.output(file).c_str());
+        dialogs.Script({fw::ScriptedOpenDialogs::Ok(c.files, 1, f.type)});
+        Command(f.command);
+        ASSERT_TRUE(Until([&] {
+            return App().m_exportQueue.empty() && !App().m_pMainFrame->Progress() && !shown.empty() &&
+                   !QApplication::activeModalWidget();
+        }));
+        // The box lists the files with a tab before each, which it shows as spaces.
+        std::string text = "The following files were not exported :";
+        for (const std::string& file : c.failed) text += "\n    " + file;
+        EXPECT_EQ(shown, std::vector<std::string>{text});
+        for (const std::string& file : c.files) {
+            const bool bad = std::find(c.failed.begin(), c.failed.end(), file) != c.failed.end();
+            EXPECT_EQ(Read(f.output(file)).empty(), bad) << file;
+        }
+        EXPECT_EQ(App().ExportJob().Failures(), c.failed);
+        EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty()) << "every hidden document closed";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EachFormat, ThousandFiles, testing::ValuesIn(kFormats),
+                         [](const testing::TestParamInfo<FormatCase>& info) {
+                             return std::string(info.param.name);
+                         });
+INSTANTIATE_TEST_SUITE_P(EachFormat, BatchFailures, testing::ValuesIn(kFormats),
                          [](const testing::TestParamInfo<FormatCase>& info) {
                              return std::string(info.param.name);
                          });

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -186,6 +187,70 @@ TEST_F(MainWindowTest, TitlesNameTheDocumentsAsTheyOpenBecomeActiveAndClose) {
     for (fw::ChildFrame* f : frame->ChildFrames()) EXPECT_TRUE(f->close());
     App().RunUntil([&] { return frame->ChildFrames().empty(); });
     EXPECT_EQ(MainTitle(), "RYXw");
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// Report windows open maximised; the restore button at the right of the menu
+// bar gives each a usable size of its own, cascaded from the area's corner,
+// with its title whole.
+TEST_F(MainWindowTest, RestoredReportWindowsTakeAUsableCascadedPlace) {
+    fw::Document* d1 = App().OpenShellFile(Test("Longer name 1.ryx"));
+    fw::ChildFrame* f1 = FrameOf(d1);
+    ASSERT_NE(f1, nullptr);
+    EXPECT_TRUE(f1->isMaximized());
+    fw::Document* d2 = App().OpenShellFile(Test("Longer name 2.ryx"));
+    fw::ChildFrame* f2 = FrameOf(d2);
+    ASSERT_NE(f2, nullptr);
+    App().processEvents();
+    ASSERT_TRUE(f2->isMaximized());
+    EXPECT_EQ(MainTitle(), "RYXw - [Longer name 2.ryx]");
+
+    // The restore button at the right of the menu bar, which the maximised
+    // window puts there. Its press and release come from the window system,
+    // which the offscreen platform does not deliver to a menu bar's corner:
+    // the button's own restore signal stands for the click.
+    QWidget* controls = frame->menuBar()->cornerWidget(Qt::TopRightCorner);
+    ASSERT_NE(controls, nullptr);
+    ASSERT_TRUE(QMetaObject::invokeMethod(controls, "_q_restore"));
+    App().processEvents();
+    ASSERT_FALSE(f2->isMaximized());
+    EXPECT_EQ(MainTitle(), "RYXw - Longer name 2.ryx");
+
+    const QSize area = frame->MdiArea()->viewport()->size();
+    std::vector<QRect> places;
+    for (fw::ChildFrame* f : {f1, f2}) {
+        SCOPED_TRACE(Title(f));
+        EXPECT_FALSE(f->isMaximized());
+        EXPECT_FALSE(f->isMinimized());
+        const QRect g = f->geometry();
+        places.push_back(g);
+        EXPECT_GE(g.width(), area.width() / 2);
+        EXPECT_GE(g.height(), area.height() / 2);
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(g)) << "inside the area";
+        // The title bar has room for the whole title beside its buttons.
+        QStyleOptionTitleBar bar;
+        bar.initFrom(f);
+        bar.rect = QRect(0, 0, f->width(), f->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, f));
+        bar.subControls = QStyle::SC_All;
+        bar.titleBarFlags = f->windowFlags();
+        bar.titleBarState = f->windowState();
+        bar.text = f->windowTitle();
+        const QRect label =
+            f->style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, f);
+        EXPECT_GE(label.width(), f->fontMetrics().horizontalAdvance(f->windowTitle()));
+    }
+    // Cascaded: the later window a title bar lower and to the right.
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_GT(places[1].x(), places[0].x());
+    EXPECT_GT(places[1].y(), places[0].y());
+
+    Save(WithTitleBar(frame), "report-windows-restored-cascade.png");
+
+    // Side by side, as the operator then drags their edges.
+    f1->setGeometry(0, 0, area.width() / 2, places[0].height());
+    f2->setGeometry(area.width() / 2, 0, area.width() - area.width() / 2, places[1].height());
+    App().processEvents();
+    Save(WithTitleBar(frame), "report-windows-restored-side-by-side.png");
     EXPECT_EQ(boxes.Count(), 0u);
 }
 

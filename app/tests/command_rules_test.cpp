@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 
 #include "app/BatchExportJob.h"
 #include "app/CommandRules.h"
@@ -239,6 +240,39 @@ TEST_F(BatchJob, ExportsInTheDialogsOrderWithProgress) {
     EXPECT_TRUE(job.Failures().empty());
     EXPECT_TRUE(tmpl.GetDocuments().empty()) << "every document closed";
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// Whatever happens while one file is read, it leaves the queue once and is
+// listed when it was not exported: an open that throws, and a nested loop (a
+// box's) that runs the next file while one is being read.
+TEST_F(BatchJob, EveryFileLeavesTheQueueOnceWhateverHappensWhileItIsRead) {
+    const std::string first = Test("first.ryx"), thrown = Test("thrown.ryx"), nested = Test("nested.ryx"),
+                      last = Test("last.ryx");
+    queue = DecideBatchExport({first, thrown, nested, last}).files;
+    BatchExportJob* running = nullptr;
+    BatchExportJob job(
+        queue,
+        [&](const std::string& p) -> CQXRYXTestDoc* {
+            opened.push_back(p);
+            if (p == thrown) throw std::length_error("basic_string::_M_create");
+            if (p == nested) running->ExportNext();
+            return static_cast<CQXRYXTestDoc*>(tmpl.OpenDocumentFile(p.c_str(), false));
+        },
+        [this](CQXRYXTestDoc* d) { tmpl.CloseDocument(d); });
+    running = &job;
+    job.Start("csv");
+    size_t calls = 0;
+    EXPECT_NO_THROW({
+        while (job.ExportNext() && ++calls < 10) {
+        }
+    });
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(opened, (std::vector<std::string>{first, thrown, nested, last}));
+    EXPECT_EQ(job.Done(), 4u);
+    EXPECT_EQ(job.Failures(), std::vector<std::string>{thrown});
+    EXPECT_EQ(job.Written(),
+              (std::vector<std::string>{dir + "/first.csv", dir + "/last.csv", dir + "/nested.csv"}));
+    EXPECT_TRUE(tmpl.GetDocuments().empty()) << "every document closed";
 }
 
 TEST_F(BatchJob, FailuresAreListedNotShownOneByOne) {

@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 
@@ -169,6 +170,7 @@ void ChildFrame::SetView(ViewWidget* view) {
 }
 
 void ChildFrame::ActivateFrame(int cmdShow) {
+    PlaceByDefault();
     if (cmdShow == -1) {
         showMaximized();
     } else {
@@ -176,6 +178,33 @@ void ChildFrame::ActivateFrame(int cmdShow) {
     }
     if (mdiArea()) mdiArea()->setActiveSubWindow(this);
     setFocus();
+}
+
+void ChildFrame::PlaceByDefault() {
+    QMdiArea* area = mdiArea();
+    if (m_placed || !area) return;
+    const QSize room = area->viewport()->size();
+    // An area not laid out yet: the place is given at the first restore.
+    if (room.width() < 160 || room.height() < 120) return;
+    const QSize size(room.width() * 3 / 4, room.height() * 3 / 4);
+    const int step = std::max(8, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    // The cascade goes on from the frame placed last and starts again at the
+    // corner when the next frame would leave the area.
+    const char* const kNext = "fwCascadeNext";
+    int n = area->property(kNext).toInt();
+    if (n * step + size.width() > room.width() || n * step + size.height() > room.height()) n = 0;
+    area->setProperty(kNext, n + 1);
+    m_placed = true;
+    setGeometry(QRect(QPoint(n * step, n * step), size));
+}
+
+void ChildFrame::changeEvent(QEvent* event) {
+    QMdiSubWindow::changeEvent(event);
+    // Restored before it was ever placed (it opened maximised in an area
+    // that had no size yet): the normal geometry it restored to is a strip.
+    if (event->type() == QEvent::WindowStateChange && !m_placed &&
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+        PlaceByDefault();
 }
 
 void ChildFrame::OnUpdateFrameTitle() {

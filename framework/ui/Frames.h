@@ -105,6 +105,9 @@ public:
     void SetMenu(const Menu* menu) { m_menu = menu; }
     const Menu* GetMenu() const { return m_menu; }
     // Shows and activates the frame; -1, the usual value, opens it maximised.
+    // Its first showing gives it the normal place it restores to: three
+    // quarters of the MDI area's width and height, cascaded a title bar
+    // below and right of the frame placed before it.
     virtual void ActivateFrame(int cmdShow = -1);
     bool OnCmdMsg(UINT id) override;
     // Gives the frame its document's title, with ":n" while the document has
@@ -115,10 +118,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The default normal geometry; once, as soon as the area has a size.
+    void PlaceByDefault();
+
     ViewWidget* m_view = nullptr;
     const Menu* m_menu = nullptr;
+    bool m_placed = false;
     QString m_frameTitle;  // the caption OnUpdateFrameTitle gave last
 };
 

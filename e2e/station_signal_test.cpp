@@ -22,13 +22,16 @@
 #include <iterator>
 #include <memory>
 
+#include "app/BatchExportJob.h"
 #include "app/CQXRYXMainFrame.h"
 #include "app/Termination.h"
+#include "app/tests/support/GeneratedTests.h"
 #include "data/CQXRYXTestDoc.h"
 #include "e2e/support/Lockstep.h"
 #include "e2e/support/LockstepStation.h"
 #include "e2e/support/SheetScript.h"
 #include "framework/core/Strings.h"
+#include "framework/ui/OpenFileDialog.h"
 #include "framework/ui/QtMessageBox.h"
 #include "platform/Paths.h"
 #include "res/Resource.h"
@@ -278,6 +281,40 @@ TEST_P(StationSignalAtStart, DuringTheStartUpCheckEndsTheStation) {
     EXPECT_EQ(boxes.Count(), 0u);
     QDir().mkpath(RYX_E2E_ARTEFACTS);
     EXPECT_TRUE(inside.boxShot.save(QString(RYX_E2E_ARTEFACTS) + "/signal-start-up-check-575.png"));
+}
+
+// A batch export in progress does not hold the signal back: the export ends
+// after the file in hand, every file it wrote is whole, and the station ends.
+TEST_P(StationSignalAtStart, DuringABatchExportEndsTheStationAfterTheFileInHand) {
+    TerminationHandler term;
+    ASSERT_NO_FATAL_FAILURE(StartReadyStation());
+    const std::string folder = platform::JoinPath(DataDir(), "tests");
+    ASSERT_EQ(platform::EnsureDirectory(folder), 0u);
+    const std::string model = platform::JoinPath(folder, "model.ryx");
+    ASSERT_TRUE(gentest::WriteTest(model, {}));
+    const std::string bytes = ReadAll(model);
+    std::vector<std::string> files;
+    for (int i = 0; i < 200; ++i) {
+        files.push_back(platform::JoinPath(folder, "T" + std::to_string(1000 + i) + ".ryx"));
+        std::ofstream(files.back(), std::ios::binary) << bytes;
+    }
+    fw::ScriptedOpenDialogs dialogs;
+    fw::ServiceScope scope(dialogs);
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok(files, 1, 0)});
+    ASSERT_TRUE(App().m_pMainFrame->OnCmdMsg(ID_BATCH_EXPORT_DATA));
+    ASSERT_NE(App().m_pMainFrame->Progress(), nullptr);
+    ASSERT_TRUE(Until([&] { return App().ExportJob().Written().size() >= 10; }, 60000));
+    ASSERT_EQ(raise(GetParam()), 0);
+    ASSERT_TRUE(Until([&] { return App().QuitPosted(); }, 5000));
+    EXPECT_FALSE(App().m_pMainFrame->isVisible());
+    const std::vector<std::string> written = App().ExportJob().Written();
+    EXPECT_LT(written.size(), files.size());
+    ASSERT_FALSE(written.empty());
+    const size_t whole = ReadAll(written.front()).size();
+    EXPECT_GT(whole, 0u);
+    for (const std::string& out : written) EXPECT_EQ(ReadAll(out).size(), whole) << out;
+    EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty()) << "every hidden document closed";
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, StationSignalAtStart, ::testing::Values(SIGTERM, SIGINT), SignalName);

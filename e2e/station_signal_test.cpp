@@ -242,6 +242,46 @@ TEST_P(StationSignal, PastTheFirst250SecondsYesOffersToKeepTheData) {
     EXPECT_TRUE(HasPointList(ReadAll(path), 501));
 }
 
+// Abort Test's own question open at the signal: it stays open and its answer
+// decides, No keeping the station and the test, Yes ending both.
+TEST_P(StationSignal, AbortTestsQuestionOpenAtTheSignalDecides) {
+    boxes.Answer(IDOK);  // the specimen
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    CQXRYXTestDoc* doc = view->GetDocument();
+    for (const int answer : {IDNO, IDYES}) {
+        boxes.Answer(answer);
+        ASSERT_TRUE(StepUntil([&] { return doc->GetPointCount() >= 50 * (answer == IDNO ? 1 : 2); }, 120000));
+        const size_t before = boxes.Count();
+        boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+            if (shown.text != fw::LoadString(601)) return;
+            EXPECT_EQ(raise(GetParam()), 0);
+            for (int i = 0; i < 10; ++i)
+                if (!Step(true)) return;
+        });
+        frame->UpdateCommandUI();
+        QAction* abort = frame->FindAction(ID_TEST_ABORT);
+        ASSERT_NE(abort, nullptr);
+        ASSERT_TRUE(abort->isEnabled());
+        abort->trigger();
+        boxes.OnShow(nullptr);
+        ASSERT_EQ(boxes.Count(), before + 1);
+        EXPECT_EQ(boxes.Texts().back(), fw::LoadString(601));
+        if (answer == IDNO) {
+            for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+            EXPECT_FALSE(App().QuitPosted());
+            EXPECT_TRUE(frame->isVisible());
+            EXPECT_TRUE(App().m_bTestRunning);
+            EXPECT_TRUE(sim->State().testLoad);
+        } else {
+            ASSERT_TRUE(StepUntil([&] { return Ended(); }, 10000));
+            EXPECT_FALSE(sim->State().testLoad);
+            EXPECT_FALSE(App().m_bTestRunning);
+        }
+    }
+    EXPECT_EQ(term.Received(), 2);
+}
+
 // A step's box open at the signal is cancelled (Cancel at the specimen
 // question ends the test, which had no load yet), then the close rules run:
 // no question for a test that has ended, and the station ends.

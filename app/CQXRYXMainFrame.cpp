@@ -77,8 +77,15 @@ void CQXRYXMainFrame::ShowBeamThickness(const float* mm) {
 }
 
 bool CQXRYXMainFrame::OnClose() {
-    if (Progress()) return false;
+    if (Progress() && !m_bCloseDespiteExport) return false;
     return fw::MainFrame::OnClose();
+}
+
+bool CQXRYXMainFrame::CloseDespiteExport() {
+    m_bCloseDespiteExport = true;
+    const bool closed = close();
+    m_bCloseDespiteExport = false;
+    return closed;
 }
 
 void CQXRYXMainFrame::dragEnterEvent(QDragEnterEvent* event) {

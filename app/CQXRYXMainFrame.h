@@ -32,6 +32,10 @@ public:
 
     // A batch export in progress keeps the window open.
     bool OnClose() override;
+    // The close of a termination signal: the same rules, but a batch export
+    // does not hold it (the export ends after the file in hand). True when
+    // the window closed.
+    bool CloseDespiteExport();
 
     // The Calibrate menu (CalibrateCommands.cpp).
     void OnCalibrateDeflection();
@@ -55,5 +59,6 @@ private:
     CStatus* m_pInstrumentBar;  // a child widget: Qt deletes it with the frame
     CQXBendingBeam* m_pBeam = nullptr;
     bool m_bShowThickness = false;
+    bool m_bCloseDespiteExport = false;
     std::function<void(const std::string&)> m_onDrop;
 };

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QDialog>
 #include <QEvent>
 #include <QStringList>
+#include <QTimer>
 #include <clocale>
 #include <cstdio>
 
@@ -19,6 +21,7 @@
 #include "data/CQXRYXDeltaTcDoc.h"
 #include "data/CQXRYXTestDoc.h"
 #include "framework/core/CommandIds.h"
+#include "framework/core/IdleTasks.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
 #include "platform/Paths.h"
@@ -28,6 +31,7 @@
 #include "testing/CQXRYXDataFrm.h"
 #include "testing/CQXRYXDataView.h"
 #include "testing/CQXRYXDeltaTcView.h"
+#include "testing/CQXRYXTestView.h"
 
 namespace {
 
@@ -80,7 +84,6 @@ bool CQXRYXwApp::notify(QObject* receiver, QEvent* event) {
 }
 
 bool CQXRYXwApp::InitInstance() {
-    m_starting = true;
     // 1. The command line; the settings store takes the program key at once,
     // so that nothing is read under the default key by mistake.
     CQXRYXCommandLineInfo cmdInfo;
@@ -135,12 +138,18 @@ bool CQXRYXwApp::InitInstance() {
 
     // 14.
     CheckSetup();
-    m_starting = false;
     return true;
 }
 
 void CQXRYXwApp::RequestTermination() {
     m_terminate = true;
+    // The close rules of an earlier signal are asking: this one changes nothing.
+    if (m_closingOnSignal) return;
+    // The running test's own question stays open; its answer decides.
+    if (TestCloseQuestionOpen()) {
+        m_questionAnswers = true;
+        return;
+    }
     for (int i = 0; i < 16; ++i) {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) break;
@@ -149,13 +158,77 @@ void CQXRYXwApp::RequestTermination() {
         else
             modal->close();
     }
-    // During the start-up the loop has not begun: the first idle period
-    // ends it, so the shut-down runs in its usual order.
-    if (m_starting) return;
-    // The close rule may keep the window for an export; a signal ends the
-    // program all the same.
-    if (m_pMainFrame) m_pMainFrame->close();
-    PostQuitMessage(0);
+    // The close itself runs from the outermost loop's idle time, once the
+    // loops of the boxes just cancelled (and the steps under them) have
+    // returned: nothing is closed under a step on the stack.
+    if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+bool CQXRYXwApp::TestCloseQuestionOpen() {
+    const CQXRYXTestView* view = CQXRYXTestView::RunningView();
+    return view && view->Sequencer() && view->Sequencer()->IsCloseQuestionOpen();
+}
+
+void CQXRYXwApp::CloseOnSignal() {
+    const bool answered = m_questionAnswers;
+    m_terminate = false;
+    m_questionAnswers = false;
+    // The question open at the signal was answered No: the test runs on.
+    if (answered && m_bTestRunning) return;
+    const uint32_t now = platform::DefaultClock().Now();
+    if (TestEndingOnItsOwn()) {
+        if (!m_waitingForTestEnd) {
+            m_waitingForTestEnd = true;
+            m_waitSince = now;
+        }
+        if (now - m_waitSince < kStopPatienceMs) {
+            m_terminate = true;
+            KeepIdleComing();
+            return;
+        }
+    }
+    m_waitingForTestEnd = false;
+    if (m_idleTick && !m_quitAfterStop) m_idleTick->stop();
+    if (!m_pMainFrame) {
+        PostQuitMessage(0);
+        return;
+    }
+    m_closingOnSignal = true;
+    // A test whose aborted data were kept leaves its window and new report
+    // open after the first close (the document's close guard): once the
+    // test has ended so, the close is asked again.
+    for (int round = 0; round < 2; ++round) {
+        const bool running = m_bTestRunning;
+        if (m_pMainFrame->CloseDespiteExport()) break;
+        if (!running || m_bTestRunning) break;  // No, Cancel: the station stays
+    }
+    m_closingOnSignal = false;
+    m_terminate = false;
+    m_questionAnswers = false;
+}
+
+void CQXRYXwApp::OnMainFrameClosed() {
+    // A test the close ended hands its stop ("D", "Z") to the idle work.
+    if (fw::IdleTaskCount() == 0) {
+        PostQuitMessage(0);
+        return;
+    }
+    m_quitAfterStop = true;
+    m_stopSince = platform::DefaultClock().Now();
+    KeepIdleComing();
+}
+
+void CQXRYXwApp::KeepIdleComing() {
+    if (!m_idleTick) m_idleTick = std::make_unique<QTimer>();
+    if (!m_idleTick->isActive()) m_idleTick->start(50);
+}
+
+bool CQXRYXwApp::TestEndingOnItsOwn() {
+    const CQXRYXTestView* view = CQXRYXTestView::RunningView();
+    if (!view || !view->Sequencer()) return false;
+    const int state = view->Sequencer()->GetState();
+    return state == TestSequencer::kAbort || state == TestSequencer::kInstrumentError ||
+           state == TestSequencer::kFinish;
 }
 
 int CQXRYXwApp::ExitInstance() {
@@ -280,18 +353,29 @@ void CQXRYXwApp::CheckSetup() {
         appcheck::CheckStoredSetup([this](const std::string& port) { return m_beam.SetPort(port); });
     const std::string lines = appcheck::MissingLines(check);
     const fw::WindowId frame = m_pMainFrame ? m_pMainFrame->Id() : fw::kNoWindow;
+    // A signal while the box was open ends the station: no follow-up.
     if (!lines.empty()) {
         fw::ShowMessage(fw::LoadString(IDS_SETUP_MISSING) + lines, MB_OK | MB_SETFOREGROUND);
-        fw::PostCommand(frame, ID_SETUP_INSTRUMENT);
+        if (!m_terminate) fw::PostCommand(frame, ID_SETUP_INSTRUMENT);
     } else if (check.calibrationMissing) {
         fw::ShowMessage(IDS_CALIBRATION_OUTDATED, MB_OK | MB_SETFOREGROUND);
-        fw::PostCommand(frame, ID_CALIBRATE_DEFLECTION);
+        if (!m_terminate) fw::PostCommand(frame, ID_CALIBRATE_DEFLECTION);
     }
 }
 
 bool CQXRYXwApp::OnIdle(long count) {
-    if (m_terminate && !QuitPosted()) {
-        RequestTermination();
+    if (QuitPosted()) return false;
+    if (m_quitAfterStop) {
+        fw::RunIdleTasks();
+        if (fw::IdleTaskCount() == 0 || platform::DefaultClock().Now() - m_stopSince >= kStopPatienceMs) {
+            m_quitAfterStop = false;
+            m_idleTick->stop();
+            PostQuitMessage(0);
+        }
+        return false;
+    }
+    if (m_terminate && !m_closingOnSignal) {
+        CloseOnSignal();
         return false;
     }
     if (fw::Application::OnIdle(count)) return true;

@@ -20,6 +20,7 @@
 #include "res/Resource.h"
 
 class BatchExportJob;
+class QTimer;
 class CQXRYXMainFrame;
 class CQXRYXTestDoc;
 class DeltaTcData;
@@ -54,9 +55,20 @@ public:
     // process ends with kExitNotAnswered, not as a start that handed over.
     bool RaiseUnanswered() const { return !m_instance.NoAnswer().empty(); }
     static constexpr int kExitNotAnswered = 2;
-    // SIGTERM: open boxes and dialogs are dismissed, the window closes and
-    // the loop ends (also when the signal comes during the start-up).
+    // SIGTERM or SIGINT (app/Termination.cpp): a close request of the main
+    // window. Open boxes and dialogs are cancelled, writing nothing; then,
+    // from the outermost loop's idle time, the window's close rules run (the
+    // running test's question: No keeps the station and the test; Yes ends
+    // the test as Abort Test does) and the station ends, a batch export
+    // notwithstanding. The running test's close question is never cancelled:
+    // a signal while it is open waits for its answer, and No drops it. A
+    // signal while the close rules run changes nothing.
     void RequestTermination();
+    // The loop ends once the instrument's stop, left by a test that the
+    // close ended, has gone out (or the link is down, or kStopPatienceMs of
+    // the default clock have passed).
+    void OnMainFrameClosed() override;
+    static constexpr uint32_t kStopPatienceMs = 5000;
     void CheckSetup();
 
     // Run a New Test: the Test Setup dialog, then a new test document whose
@@ -123,6 +135,20 @@ private:
     std::vector<fw::DocTemplate*> m_templates;  // in the framework's order
     platform::Clock* m_idleClock;
     bool m_beamOpen = false;
-    bool m_terminate = false;
-    bool m_starting = false;
+
+    // The termination road.
+    void CloseOnSignal();
+    static bool TestCloseQuestionOpen();
+    // The running test's next step ends it (an abort, a loss, the finish,
+    // set by a box that the signal cancelled): the close waits for that.
+    static bool TestEndingOnItsOwn();
+    void KeepIdleComing();
+    bool m_terminate = false;        // a signal waits for the idle time
+    bool m_questionAnswers = false;  // it came while the test's question was open
+    bool m_closingOnSignal = false;  // the close rules of a signal are running
+    bool m_quitAfterStop = false;    // the window has closed; the stop goes out
+    uint32_t m_stopSince = 0;
+    bool m_waitingForTestEnd = false;
+    uint32_t m_waitSince = 0;
+    std::unique_ptr<QTimer> m_idleTick;  // keeps the idle time coming while waiting
 };

@@ -1,8 +1,9 @@
 #pragma once
-// SIGTERM and SIGINT end the station the orderly way: the main window is
-// asked to close and the loop ends, so that the instrument's worker stops
-// and the line closes before the process goes. The signal handler itself
-// only writes a byte; the loop does the rest.
+// SIGTERM and SIGINT are a close request of the main window, through the
+// same rules as its close button (CQXRYXwApp::RequestTermination): a running
+// test is asked about first, and when the station ends, the instrument's
+// worker stops and the line closes before the process goes. The signal
+// handler itself only writes a byte; the loop does the rest.
 #include <QObject>
 #include <memory>
 

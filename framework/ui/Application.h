@@ -67,6 +67,10 @@ public:
     int Run();
     // Ends Run() once the current handler returns (also a nested one's).
     void PostQuitMessage(int exitCode = 0);
+    // The main frame has accepted its close. The default ends the loop at
+    // once; an application may first let work that must reach the outside
+    // (a command to a device) go out from its idle time.
+    virtual void OnMainFrameClosed() { PostQuitMessage(0); }
     bool QuitPosted() const { return m_quit; }
 
     // One pass of the outermost loop: waiting events, then one idle call if

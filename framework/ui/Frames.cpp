@@ -613,7 +613,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    if (auto* app = Application::Instance()) app->PostQuitMessage(0);
+    if (auto* app = Application::Instance()) app->OnMainFrameClosed();
 }
 
 // ---- MdiFrameFactory

@@ -80,7 +80,7 @@ TEST_F(SettingsFileTest, ARelativeConfigurationFolderIsTakenWhereTheStationStart
     setenv("RYX_HELP_DIR", (relative + "/help").c_str(), 1);
 
     ASSERT_TRUE(StartStation());
-    EXPECT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
+    ASSERT_EQ(boxes.Count(), 0u) << boxes.Texts()[0];
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     EXPECT_EQ(std::string(cwd), DataDir());  // the check made the data directory current

@@ -410,7 +410,10 @@ ParseResult Parse(const std::string& raw) {
                     problem("broken text value");
                     continue;
                 }
-                if (const auto nul = s.find('\0'); nul != std::string::npos) s.resize(nul);
+                // Only the terminating NUL goes: a NUL inside is the text's
+                // own, as a quoted text keeps it (a reader of the setting
+                // stops at the first).
+                if (!s.empty() && s.back() == '\0') s.pop_back();
                 e.value = {kRegSz, s};
             } else {
                 e.value = {type, bytes};

@@ -16,6 +16,7 @@
 #include "app/CSplashWnd.h"
 #include "app/CommandRules.h"
 #include "app/Menus.h"
+#include "app/SettingsDamage.h"
 #include "app/SetupCheck.h"
 #include "app/TestStation.h"
 #include "data/CQXRYXDeltaTcDoc.h"
@@ -84,6 +85,13 @@ bool CQXRYXwApp::notify(QObject* receiver, QEvent* event) {
 }
 
 bool CQXRYXwApp::InitInstance() {
+    m_starting = true;
+    // 0. The folders named by the environment are taken as the start finds
+    // them, before the settings check changes the current directory, and a
+    // settings file that cannot be read in full is noted from its first read.
+    platform::AnchorEnvironmentFolders();
+    appsettings::WatchSettingsDamage();
+
     // 1. The command line; the settings store takes the program key at once,
     // so that nothing is read under the default key by mistake.
     CQXRYXCommandLineInfo cmdInfo;
@@ -136,8 +144,11 @@ bool CQXRYXwApp::InitInstance() {
     // 13. Kept for the order's sake: the key was given after step 1.
     theRegistry.SetProgramKey(g_strProgramName);
 
-    // 14.
+    // 14. A damaged settings file is told before the check lists what is missing.
+    theRegistry.ReadFile();
+    appsettings::ShowSettingsDamage();
     CheckSetup();
+    m_starting = false;
     return true;
 }
 
@@ -379,6 +390,7 @@ bool CQXRYXwApp::OnIdle(long count) {
         return false;
     }
     if (fw::Application::OnIdle(count)) return true;
+    if (!m_starting && !QApplication::activeModalWidget()) appsettings::ShowSettingsDamage();
     if (!m_exportQueue.empty() && m_pMainFrame) fw::PostCommand(m_pMainFrame->Id(), ID_BATCH_EXPORT_NEXT);
     RetryTemperatureControl();
     double bath = 0;

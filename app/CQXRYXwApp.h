@@ -144,6 +144,7 @@ private:
     static bool TestEndingOnItsOwn();
     void KeepIdleComing();
     bool m_terminate = false;        // a signal waits for the idle time
+    bool m_starting = false;         // InitInstance has not returned yet
     bool m_questionAnswers = false;  // it came while the test's question was open
     bool m_closingOnSignal = false;  // the close rules of a signal are running
     bool m_quitAfterStop = false;    // the window has closed; the stop goes out

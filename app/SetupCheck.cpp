@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cmath>
+
 #include "framework/core/Strings.h"
 #include "platform/PortNames.h"
 #include "settings/CQXRegistry.h"
@@ -9,17 +11,26 @@
 
 namespace appcheck {
 
+namespace {
+
+// A number the station computes with is missing unless it reads as a finite one.
+bool Missing(unsigned (CQXRegistry::*get)(double&)) {
+    double d = 0;
+    return (theRegistry.*get)(d) != 0 || !std::isfinite(d);
+}
+
+}  // namespace
+
 SetupCheck CheckStoredSetup(const std::function<unsigned(const std::string&)>& openPort) {
     SetupCheck c;
     DWORD dw = 0;
-    double d = 0;
     std::string s;
     if (theRegistry.GetTestSampleInterval(dw) || theRegistry.GetTestLoadTime(dw) ||
         theRegistry.GetTestRecoveryTime(dw))
         c.missing.push_back(577);
-    if (theRegistry.GetTestBath(d)) c.missing.push_back(570);
-    if (theRegistry.GetGageBlockTop(d) || theRegistry.GetGageBlockRed(d) ||
-        theRegistry.GetGageBlockWhite(d) || theRegistry.GetGageBlockBlue(d))
+    if (Missing(&CQXRegistry::GetTestBath)) c.missing.push_back(570);
+    if (Missing(&CQXRegistry::GetGageBlockTop) || Missing(&CQXRegistry::GetGageBlockRed) ||
+        Missing(&CQXRegistry::GetGageBlockWhite) || Missing(&CQXRegistry::GetGageBlockBlue))
         c.missing.push_back(571);
     // The data directory becomes the current directory: files are made there.
     if (theRegistry.GetTestDirectory(s) || s.empty() || chdir(s.c_str()) != 0) c.missing.push_back(572);
@@ -36,9 +47,12 @@ SetupCheck CheckStoredSetup(const std::function<unsigned(const std::string&)>& o
         }
     }
     if (theRegistry.GetEquipmentRYX(s)) c.missing.push_back(576);
-    if (theRegistry.GetTemperatureA0(d) || theRegistry.GetTemperatureA1(d) || theRegistry.GetTemperatureA3(d))
+    if (Missing(&CQXRegistry::GetTemperatureA0) || Missing(&CQXRegistry::GetTemperatureA1) ||
+        Missing(&CQXRegistry::GetTemperatureA3))
         c.missing.push_back(574);
-    c.calibrationMissing = setup::CalibrationValuesMissing();
+    c.calibrationMissing = setup::CalibrationValuesMissing() || Missing(&CQXRegistry::GetForceConstant) ||
+                           Missing(&CQXRegistry::GetDeflectionConstant) ||
+                           Missing(&CQXRegistry::GetDeflectionCompliance);
     return c;
 }
 

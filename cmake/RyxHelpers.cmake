@@ -45,19 +45,27 @@ endfunction()
 # The harness defines LLVMFuzzerTestOneInput. With RYX_FUZZ (clang) it becomes a
 # libFuzzer binary run for a short time under CTest; in every other build it is
 # linked with a deterministic random-input driver, so the normal and sanitizer
-# builds exercise it as a long randomised test.
+# builds exercise it as a long randomised test. Either way the inputs kept in
+# the folder's tests/corpus/<name>/ run first (libFuzzer adds what it finds
+# to a folder of the build, never to the tree's).
 function(ryx_add_fuzzer name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ryx_options ${A_LIBS})
+  set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/tests/corpus/${name})
+  if(NOT IS_DIRECTORY ${corpus})
+    message(FATAL_ERROR "fuzz harness ${name} has no corpus folder ${corpus}")
+  endif()
   if(RYX_FUZZ)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set(found ${CMAKE_CURRENT_BINARY_DIR}/corpus/${name})
+    file(MAKE_DIRECTORY ${found})
     add_test(NAME ${name} COMMAND ${name} -max_total_time=20 -seed=1 -rss_limit_mb=2048
-             -timeout=10)
+             -timeout=10 ${found} ${corpus})
   else()
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tools/fuzz_driver.cpp)
-    add_test(NAME ${name} COMMAND ${name} 20000)
+    add_test(NAME ${name} COMMAND ${name} 20000 ${corpus})
   endif()
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
 endfunction()

@@ -36,15 +36,19 @@ std::string NormaliseKey(std::string_view key, bool* wow = nullptr) {
         if (end > start) parts.emplace_back(key.substr(start, end - start));
         start = end + 1;
     }
+    // Compared with the last part kept, so that the result normalises to
+    // itself: a saved key reads back as the same key.
     std::string out;
+    std::string_view last;
     bool sawWow = false;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0 && EqualsNoCase(parts[i], "WOW6432Node") && EqualsNoCase(parts[i - 1], "SOFTWARE")) {
+    for (const std::string& part : parts) {
+        if (!last.empty() && EqualsNoCase(part, "WOW6432Node") && EqualsNoCase(last, "SOFTWARE")) {
             sawWow = true;
             continue;
         }
         if (!out.empty()) out += '\\';
-        out += parts[i];
+        out += part;
+        last = part;
     }
     if (wow) *wow = sawWow;
     return out;
@@ -182,8 +186,16 @@ std::string HexLine(const std::string& prefix, std::string_view bytes) {
     return out;
 }
 
+// The spelling of a key on its line, "[" and "]" around it. A key whose
+// path begins with a dash is written after a separator, which the reader
+// drops: "[-X]" would delete the key.
+std::string KeyLine(const std::string& key) {
+    return "[" + std::string(!key.empty() && key.front() == '-' ? "\\" : "") + key + "]";
+}
+
 std::mutex g_sinkMutex;
 Hive::DiagnosticSink g_sink;
+Hive::DamageSink g_damageSink;
 
 }  // namespace
 
@@ -199,6 +211,14 @@ ParseResult Parse(const std::string& raw) {
         if (!ok) result.problems.push_back("end of file: odd number of bytes in UTF-16 text");
     } else if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         text = raw.substr(3);
+        if (!IsValidUtf8(text)) {
+            // Held as the replacement character, as a save writes it.
+            std::string clean;
+            size_t pos = 0;
+            while (pos < text.size()) AppendUtf8(clean, DecodeUtf8(text, pos));
+            text = std::move(clean);
+            result.problems.push_back("text that is not UTF-8 after a UTF-8 byte-order mark");
+        }
     } else if (raw.compare(0, 8, "REGEDIT4") == 0 || !IsValidUtf8(raw)) {
         text = Cp1252ToUtf8(raw);  // ANSI export
     } else {
@@ -237,10 +257,15 @@ ParseResult Parse(const std::string& raw) {
         }
     }
 
+    // A last line without its line end may have been cut short: a dword or a
+    // hex list cut between two digits or two bytes still reads as a value.
+    const bool endCut = !text.empty() && text.back() != '\n';
+
     bool headerSeen = false;
     std::string currentKey;
     bool keyDeleted = false;
     for (auto& [lineNo, line] : lines) {
+        const bool lastLine = &line == &lines.back().second;
         const size_t b = line.find_first_not_of(" \t");
         if (b == std::string::npos) continue;
         std::string_view l(line);
@@ -270,6 +295,12 @@ ParseResult Parse(const std::string& raw) {
                     const std::string k = Upper(NormaliseKey(e.key));
                     return k == gone || k.rfind(gone + "\\", 0) == 0;
                 });
+                currentKey.clear();
+                keyDeleted = true;
+                continue;
+            }
+            if (NormaliseKey(inner).empty()) {
+                problem("key line without a key name");
                 currentKey.clear();
                 keyDeleted = true;
                 continue;
@@ -333,6 +364,10 @@ ParseResult Parse(const std::string& raw) {
                 problem("broken dword value");
                 continue;
             }
+            if (lastLine && endCut) {
+                problem("the file ends inside this dword value");
+                continue;
+            }
             std::string bytes(4, '\0');
             for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
             e.value = {kRegDword, bytes};
@@ -362,6 +397,10 @@ ParseResult Parse(const std::string& raw) {
                 problem("broken or truncated hex list");
                 continue;
             }
+            if (lastLine && endCut) {
+                problem("the file ends inside this hex list");
+                continue;
+            }
             if (type == kRegSz) {
                 // A text written as UTF-16 bytes (how a save keeps a text that
                 // holds a line break); read it back as text.
@@ -371,7 +410,10 @@ ParseResult Parse(const std::string& raw) {
                     problem("broken text value");
                     continue;
                 }
-                if (const auto nul = s.find('\0'); nul != std::string::npos) s.resize(nul);
+                // Only the terminating NUL goes: a NUL inside is the text's
+                // own, as a quoted text keeps it (a reader of the setting
+                // stops at the first).
+                if (!s.empty() && s.back() == '\0') s.pop_back();
                 e.value = {kRegSz, s};
             } else {
                 e.value = {type, bytes};
@@ -405,6 +447,11 @@ std::string Hive::DefaultPath() { return JoinPath(ConfigDir(), "registry.reg"); 
 void Hive::SetDiagnosticSink(DiagnosticSink sink) {
     std::lock_guard lock(g_sinkMutex);
     g_sink = std::move(sink);
+}
+
+void Hive::SetDamageSink(DamageSink sink) {
+    std::lock_guard lock(g_sinkMutex);
+    g_damageSink = std::move(sink);
 }
 
 void Hive::Report(const std::string& text) {
@@ -457,7 +504,7 @@ void Hive::LoadLocked(const std::string& bytes) {
             bool wow = false;
             const std::string norm = NormaliseKey(e.key, &wow);
             if (wow != (pass == 0)) continue;
-            CreateKey(norm);
+            if (CreateKey(norm)) continue;  // no key name: the parser has told it
             Key& key = m_keys[Upper(norm)];
             key.values[Upper(e.name)] = Value{e.name, e.value};
         }
@@ -467,6 +514,12 @@ void Hive::LoadLocked(const std::string& bytes) {
         m_keptAside = false;
         m_damagedBytes = bytes;
         for (const auto& p : parsed.problems) Report(m_path + ": " + p + " (the value there is ignored)");
+        // Kept aside now, before anything (this process or another) can
+        // write over the file.
+        Damage damage{m_path, parsed.problems, {}, KeepAsideLocked()};
+        if (!damage.keepError) damage.keptAs = m_keptAsidePath;
+        std::lock_guard lock(g_sinkMutex);
+        if (g_damageSink) g_damageSink(damage);
     }
 }
 
@@ -562,21 +615,26 @@ ErrorCode Hive::SetValues(const std::vector<Write>& writes) {
     return e;
 }
 
+ErrorCode Hive::KeepAsideLocked() {
+    if (!m_damaged || m_keptAside) return kErrorSuccess;
+    char stamp[32];
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string aside = m_path + ".bad-" + stamp;
+    for (int n = 1; FileExists(aside); ++n) aside = m_path + ".bad-" + stamp + "-" + std::to_string(n);
+    if (ErrorCode e = WriteFileAtomic(aside, m_damagedBytes)) return e;
+    m_keptAside = true;
+    m_keptAsidePath = aside;
+    Report(m_path + ": the unreadable file was kept as " + aside);
+    return kErrorSuccess;
+}
+
 ErrorCode Hive::SaveLocked() {
-    if (m_damaged && !m_keptAside) {
-        // The file had parts we could not read; a save writes only what we
-        // could, so the file as it was is kept aside first.
-        char stamp[32];
-        const std::time_t t = std::time(nullptr);
-        std::tm tm{};
-        gmtime_r(&t, &tm);
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
-        std::string aside = m_path + ".bad-" + stamp;
-        for (int n = 1; FileExists(aside); ++n) aside = m_path + ".bad-" + stamp + "-" + std::to_string(n);
-        if (ErrorCode e = WriteFileAtomic(aside, m_damagedBytes)) return e;
-        m_keptAside = true;
-        Report(m_path + ": the unreadable file was kept as " + aside);
-    }
+    // The file had parts we could not read; a save writes only what we
+    // could, so the file as it was must have been kept aside first.
+    if (ErrorCode e = KeepAsideLocked()) return e;
     if (ErrorCode e = WriteFileAtomic(m_path, ExportText())) return e;
     m_loaded = Identify();
     m_damaged = false;
@@ -587,7 +645,7 @@ std::string Hive::ExportText() {
     std::lock_guard lock(m_mutex);
     std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
     for (const auto& [upper, key] : m_keys) {
-        text += "[" + key.name + "]\r\n";
+        text += KeyLine(key.name) + "\r\n";
         for (const auto& [vupper, v] : key.values) {
             const std::string name = v.name.empty() ? "@" : EscapeQuoted(v.name);
             const RegValue& rv = v.value;

@@ -54,6 +54,21 @@ public:
     using DiagnosticSink = std::function<void(const std::string&)>;
     static void SetDiagnosticSink(DiagnosticSink sink);
 
+    // A file read with parts that could not be read: the file, what was
+    // wrong ("line N: what"), and where the file as it was has been kept
+    // (keptAs empty and keepError set when the copy could not be made; the
+    // next save then tries again and fails rather than write over it).
+    struct Damage {
+        std::string path;
+        std::vector<std::string> problems;
+        std::string keptAs;
+        ErrorCode keepError = 0;
+    };
+    // Told once per damaged read, on the thread that read, with the hive's
+    // lock held: the sink must only take note (no box, no hive access).
+    using DamageSink = std::function<void(const Damage&)>;
+    static void SetDamageSink(DamageSink sink);
+
     const std::string& Path() const { return m_path; }
 
     // Keys are full paths such as "HKEY_LOCAL_MACHINE\SOFTWARE\TarvokInstrument";
@@ -100,6 +115,7 @@ private:
     void LoadLocked(const std::string& bytes);
     FileId Identify() const;
     ErrorCode SaveLocked();
+    ErrorCode KeepAsideLocked();
     void Report(const std::string& text);
 
     std::string m_path;
@@ -109,6 +125,7 @@ private:
     bool m_damaged = false;      // the file read had unreadable parts
     bool m_keptAside = false;    // the damaged file has been copied aside
     std::string m_damagedBytes;  // the damaged file as read, to keep aside
+    std::string m_keptAsidePath;
     std::vector<std::string> m_reported;
 };
 

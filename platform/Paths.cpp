@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 namespace platform {
@@ -36,11 +38,42 @@ ErrorCode ErrorFromErrno(int err) {
     }
 }
 
+namespace {
+
+std::string HomeDir() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    passwd entry{};
+    passwd* found = nullptr;
+    char buf[4096];
+    if (getpwuid_r(getuid(), &entry, buf, sizeof buf, &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0])
+        return found->pw_dir;
+    return ".";
+}
+
+}  // namespace
+
 std::string ConfigDir() {
     if (const char* d = std::getenv("RYX_CONFIG_DIR"); d && *d) return d;
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return JoinPath(x, "TarvokInstrument");
-    const char* home = std::getenv("HOME");
-    return JoinPath(JoinPath(home && *home ? home : ".", ".config"), "TarvokInstrument");
+    return JoinPath(JoinPath(HomeDir(), ".config"), "TarvokInstrument");
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == '/') return path;
+    char buf[4096];
+    if (!getcwd(buf, sizeof buf)) return path;
+    std::string out = std::filesystem::path(JoinPath(buf, path)).lexically_normal().string();
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+void AnchorEnvironmentFolders() {
+    for (const char* name : {"RYX_CONFIG_DIR", "XDG_CONFIG_HOME", "HOME", "RYX_HELP_DIR"}) {
+        const char* value = std::getenv(name);
+        if (value && *value && value[0] != '/') setenv(name, AbsolutePath(value).c_str(), 1);
+    }
+    setenv("RYX_CONFIG_DIR", AbsolutePath(ConfigDir()).c_str(), 1);
 }
 
 std::string JoinPath(std::string_view dir, std::string_view name) {

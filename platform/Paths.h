@@ -11,8 +11,19 @@
 namespace platform {
 
 // The configuration folder (the hive, the port aliases): $RYX_CONFIG_DIR when
-// set, else $XDG_CONFIG_HOME/TarvokInstrument, else ~/.config/TarvokInstrument.
+// set, else $XDG_CONFIG_HOME/TarvokInstrument, else ~/.config/TarvokInstrument
+// (without $HOME, the home folder of the user's account).
 std::string ConfigDir();
+
+// Makes the folders taken from the environment absolute, once at start,
+// against the current directory of that moment: $RYX_CONFIG_DIR,
+// $XDG_CONFIG_HOME, $HOME and $RYX_HELP_DIR where they are relative, and
+// then $RYX_CONFIG_DIR is set to the configuration folder. A later change of
+// the current directory (the start-up makes the data directory current)
+// then moves none of them.
+void AnchorEnvironmentFolders();
+// path itself when absolute, else path under the current directory.
+std::string AbsolutePath(const std::string& path);
 
 std::string JoinPath(std::string_view dir, std::string_view name);
 std::string BaseName(std::string_view path);   // "a/b/T1.RYX" -> "T1.RYX"

@@ -240,6 +240,9 @@ const StringEntry kStringTable[] = {
     {931, "%1 must be a number greater than %2 and less than %3, with at most %4 digits after the decimal separator."},  // own wording
     {932, "The data directory %1 cannot be used: it does not exist, is not a folder or cannot be written. Please choose another one on the Archive page of Instrument Setup."},  // own wording
     {933, "No data directory has been chosen. Please choose one on the Archive page of Instrument Setup."},  // own wording
+    {940, "The settings file\n%1\ncould not be read in full. These lines were not understood:\n\n%2\nThe settings on them count as missing. The file as it was has been kept as\n%3"},  // own wording
+    {941, "The settings file\n%1\ncould not be read in full. These lines were not understood:\n\n%2\nThe settings on them count as missing. A copy of the file as it was could not be made (error %3), so no setting will be saved until the copy can be made."},  // own wording
+    {942, "\t... and %1 more\n"},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
     {1510, "The following files were not exported :%1"},  // own wording
     {57345, "For Help, press F1"},

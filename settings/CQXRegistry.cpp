@@ -42,6 +42,13 @@ std::string CQXRegistry::GetProgramKey() {
     return m_programKey;
 }
 
+void CQXRegistry::ReadFile() {
+    platform::LockGuard lock(m_lock);
+    std::string key;
+    unsigned error = 0;
+    (void)OpenPath(nullptr, key, error)->Keys();
+}
+
 std::string CQXRegistry::KeyPath(const char* section) {
     platform::LockGuard lock(m_lock);
     std::string key = std::string(kRoot) + "\\" + m_programKey + "\\" + kVersion;

@@ -29,6 +29,9 @@ public:
     // Replaces the program key ("RYXw" by default), as "reg:" asks.
     void SetProgramKey(const std::string& name);
     std::string GetProgramKey();
+    // Reads the settings file now, if it has changed, so that a file that
+    // cannot be read in full is told (the hive's damage hook) at this point.
+    void ReadFile();
 
 #define RYX_DWORD(sec, val, fn) \
     unsigned Get##fn(DWORD& value); \

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -223,6 +224,58 @@ TEST_F(SetupCheckTest, APortAliasThatNamesNoSerialDeviceIsToldWithBoth) {
                 "\n\tnames /dev/null, which is not a serial device\n";
     for (UINT id : {576u, 574u}) expected += fw::LoadString(id);
     EXPECT_EQ(appcheck::MissingLines(every), expected);
+}
+
+// A number the station computes with counts as missing when it is stored
+// but is no finite number (a NaN or an infinity in the file).
+TEST_F(SetupCheckTest, ANumberThatIsNotFiniteCountsAsMissing) {
+    using Setter = unsigned (CQXRegistry::*)(double);
+    struct Case {
+        const char* what;
+        Setter set;
+        UINT line;  // 0: a calibration value
+    };
+    const Case cases[] = {
+        {"Test Bath", &CQXRegistry::SetTestBath, 570},
+        {"Gage Block Top", &CQXRegistry::SetGageBlockTop, 571},
+        {"Gage Block Red", &CQXRegistry::SetGageBlockRed, 571},
+        {"Gage Block White", &CQXRegistry::SetGageBlockWhite, 571},
+        {"Gage Block Blue", &CQXRegistry::SetGageBlockBlue, 571},
+        {"A0", &CQXRegistry::SetTemperatureA0, 574},
+        {"A1", &CQXRegistry::SetTemperatureA1, 574},
+        {"A3", &CQXRegistry::SetTemperatureA3, 574},
+        {"Force Constant", &CQXRegistry::SetForceConstant, 0},
+        {"Deflection Constant", &CQXRegistry::SetDeflectionConstant, 0},
+        {"Deflection Compliance", &CQXRegistry::SetDeflectionCompliance, 0},
+    };
+    const std::string data = platform::JoinPath(dir, "data");
+    ASSERT_EQ(platform::EnsureDirectory(data), 0u);
+    auto everything = [&] {
+        ASSERT_EQ(theRegistry.SetTestSampleInterval(1), 0u);
+        ASSERT_EQ(theRegistry.SetTestLoadTime(240), 0u);
+        ASSERT_EQ(theRegistry.SetTestRecoveryTime(10), 0u);
+        ASSERT_EQ(theRegistry.SetTestDirectory(data), 0u);
+        ASSERT_EQ(theRegistry.SetPort("COM1"), 0u);
+        ASSERT_EQ(theRegistry.SetEquipmentRYX("RYX-7"), 0u);
+        ASSERT_EQ(theRegistry.SetLastCalibration(Time64{1700000000}), 0u);
+        ASSERT_EQ(theRegistry.SetForceZero(100), 0u);
+        ASSERT_EQ(theRegistry.SetDeflectionZero(200), 0u);
+        for (const Case& c : cases) ASSERT_EQ((theRegistry.*c.set)(1.5), 0u) << c.what;
+    };
+    everything();
+    const appcheck::SetupCheck all = Check();
+    EXPECT_TRUE(all.missing.empty());
+    EXPECT_FALSE(all.calibrationMissing);
+    for (const double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " = " + std::to_string(bad));
+            everything();
+            ASSERT_EQ((theRegistry.*c.set)(bad), 0u);
+            const appcheck::SetupCheck check = Check();
+            EXPECT_EQ(check.missing, c.line ? std::vector<UINT>{c.line} : std::vector<UINT>{});
+            EXPECT_EQ(check.calibrationMissing, c.line == 0);
+        }
+    }
 }
 
 }  // namespace

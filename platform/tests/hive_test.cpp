@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/CodePage.h"
@@ -56,6 +57,9 @@ TEST_F(HiveTest, ValuesOfEveryTypeSurviveASaveAndAFreshRead) {
         {"Quote \"and\" back\\slash", {kRegSz, "C:\\data \"x\""}},
         {"Unicode", {kRegSz, "\u00B5m \u00B2 \u4E2D"}},
         {"Two lines", {kRegSz, "a\r\nb"}},
+        {"Two lines and a NUL", {kRegSz, std::string("a\r\n\0b", 5)}},
+        {"A NUL after two lines", {kRegSz, std::string("a\nb\0", 4)}},
+        {"A NUL", {kRegSz, std::string("a\0b", 3)}},
         {"Load Time", Dword(240)},
         {"Big", Dword(0xFFFFFFFFu)},
         {"Double", {kRegBinary, std::string("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8)}},
@@ -130,7 +134,7 @@ TEST_F(HiveTest, ReadsAnAnsiRegedit4File) {
     EXPECT_EQ(v.data, "Jos\u00E9");
 }
 
-TEST_F(HiveTest, MalformedLinesAreReportedOnceAndKeptAsideBeforeTheFirstWrite) {
+TEST_F(HiveTest, MalformedLinesAreReportedOnceAndKeptAsideAtTheFirstRead) {
     struct Case {
         const char* line;
         const char* what;
@@ -153,24 +157,175 @@ TEST_F(HiveTest, MalformedLinesAreReportedOnceAndKeptAsideBeforeTheFirstWrite) {
         EXPECT_EQ(h.QueryValue(kKey, "Good", v), 0u);
         EXPECT_EQ(h.QueryValue(kKey, "After", v), 0u);
         EXPECT_EQ(h.QueryValue(kKey, "Good", v), 0u);
-        ASSERT_EQ(reports.size(), 1u);
+        // The line, then the copy: both at the first read, before any write.
+        ASSERT_EQ(reports.size(), 2u);
         EXPECT_NE(reports[0].find(p + ": line 5:"), std::string::npos) << reports[0];
         EXPECT_NE(reports[0].find(c.what), std::string::npos) << reports[0];
+        EXPECT_NE(reports[1].find(p + ": the unreadable file was kept as " + p + ".bad-"), std::string::npos)
+            << reports[1];
+        auto asides = [&] {
+            int aside = 0;
+            for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
+                const std::string name = e.path().filename().string();
+                if (name.rfind(BaseName(p) + ".bad-", 0) == 0) {
+                    ++aside;
+                    EXPECT_EQ(Read(e.path().string()), Utf16(file));
+                }
+            }
+            return aside;
+        };
+        EXPECT_EQ(asides(), 1);
+        EXPECT_EQ(Read(p), Utf16(file));  // the read wrote nothing over it
 
         ASSERT_EQ(h.SetValue(kKey, "Written", {kRegSz, "y"}), 0u);
-        int aside = 0;
-        for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
-            const std::string name = e.path().filename().string();
-            if (name.rfind(BaseName(p) + ".bad-", 0) == 0) {
-                ++aside;
-                EXPECT_EQ(Read(e.path().string()), Utf16(file));
-            }
-        }
-        EXPECT_EQ(aside, 1);
+        EXPECT_EQ(asides(), 1);
         ASSERT_EQ(h.SetValue(kKey, "Again", {kRegSz, "z"}), 0u);  // kept aside once only
+        EXPECT_EQ(asides(), 1);
         Hive fresh(p);
         EXPECT_EQ(fresh.QueryValue(kKey, "Good", v), 0u);
         EXPECT_EQ(fresh.QueryValue(kKey, "Written", v), 0u);
+    }
+}
+
+// What the application hears of a damaged file: once per read of it, the
+// file, the lines and the copy. A file cut where a line ends reads cleanly
+// and is neither copied nor told.
+TEST_F(HiveTest, ADamagedReadIsToldToTheDamageHookWithTheCopy) {
+    const std::string whole = "Windows Registry Editor Version 5.00\r\n\r\n[" + kKey +
+                              "]\r\n\"Port\"=\"COM1\"\r\n\"Width\"=hex:00,00,00,00,00,00,29,40\r\n"
+                              "\"Zero\"=dword:00001234\r\n\"Operator\"=\"Lab\"\r\n";
+    const std::string utf16 = Utf16(whole);
+    const size_t widthAt = 2 + 2 * whole.find("\"Width\"");
+    const size_t zeroAt = 2 + 2 * whole.find("\"Zero\"");
+    const size_t operatorAt = 2 + 2 * whole.find("\"Operator\"");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* problem;  // nullptr: a clean read
+    } cases[] = {
+        {"cut after a byte of the hex list", utf16.substr(0, widthAt + 2 * 20),
+         "line 5: the file ends inside"},
+        {"cut after a comma of the hex list", utf16.substr(0, widthAt + 2 * 21),
+         "line 5: broken or truncated"},
+        {"cut inside a dword", utf16.substr(0, zeroAt + 2 * 17), "line 6: the file ends inside"},
+        {"cut inside a text", utf16.substr(0, operatorAt + 2 * 14), "line 7: broken text value"},
+        {"cut inside a character", utf16.substr(0, operatorAt + 1), "odd number of bytes"},
+        {"cut at a line end", utf16.substr(0, operatorAt), nullptr},
+        {"whole", utf16, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ryxtest::TempDir folder;
+        const std::string p = folder.File("registry.reg");
+        ASSERT_EQ(WriteFileAtomic(p, c.bytes), 0u);
+        std::vector<Hive::Damage> told;
+        Hive::SetDamageSink([&](const Hive::Damage& d) { told.push_back(d); });
+        Hive h(p);
+        RegValue v;
+        EXPECT_EQ(h.QueryValue(kKey, "Port", v), 0u);
+        EXPECT_EQ(h.QueryValue(kKey, "Port", v), 0u);
+        Hive::SetDamageSink(nullptr);
+        EXPECT_EQ(Read(p), c.bytes);
+        std::vector<std::string> files;
+        for (auto& e : std::filesystem::directory_iterator(folder.Path())) files.push_back(e.path().string());
+        if (!c.problem) {
+            EXPECT_TRUE(told.empty());
+            EXPECT_EQ(files, std::vector<std::string>{p});
+            continue;
+        }
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].path, p);
+        ASSERT_FALSE(told[0].problems.empty());
+        EXPECT_NE(told[0].problems[0].find(c.problem), std::string::npos) << told[0].problems[0];
+        EXPECT_EQ(told[0].keepError, 0u);
+        EXPECT_EQ(told[0].keptAs.rfind(p + ".bad-", 0), 0u) << told[0].keptAs;
+        EXPECT_EQ(Read(told[0].keptAs), c.bytes);
+        EXPECT_EQ(files.size(), 2u);
+    }
+}
+
+// The copy cannot be made (a full disk): the hook says so, and no save
+// writes over the damaged file until the copy has been made.
+TEST_F(HiveTest, ADamagedFileThatCannotBeCopiedIsNotWrittenOver) {
+    const std::string file = Utf16("Windows Registry Editor Version 5.00\r\n\r\n[" + kKey +
+                                   "]\r\n\"Port\"=\"COM1\"\r\n\"Width\"=hex:00,00,");
+    ASSERT_EQ(WriteFileAtomic(path, file), 0u);
+    std::vector<Hive::Damage> told;
+    Hive::SetDamageSink([&](const Hive::Damage& d) { told.push_back(d); });
+    SetWriteFailureHook([this](const std::string& target) { return target == path ? 0 : ENOSPC; });
+    Hive h(path);
+    RegValue v;
+    EXPECT_EQ(h.QueryValue(kKey, "Port", v), 0u);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].keepError, kErrorDiskFull);
+    EXPECT_TRUE(told[0].keptAs.empty());
+    EXPECT_EQ(h.SetValue(kKey, "Operator", {kRegSz, "Lab"}), kErrorDiskFull);
+    EXPECT_EQ(Read(path), file);
+    SetWriteFailureHook(nullptr);
+    Hive::SetDamageSink(nullptr);
+    ASSERT_EQ(h.SetValue(kKey, "Operator", {kRegSz, "Lab"}), 0u);
+    int aside = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path()))
+        if (e.path().filename().string().rfind("registry.reg.bad-", 0) == 0) {
+            ++aside;
+            EXPECT_EQ(Read(e.path().string()), file);
+        }
+    EXPECT_EQ(aside, 1);
+}
+
+// Every key line the reader takes as a key is saved so that the next read
+// finds the same key with the same values; a key line that names no key is
+// a damaged line, not a key without a name.
+TEST_F(HiveTest, EveryKeyTheReaderTakesReadsBackTheSameAfterASave) {
+    struct Case {
+        const char* line;
+        const char* key;  // the key it is read as; nullptr: not a key
+    } cases[] = {
+        {"[\\-X]", "-X"},
+        {"[\\\\-X]", "-X"},
+        {"[\\-X\\-Y]", "-X\\-Y"},
+        {"[-X\\Y]", nullptr},  // a delete line
+        {"[HKEY_LOCAL_MACHINE\\-X]", "HKEY_LOCAL_MACHINE\\-X"},
+        {"[ -X]", " -X"},
+        {"[A]]", "A]"},
+        {"[A ]", "A "},
+        {"[A\\\\B\\]", "A\\B"},
+        {"[SOFTWARE\\WOW6432Node\\X]", "SOFTWARE\\X"},
+        {"[SOFTWARE\\WOW6432Node\\WOW6432Node\\X]", "SOFTWARE\\X"},
+        {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\wow6432node]", "HKEY_LOCAL_MACHINE\\SOFTWARE"},
+        {"[\\]", nullptr},
+        {"[\\\\\\]", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ryxtest::TempDir folder;
+        const std::string p = folder.File("registry.reg");
+        ASSERT_EQ(WriteFileAtomic(p, "Windows Registry Editor Version 5.00\r\n\r\n" + std::string(c.line) +
+                                         "\r\n\"x\"=\"1\"\r\n"),
+                  0u);
+        Hive h(p);
+        RegValue v;
+        const std::vector<std::string> keys = h.Keys();
+        if (c.key) {
+            ASSERT_EQ(h.QueryValue(c.key, "x", v), 0u);
+            EXPECT_EQ(v, (RegValue{kRegSz, "1"}));
+        } else {
+            for (const auto& k : keys) EXPECT_EQ(h.QueryValue(k, "x", v), kErrorFileNotFound) << k;
+        }
+        ASSERT_EQ(h.SetValue("HKEY_LOCAL_MACHINE\\Saved", "y", {kRegSz, "2"}), 0u);
+        const std::string saved = Read(p);
+        EXPECT_TRUE(hive_format::Parse(saved).problems.empty());
+        Hive fresh(p);
+        std::vector<std::string> again = fresh.Keys();
+        std::vector<std::string> held = h.Keys();
+        std::sort(again.begin(), again.end());
+        std::sort(held.begin(), held.end());
+        EXPECT_EQ(again, held);
+        if (c.key) {
+            ASSERT_EQ(fresh.QueryValue(c.key, "x", v), 0u);
+            EXPECT_EQ(v, (RegValue{kRegSz, "1"}));
+        }
+        EXPECT_EQ(fresh.ExportText(), h.ExportText());
     }
 }
 

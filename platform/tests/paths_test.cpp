@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -150,4 +152,59 @@ TEST(AppendToFile, APartialWriteIsTakenOutAgain) {
     ASSERT_EQ(AppendToFile(f, "H\r\n", "2\r\n"), 0u);
     ASSERT_EQ(ReadWholeFile(f, got), 0u);
     EXPECT_EQ(got, "H\r\n1\r\n2\r\n");
+}
+
+// The folders the environment names are taken against the directory the
+// start is made in; a later change of the current directory moves none.
+TEST(Paths, EnvironmentFoldersAreAnchoredWhereTheStartWasMade) {
+    ryxtest::TempDir dir;
+    char buf[4096];
+    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
+    const std::string before = buf;
+    ASSERT_EQ(EnsureDirectory(dir.File("elsewhere")), 0u);
+    struct Case {
+        const char* what;
+        const char* config;  // nullptr: unset
+        const char* xdg;
+        const char* home;
+        const char* help;
+        std::string configDir;  // expected, absolute
+        std::string helpDir;
+    };
+    passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    const Case cases[] = {
+        {"relative RYX_CONFIG_DIR", "cfg", nullptr, "/home/lab", nullptr, dir.File("cfg"), ""},
+        {"RYX_CONFIG_DIR with dots", "./a/../cfg/", nullptr, "/home/lab", nullptr, dir.File("cfg"), ""},
+        {"absolute RYX_CONFIG_DIR", "/srv/cfg", "x", "y", nullptr, "/srv/cfg", ""},
+        {"relative XDG_CONFIG_HOME", nullptr, "xdg", "/home/lab", nullptr, dir.File("xdg/TarvokInstrument"),
+         ""},
+        {"relative HOME", nullptr, nullptr, "home", nullptr, dir.File("home/.config/TarvokInstrument"), ""},
+        {"no HOME, no XDG_CONFIG_HOME", nullptr, nullptr, nullptr, nullptr,
+         JoinPath(JoinPath(account->pw_dir, ".config"), "TarvokInstrument"), ""},
+        {"relative RYX_HELP_DIR", "/srv/cfg", nullptr, nullptr, "help", "/srv/cfg", dir.File("help")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+        auto set = [](const char* name, const char* value) {
+            if (value)
+                setenv(name, value, 1);
+            else
+                unsetenv(name);
+        };
+        set("RYX_CONFIG_DIR", c.config);
+        set("XDG_CONFIG_HOME", c.xdg);
+        set("HOME", c.home);
+        set("RYX_HELP_DIR", c.help);
+        AnchorEnvironmentFolders();
+        ASSERT_EQ(chdir(dir.File("elsewhere").c_str()), 0);
+        EXPECT_EQ(ConfigDir(), c.configDir);
+        const char* help = getenv("RYX_HELP_DIR");
+        EXPECT_EQ(help ? std::string(help) : std::string(), c.helpDir);
+        if (c.home && c.home[0] != '/') {
+            EXPECT_EQ(std::string(getenv("HOME")), dir.File(c.home));
+        }
+    }
+    ASSERT_EQ(chdir(before.c_str()), 0);
 }

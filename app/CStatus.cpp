@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -89,6 +90,7 @@ LPARAM CStatus::OnInstrumentUpdate(WPARAM, LPARAM) {
     if (m_pBeam) {
         u.readingsValid = m_pBeam->GetReadings(readings) != FALSE;
         u.status = m_pBeam->GetStatus();
+        u.lossTold = m_pBeam->IsLossTold();
     } else {
         u.status = 1117;
     }
@@ -107,6 +109,18 @@ LPARAM CStatus::OnInstrumentUpdate(WPARAM, LPARAM) {
                                                                 : m_wndTarget;
         SetValue(label, w.text);
     }
-    if (r.reportError && m_pBeam) m_pBeam->ReportError("");
+    if (!r.reportError || !m_pBeam) return 0;
+    if (m_lossBoxOpen) {
+        // The line came back and went again while the box of the last loss
+        // is still open: that box tells this loss too.
+        m_pBeam->MarkLossTold();
+        return 0;
+    }
+    QPointer<CStatus> alive(this);
+    m_lossBoxOpen = true;
+    m_pBeam->ReportError("");
+    if (!alive) return 0;
+    m_lossBoxOpen = false;
+    m_pBeam->MarkLossTold();  // a line still lost as the box returns
     return 0;
 }

@@ -3,7 +3,8 @@
 // deflection and bath temperature from the instrument, and the target bath
 // temperature. It hears of new readings from WM_INSTRUMENT_UPDATE, rewrites
 // only the values that changed, and is where a lost instrument is first
-// reported while no test runs.
+// reported while no test runs: one box for one loss, and none for a loss a
+// box has told already.
 #include <string>
 
 #include "app/LiveReadings.h"
@@ -42,6 +43,7 @@ private:
     QLabel* m_wndDeflection = nullptr;
     QLabel* m_wndTemperature = nullptr;
     QLabel* m_wndTarget = nullptr;
-    LiveReadings m_logic;  // the readings and target last shown
+    LiveReadings m_logic;        // the readings and target last shown
+    bool m_lossBoxOpen = false;  // this bar's loss box is open (its loop delivers updates)
     int m_writes = 0;
 };

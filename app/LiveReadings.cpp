@@ -23,7 +23,6 @@ LiveReadings::Result LiveReadings::Apply(const Update& u) {
     const bool shown = u.readingsValid || u.status == kCalibrationDefault;
     if (shown) {
         m_valid = true;
-        m_failedInTest = false;
         if (u.temperature != m_temperature)
             r.writes.push_back({kTemperature, Format("  %.2f", u.temperature)});
         if (u.force != m_force)
@@ -36,17 +35,17 @@ LiveReadings::Result LiveReadings::Apply(const Update& u) {
         // A failed reading carries no values (the protocol's reset zeroes
         // them): the last ones stay, and the live test view reports the
         // failure itself.
-        if (m_valid) m_failedInTest = true;
     } else if (m_valid) {
         // Once per failure episode; failures before the first valid reading
-        // say nothing, nor does one the test has already reported.
+        // say nothing, nor does a loss a box has told already (the test's
+        // own loss box). A loss while a test was ending, which no box told,
+        // is told here once the test has gone.
         m_valid = false;
         r.writes.push_back({kTemperature, "   ?"});
         r.writes.push_back({kForce, "   ?"});
         r.writes.push_back({kDeflection, "   ?"});
         m_force = m_deflection = m_temperature = kUnshown;
-        r.reportError = !m_failedInTest;
-        m_failedInTest = false;
+        r.reportError = !u.lossTold;
     }
     return r;
 }

@@ -23,6 +23,7 @@ public:
         bool testRunning = false;
         float force = 0, deflection = 0, temperature = 0;
         bool forceResolution = false;  // Force\Resolution non-zero
+        bool lossTold = false;         // a box has told this loss of the line already
     };
     struct Result {
         std::vector<Write> writes;
@@ -36,5 +37,4 @@ private:
     float m_force = kUnshown, m_deflection = kUnshown, m_temperature = kUnshown;
     double m_target = -100000.0;
     bool m_valid = false;
-    bool m_failedInTest = false;  // this failure began while a test ran
 };

@@ -1,12 +1,15 @@
-// The line to the instrument lost during a test, through the station itself
-// on the simulated instrument and one virtual clock (as the whole test does):
-// the line going silent while the specimen question is open, while the offer
-// to keep an aborted test's data is open, and the simulator gone (its end of
-// the line closed, as a pulled USB adapter or a killed simulator leaves it)
-// in the middle of the test. The boxes are answered by script; each box's
-// own loop delivers what arrives meanwhile, as the real one does. Each ends
-// with one message and the window closed, or the offer made, never a second
-// box; the sanitizer build runs the same.
+// The line to the instrument lost, through the station itself on the
+// simulated instrument and one virtual clock (as the whole test does): the
+// line going silent while the specimen question is open, while the test is
+// ending (its abort message, Abort Test's question, the offer to keep an
+// aborted test's data), the simulator gone (its end of the line closed, as a
+// pulled USB adapter or a killed simulator leaves it) in the middle of the
+// test, and a line that keeps dropping while no test runs. The boxes are
+// answered by script; each box's own loop delivers what arrives meanwhile,
+// as the real one does. Each loss is told once: by the test's loss box, or
+// when the test was ending already (or none ran) by the live-readings bar's
+// box once the test has gone, never by a second box; the sanitizer build
+// runs the same.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -20,6 +23,7 @@
 #include "e2e/support/Lockstep.h"
 #include "e2e/support/LockstepStation.h"
 #include "framework/core/Strings.h"
+#include "framework/core/WindowPost.h"
 #include "framework/ui/Window.h"
 #include "platform/Paths.h"
 #include "res/Resource.h"
@@ -104,6 +108,35 @@ protected:
         EXPECT_FALSE(App().m_bTestRunning);
     }
 
+    // The test has gone with the line still lost, which no box of the test
+    // told: the bar tells it, once, and shows "?".
+    void ToldByTheBarOnceTheTestHasGone() {
+        boxes.OnShow(nullptr);
+        ASSERT_TRUE(
+            StepUntil([&] { return boxes.Count() > 0 && boxes.Texts().back() == BarLoss(304); }, 5000))
+            << boxes.Texts().back();
+        const size_t told = boxes.Count();
+        for (int i = 0; i < 200; ++i) ASSERT_TRUE(Step());
+        EXPECT_EQ(boxes.Count(), told) << boxes.Texts().back();
+        for (int control : {CStatus::kForce, CStatus::kDeflection, CStatus::kTemperature})
+            EXPECT_EQ(frame->InstrumentBar()->Text(control), "   ?") << control;
+        EXPECT_FALSE(App().m_bTestRunning);
+    }
+    // The bar's own loss box: the message alone.
+    static std::string BarLoss(UINT id) { return fw::LoadString(id) + "\n\n"; }
+    bool BarShowsReadings() {
+        const std::string force = frame->InstrumentBar()->Text(CStatus::kForce);
+        return force != "   ?" && force != " " && !force.empty();
+    }
+    bool BarShowsTheLoss() { return frame->InstrumentBar()->Text(CStatus::kForce) == "   ?"; }
+    // Silences the line from a box's open loop and lets 3 s of the dead
+    // line's updates arrive in it.
+    void SilenceInBox() {
+        sim->SetSilent(true);
+        EXPECT_TRUE(StepUntil([&] { return App().m_beam.GetStatus() == 55; }, 5000, true));
+        StepsInBox(3000);
+    }
+
     int endingBoxes = 0;
 };
 
@@ -129,17 +162,17 @@ TEST_F(StationLostLine, SilentWhileTheSpecimenQuestionIsOpen) {
     EXPECT_EQ(CQXRYXTestView::RunningView(), nullptr);
 }
 
+// Silent while the offer is open (the test is ending: no loss box of its
+// own, no second end); the data kept, and then the bar tells the loss, once.
 TEST_F(StationLostLine, SilentWhileTheOfferToKeepTheDataIsOpen) {
     ASSERT_EQ(theRegistry.SetTestRecoveryTime(60), 0u);  // 601 samples: an abort past 250 s offers the save
     bool cut = false;
     boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
         if (cut || !StartsWith(shown.text, 602)) return;
         cut = true;
-        sim->SetSilent(true);
-        EXPECT_TRUE(StepUntil([&] { return App().m_beam.GetStatus() == 55; }, 5000, true));
-        StepsInBox(3000);
+        SilenceInBox();
     });
-    boxes.Answer({IDOK, IDOK, IDYES});  // the specimen, the damaged beam, keep the data
+    boxes.Answer({IDOK, IDOK, IDYES, IDOK});  // the specimen, the damaged beam, keep the data, the bar's loss
     CQXRYXTestView* view = StartTest();
     ASSERT_NE(view, nullptr);
     CQXRYXTestDoc* doc = view->GetDocument();
@@ -147,19 +180,112 @@ TEST_F(StationLostLine, SilentWhileTheOfferToKeepTheDataIsOpen) {
         << doc->GetPointCount();
     sim->InsertBeam(ryxsim::BeamKind::kNone);  // the beam breaks: the shaft drops
     ASSERT_TRUE(StepUntil([&] { return cut && !App().m_bTestRunning; }, 5000));
-    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+    ToldByTheBarOnceTheTestHasGone();
 
     const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0], fw::LoadString(736));
     EXPECT_EQ(shown[1], fw::LoadString(532) + "\n\nTest will be aborted.");
     EXPECT_EQ(shown[2], fw::LoadString(602));
+    EXPECT_EQ(shown[3], BarLoss(304));
     // The data kept: saved, the report open on it, the test window with it.
     ASSERT_EQ(App().m_pTestTemplate->GetDocuments().size(), 1u);
     EXPECT_TRUE(std::filesystem::is_regular_file(doc->GetPathName()));
     EXPECT_EQ(frame->ChildFrames().size(), 2u);
     EXPECT_EQ(doc->m_testState, 0);
     EXPECT_FALSE(doc->IsModified());
+}
+
+// The beam breaks before 250 s and the line goes while the abort message is
+// open: the test ends as the abort ends it, its window closed, and the loss
+// is told by the bar once the test has gone.
+TEST_F(StationLostLine, LossWhileTheAbortMessageIsOpenIsToldOnceTheTestHasGone) {
+    bool cut = false;
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+        if (cut || !StartsWith(shown.text, 532)) return;
+        cut = true;
+        SilenceInBox();
+    });
+    boxes.Answer({IDOK, IDOK, IDOK});  // the specimen, the damaged beam, the bar's loss
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(StepUntil([&] { return view->GetState() == TestSequencer::kTesting; }, 120000));
+    ASSERT_TRUE(StepUntil([&] { return view->Sequencer()->GetStep() > 20; }, 20000));
+    sim->InsertBeam(ryxsim::BeamKind::kNone);  // the beam breaks: the shaft drops
+    ASSERT_TRUE(StepUntil([&] { return cut && TestWindowClosed(); }, 10000));
+    ToldByTheBarOnceTheTestHasGone();
+    EXPECT_EQ(Shown(),
+              (std::vector<std::string>{fw::LoadString(736),
+                                        fw::LoadString(532) + "\n\nTest will be aborted.", BarLoss(304)}));
+    QDir().mkpath(RYX_E2E_ARTEFACTS);
+    EXPECT_TRUE(frame->grab().toImage().save(QString(RYX_E2E_ARTEFACTS) +
+                                             "/station-lost-line-told-after-the-abort.png"));
+}
+
+// Abort Test while testing, and the line goes while its question is open;
+// Yes ends the test (the window closed) and the bar tells the loss once the
+// test has gone.
+TEST_F(StationLostLine, LossWhileAbortTestIsAskedIsToldOnceTheTestHasGone) {
+    bool cut = false;
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+        if (cut || !StartsWith(shown.text, 601)) return;
+        cut = true;
+        SilenceInBox();
+    });
+    boxes.Answer({IDOK, IDYES, IDOK});  // the specimen, abort the test, the bar's loss
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(StepUntil([&] { return view->GetState() == TestSequencer::kTesting; }, 120000));
+    ASSERT_TRUE(fw::PostCommand(frame->Id(), ID_TEST_ABORT));
+    ASSERT_TRUE(StepUntil([&] { return cut && TestWindowClosed(); }, 10000));
+    ToldByTheBarOnceTheTestHasGone();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{fw::LoadString(736), fw::LoadString(601), BarLoss(304)}));
+}
+
+// No test runs and the line drops eight times, each drop while the bar's
+// loss box of the first is still open (its loop delivers the line's coming
+// and going): one box. Once it is answered, the next drop is told again.
+TEST_F(StationLostLine, ALineDroppingEightTimesWhileIdleLeavesOneBox) {
+    ASSERT_TRUE(StepUntil([&] { return BarShowsReadings(); }, 5000))
+        << frame->InstrumentBar()->Text(CStatus::kForce);
+    int drops = 0;
+    int depth = 0;
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown&) {
+        if (depth >= 8) return;  // only a bar opening boxes without end gets this deep
+        ++depth;
+        while (drops < 8) {
+            sim->SetSilent(false);
+            EXPECT_TRUE(StepUntil([&] { return BarShowsReadings(); }, 5000, true)) << drops;
+            sim->SetSilent(true);
+            ++drops;
+            EXPECT_TRUE(StepUntil([&] { return BarShowsTheLoss(); }, 5000, true)) << drops;
+        }
+        if (depth == 1) {
+            QDir().mkpath(RYX_E2E_ARTEFACTS);
+            EXPECT_TRUE(
+                frame->grab().toImage().save(QString(RYX_E2E_ARTEFACTS) + "/station-idle-line-dropping.png"));
+        }
+        --depth;
+    });
+    boxes.Answer(IDOK);
+    sim->SetSilent(true);
+    ++drops;
+    ASSERT_TRUE(StepUntil([&] { return boxes.Count() > 0 && BarShowsTheLoss(); }, 5000));
+    EXPECT_EQ(drops, 8);
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());  // answered with the line still lost: nothing more
+    ASSERT_EQ(boxes.Count(), 1u) << boxes.Texts().back();
+    EXPECT_EQ(boxes.Texts()[0], BarLoss(304));
+
+    boxes.OnShow(nullptr);
+    sim->SetSilent(false);
+    ASSERT_TRUE(StepUntil([&] { return BarShowsReadings(); }, 5000));
+    EXPECT_EQ(boxes.Count(), 1u);
+    boxes.Answer(IDOK);
+    sim->SetSilent(true);
+    ASSERT_TRUE(StepUntil([&] { return boxes.Count() == 2u; }, 5000));
+    EXPECT_EQ(boxes.Texts()[1], BarLoss(304));
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+    EXPECT_EQ(boxes.Count(), 2u);
 }
 
 TEST_F(StationLostLine, SimulatorGoneInThePreload) {

@@ -164,8 +164,10 @@ TEST_F(StationTest, OldFirmwareTemperaturesUseTheCoefficientsOfTheRegKey) {
     ASSERT_TRUE(StartStation());
     EXPECT_EQ(boxes.Count(), 0u);
     ASSERT_TRUE(Until([] { return App().m_beam.GetFirmwareVersion() == "1.000"; }));
-    ASSERT_TRUE(Until([&] { return std::abs(Value(CStatus::kTemperature) - sim->State().bath) < 0.2; }))
-        << Bar().Text(CStatus::kTemperature) << " against " << sim->State().bath;
+    // Nothing to read before the first frame after the version.
+    ASSERT_TRUE(Until([&] {
+        return Shows(CStatus::kTemperature) && std::abs(Value(CStatus::kTemperature) - sim->State().bath) < 0.2;
+    })) << Bar().Text(CStatus::kTemperature) << " against " << sim->State().bath;
     EXPECT_EQ(App().m_beam.GetStatus(), 0u);
     EXPECT_TRUE(tap->LinesWith("T").empty());
     App().m_bTestRunning = FALSE;
@@ -290,32 +292,43 @@ TEST_F(StationTest, SilentInstrumentShowsQuestionMarksAndOneMessageThenRecovers)
 // A line that dies during a test: the bar keeps the last readings, not the
 // zeros of the protocol's reset, and says nothing (the test reports the loss
 // itself); once the test has ended with the line still dead, the bar shows
-// question marks as for a line lost while idle, without a second message.
+// question marks as for a line lost while idle. A loss the test's own box
+// has told (marked on the instrument object) is not told again; one that no
+// box has told (the test was ending as the line went) is told, once.
 TEST_F(StationTest, LineDeadDuringATestKeepsTheLastReadingsThenShowsQuestionMarks) {
     StartInstrument();
     WriteSettings();
     ASSERT_TRUE(StartStation());
-    ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
     TestStation* station = GetTestStation();
     ASSERT_NE(station, nullptr);
-    station->SetTestRunning(true);
+    for (bool told : {true, false}) {
+        SCOPED_TRACE(told ? "told by the test" : "told by no box");
+        sim->SetSilent(false);
+        ASSERT_TRUE(Until([&] { return ShowsTheBath(*sim); })) << BarTexts() << "; " << tap->Describe();
+        const size_t before = boxes.Count();
+        station->SetTestRunning(true);
 
-    sim->SetSilent(true);
-    ASSERT_TRUE(Until([] { return App().m_beam.GetStatus() == 55; }));
-    App().RunUntil([] { return false; }, 300);  // the status change's update
-    const std::string texts = BarTexts();
-    EXPECT_NEAR(Value(CStatus::kTemperature), sim->State().bath, 0.5) << texts;
-    EXPECT_NEAR(Value(CStatus::kForce), sim->State().force, 5.0) << texts;
-    App().RunUntil([] { return false; }, 1500);
-    EXPECT_EQ(BarTexts(), texts);
-    EXPECT_EQ(boxes.Count(), 0u);
+        sim->SetSilent(true);
+        ASSERT_TRUE(Until([] { return App().m_beam.GetStatus() == 55; }));
+        App().RunUntil([] { return false; }, 300);  // the status change's update
+        const std::string texts = BarTexts();
+        EXPECT_NEAR(Value(CStatus::kTemperature), sim->State().bath, 0.5) << texts;
+        EXPECT_NEAR(Value(CStatus::kForce), sim->State().force, 5.0) << texts;
+        App().RunUntil([] { return false; }, 1500);
+        EXPECT_EQ(BarTexts(), texts);
+        EXPECT_EQ(boxes.Count(), before);
+        if (told) App().m_beam.MarkLossTold();  // as the test's loss box does
 
-    station->SetTestRunning(false);
-    ASSERT_TRUE(Until([] { return Bar().Text(CStatus::kForce) == "   ?"; })) << BarTexts();
-    EXPECT_EQ(Bar().Text(CStatus::kDeflection), "   ?");
-    EXPECT_EQ(Bar().Text(CStatus::kTemperature), "   ?");
-    App().RunUntil([] { return false; }, 1500);
-    EXPECT_EQ(boxes.Count(), 0u);
+        station->SetTestRunning(false);
+        ASSERT_TRUE(Until([] { return Bar().Text(CStatus::kForce) == "   ?"; })) << BarTexts();
+        EXPECT_EQ(Bar().Text(CStatus::kDeflection), "   ?");
+        EXPECT_EQ(Bar().Text(CStatus::kTemperature), "   ?");
+        App().RunUntil([] { return false; }, 1500);
+        ASSERT_EQ(boxes.Count(), before + (told ? 0u : 1u));
+        if (!told) {
+            EXPECT_EQ(boxes.Texts().back(), fw::LoadString(304) + "\n\n");
+        }
+    }
 }
 
 TEST_F(StationTest, IdleSetPointEveryFiveSecondsOnlyOnceTheVersionIsKnownAndNotDuringATest) {

@@ -31,6 +31,11 @@ UINT MessageOf(unsigned status) {
     }
 }
 
+// A status at which GetReadings fails for want of a line (1015 still reads).
+bool IsLoss(unsigned status) {
+    return status != platform::kErrorSuccess && status != platform::kErrorRegistryCorrupt;
+}
+
 std::thread StartStdThread(std::function<void()> body) {
     return std::thread(std::move(body));
 }
@@ -171,6 +176,16 @@ void CQXBendingBeam::ReportStatus(unsigned status, const std::string& detail) {
     fw::ShowMessage(fw::LoadString(id) + "\n\n" + detail, MB_OK | MB_SETFOREGROUND);
 }
 
+void CQXBendingBeam::MarkLossTold() {
+    platform::LockGuard lock(m_lock);
+    if (IsLoss(m_status)) m_lossTold = true;
+}
+
+bool CQXBendingBeam::IsLossTold() {
+    platform::LockGuard lock(m_lock);
+    return m_lossTold && IsLoss(m_status);
+}
+
 unsigned CQXBendingBeam::GetStatus() {
     platform::LockGuard lock(m_lock);
     return m_status;
@@ -281,6 +296,7 @@ void CQXBendingBeam::SetStatus(unsigned code) {
     platform::LockGuard lock(m_lock);
     if (code == m_status) return;
     m_status = code;
+    if (!IsLoss(code)) m_lossTold = false;  // the line is back
     NotifyWindows();
 }
 
@@ -293,6 +309,7 @@ void CQXBendingBeam::NotifyWindows() {
 void CQXBendingBeam::PublishFrame() {
     // Under the lock, on the worker, from the protocol's frame processing.
     m_status = platform::kErrorSuccess;  // the frame's own post follows
+    m_lossTold = false;
     const BeamState& state = m_protocol.GetState();
     BOOL tarePending = m_protocol.IsTarePending();
     const ConvertedReadings r = ConvertFrame(state, tarePending, m_conversion, m_equation);

@@ -76,6 +76,12 @@ public:
     void ReportError(const std::string& detail);
     // The same for a status seen earlier (the line may have come back since).
     void ReportStatus(unsigned status, const std::string& detail);
+    // A box has told the operator of the loss of the line that is on now
+    // (the test's own loss box): the live-readings bar does not tell it
+    // again. Nothing while the line is good; forgotten when it comes back,
+    // so that the next loss is told afresh.
+    void MarkLossTold();
+    bool IsLossTold();
 
     unsigned GetStatus();
     std::string GetFirmwareVersion();     // "?" until the version frame
@@ -149,6 +155,7 @@ private:
     std::list<fw::WindowId> m_notify;
     CQXRS485Port m_port;
     unsigned m_status;
+    bool m_lossTold = false;  // see MarkLossTold
     std::atomic<bool> m_workerAlive{false};
     Hooks m_hooks{*this};
     CQXBeamProtocol m_protocol;

@@ -16,6 +16,7 @@ public:
     void ReportError(unsigned status, const std::string& detail) override {
         m_beam.ReportStatus(status, detail);
     }
+    void MarkLossTold() override { m_beam.MarkLossTold(); }
     void Register(bool on) override;
 
 private:

@@ -553,6 +553,9 @@ void TestSequencer::InstrumentError() {
     const unsigned status = m_lostStatus != 0 ? m_lostStatus : m_beam.GetStatus();
     m_lostStatus = 0;
     m_beam.ReportError(status, fw::FormatString1(IDS_TEST_ABORTED, ""));
+    // A line still lost as the box returns (or lost again while it was
+    // open) is the loss the operator has just been told of.
+    m_beam.MarkLossTold();
     if (m_saveAborted) {
         m_saveAborted = false;
         if (OfferSave()) return;

@@ -27,6 +27,9 @@ public:
     // The message of status (the loss's, which may have passed by now), a
     // blank line and detail, in a box; nothing at status 0.
     virtual void ReportError(unsigned status, const std::string& detail) = 0;
+    // The loss of the line that is on now has been told by the test's loss
+    // box: nobody tells it again once the test has ended.
+    virtual void MarkLossTold() = 0;
     // On or off the instrument's list of windows that hear of updates.
     virtual void Register(bool on) = 0;
 };

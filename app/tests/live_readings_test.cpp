@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/LiveReadings.h"
 
 namespace {
@@ -80,31 +82,38 @@ TEST(LiveReadings, DuringATestFailuresLeaveTheValuesAndSayNothing) {
 // A line that dies during a test: the failed readings hold zeros (the
 // protocol's reset), which must not pass for readings. The last values stay
 // while the test runs; once it has ended with the line still dead the bar
-// shows "?" as it does when the line dies while idle, without a second
-// report of the loss the test has reported.
+// shows "?" as it does when the line dies while idle, and tells the loss
+// unless a box has told it already (the test's own loss box); a loss the
+// test did not tell (it was ending already) is told once.
 TEST(LiveReadings, LineDeadDuringATestKeepsTheLastValuesThenShowsQuestionMarks) {
     for (unsigned status : {55u, 1117u}) {
-        SCOPED_TRACE(status);
-        LiveReadings bar;
-        LiveReadings::Update running = Valid(981.5f, 0.3456f, -11.98f);
-        running.testRunning = true;
-        bar.Apply(running);
-        running = Lost(status);
-        running.testRunning = true;  // zeros in the failed copy
-        for (int i = 0; i < 3; ++i) {
-            const auto r = bar.Apply(running);
-            EXPECT_TRUE(r.writes.empty());
-            EXPECT_FALSE(r.reportError);
-        }
-        const auto ended = bar.Apply(Lost(status));
-        EXPECT_EQ(ended.writes,
-                  (std::vector<W>{{F::kTemperature, "   ?"}, {F::kForce, "   ?"}, {F::kDeflection, "   ?"}}));
-        EXPECT_FALSE(ended.reportError);
-        EXPECT_TRUE(bar.Apply(Lost(status)).writes.empty());
+        for (bool told : {true, false}) {
+            SCOPED_TRACE(std::to_string(status) + (told ? " told by the test" : " untold"));
+            LiveReadings bar;
+            LiveReadings::Update running = Valid(981.5f, 0.3456f, -11.98f);
+            running.testRunning = true;
+            bar.Apply(running);
+            running = Lost(status);
+            running.testRunning = true;  // zeros in the failed copy
+            for (int i = 0; i < 3; ++i) {
+                const auto r = bar.Apply(running);
+                EXPECT_TRUE(r.writes.empty());
+                EXPECT_FALSE(r.reportError);
+            }
+            LiveReadings::Update ended = Lost(status);
+            ended.lossTold = told;
+            const auto r = bar.Apply(ended);
+            EXPECT_EQ(
+                r.writes,
+                (std::vector<W>{{F::kTemperature, "   ?"}, {F::kForce, "   ?"}, {F::kDeflection, "   ?"}}));
+            EXPECT_EQ(r.reportError, !told);
+            EXPECT_TRUE(bar.Apply(Lost(status)).writes.empty());
+            EXPECT_FALSE(bar.Apply(Lost(status)).reportError);
 
-        // The line back and lost again while idle: reported as ever.
-        bar.Apply(Valid(35, 0.1f, -12));
-        EXPECT_TRUE(bar.Apply(Lost(status)).reportError);
+            // The line back and lost again while idle: reported as ever.
+            bar.Apply(Valid(35, 0.1f, -12));
+            EXPECT_TRUE(bar.Apply(Lost(status)).reportError);
+        }
     }
 }
 

@@ -665,6 +665,7 @@ TEST_F(Sequencer, LostLineIsReportedOnceWhileItsBoxDeliversUpdates) {
         EXPECT_EQ(box.Texts()[before],
                   fw::LoadString(c.status == 55 ? 304 : 300) + "\n\nTest will be aborted.");
         EXPECT_EQ(beam.errors.size(), 1u);
+        EXPECT_TRUE(beam.lossTold);  // the box told it: the bar does not again
         if (offer) {
             EXPECT_EQ(box.Texts()[before + 1], fw::LoadString(602));
             EXPECT_EQ(window.closes, 0);
@@ -678,6 +679,74 @@ TEST_F(Sequencer, LostLineIsReportedOnceWhileItsBoxDeliversUpdates) {
         EXPECT_EQ(seq->GetState(), S::kIdle);
         EXPECT_FALSE(window.timerRunning);
         box.OnShow(nullptr);
+    }
+}
+
+// Whether the loss has been told: the test's own loss box tells it, and
+// marks it so that the live-readings bar does not tell it again once the
+// test has gone. A line lost while the test is already ending (its abort
+// message, the offer to keep an aborted test's data, the finish's warning)
+// ends the test as it was ending, with no loss box: that loss stays
+// unmarked, for the bar to tell.
+TEST_F(Sequencer, OnlyTheLossItsOwnBoxToldIsMarkedAsTold) {
+    struct Case {
+        const char* name;
+        int recovery;  // s
+        int ticks;     // before the end is brought about
+        bool damaged;  // the beam breaks after the ticks (the abort message)
+        UINT lostIn;   // the box open as the line goes; 0: lost during the ticks' next update
+        bool keep;     // the data kept (602 Yes), or the test finished
+        bool told;
+    };
+    const Case cases[] = {
+        {"lost while testing: the loss box", 10, 100, false, 0, false, true},
+        {"lost past 250 s: the loss box and 602", 300, 600, false, 0, true, true},
+        {"lost in the abort message", 10, 100, true, 532, false, false},
+        {"lost in the offer to keep the data", 300, 600, true, 602, true, false},
+        {"lost in the finish's warning of a load left on", 10, 484, false, 548, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        SetTimes(240, c.recovery, 30);
+        RunToRecovery();
+        StartTesting();
+        if (c.lostIn == 548) beam.readings.force.m_data = 50.0f;  // the load stays on
+        Ticks(c.ticks);
+        const std::string lostIn = c.lostIn ? fw::LoadString(c.lostIn).substr(0, 20) : std::string();
+        bool cut = false;
+        box.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+            if (cut || lostIn.empty() || !StartsWith(shown.text, lostIn)) return;
+            cut = true;
+            beam.status = 55;
+            Update(3);  // the box's loop goes on delivering the dead line's updates
+        });
+        const size_t before = box.Count();
+        if (c.lostIn == 0) {
+            box.Answer(IDOK);               // the loss
+            if (c.keep) box.Answer(IDYES);  // 602
+            beam.status = 55;
+            Update(2);
+        } else if (c.damaged) {
+            box.Answer(IDOK);               // the abort message
+            if (c.keep) box.Answer(IDYES);  // 602
+            beam.readings.deflection.m_data = 6.0f;
+            Update(2);
+        } else {
+            box.Answer(IDOK);  // 548
+            Ticks(30);
+        }
+        box.OnShow(nullptr);
+        EXPECT_TRUE(c.lostIn == 0 || cut);
+        EXPECT_EQ(seq->GetState(), S::kIdle);
+        EXPECT_TRUE(seq->HasEnded());
+        EXPECT_EQ(beam.lossTold, c.told);
+        // The loss box only where the loss was told.
+        EXPECT_EQ(beam.errors.size(), c.told ? 1u : 0u);
+        // The loss box, the abort message or 548; and 602 where the data was kept.
+        EXPECT_EQ(box.Count() - before, c.keep && c.lostIn != 548 ? 2u : 1u);
+        EXPECT_EQ(window.closes, c.keep ? 0 : 1);
+        EXPECT_EQ(std::filesystem::exists(dir + "/T1.ryx"), c.keep);
     }
 }
 

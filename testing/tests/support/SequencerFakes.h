@@ -60,6 +60,10 @@ public:
                                          : 0;
         if (id != 0) fw::ShowMessage(fw::LoadString(id) + "\n\n" + detail, MB_OK | MB_SETFOREGROUND);
     }
+    // As the instrument object's: only while the line is lost (1015 reads).
+    void MarkLossTold() override {
+        if (status != 0 && status != 1015) lossTold = true;
+    }
     void Register(bool on) override { registered = on; }
 
     bool Refused(const std::string& cmd) {
@@ -86,6 +90,7 @@ public:
     std::vector<WORD> refusedLoads;
     std::vector<std::string> errors;
     bool registered = false;
+    bool lossTold = false;
 };
 
 class FakeWindow : public SequencerWindow {

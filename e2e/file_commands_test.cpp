@@ -12,12 +12,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "app/BatchExportJob.h"
 #include "app/CQXRYXMainFrame.h"
@@ -30,6 +32,7 @@
 #include "framework/core/Strings.h"
 #include "framework/ui/ListCtrl.h"
 #include "framework/ui/OpenFileDialog.h"
+#include "framework/ui/QtMessageBox.h"
 #include "framework/ui/RecentFileList.h"
 #include "instrument/BeamState.h"
 #include "platform/Paths.h"
@@ -335,6 +338,11 @@ TEST_P(NotAFileInEveryRoad, RefusedAtOnceAndToldAsTheRoadTells) {
     ASSERT_TRUE(Run(ID_FILE_OPEN));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{failed});
     EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty());
+    // The box as the station shows it.
+    std::unique_ptr<QMessageBox> box(fw::QtMessageBox::Build(failed, MB_OK | MB_ICONEXCLAMATION, ""));
+    box->show();
+    Shoot(box.get(), (std::string("open-refused-") + c.name + ".png").c_str());
+    box.reset();
     boxes.Clear();
 
     // The same file named on the command line or dropped on the window.

@@ -270,7 +270,10 @@ void CQXRYXwApp::CreateTemplates() {
     auto testDoc = [this] {
         auto doc = std::make_unique<CQXRYXTestDoc>();
         // Hidden opens list their failures themselves.
-        if (m_bQuietOpen) doc->m_bReportErrors = FALSE;
+        if (m_bQuietOpen) {
+            doc->m_bReportErrors = FALSE;
+            doc->m_pQuietMessage = &m_strQuietOpenFailure;
+        }
         return std::unique_ptr<fw::Document>(std::move(doc));
     };
     auto deltaDoc = [] { return std::unique_ptr<fw::Document>(new CQXRYXDeltaTcDoc); };

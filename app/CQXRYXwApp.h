@@ -119,6 +119,9 @@ private:
     void RetryTemperatureControl();
     int m_pendingTemperatureControl = -1;
     bool m_bQuietOpen = false;
+    // What the last hidden open would have said (its cause), for the
+    // command that names the file itself.
+    std::string m_strQuietOpenFailure;
     std::unique_ptr<BatchExportJob> m_exportJob;
 
     void CreateTemplates();

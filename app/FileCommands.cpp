@@ -51,6 +51,7 @@ CQXRYXTestDoc* CQXRYXwApp::OpenTestHidden(const std::string& path) {
         explicit Quiet(bool& f) : flag(f) { flag = true; }
         ~Quiet() { flag = false; }
     } quiet(m_bQuietOpen);
+    m_strQuietOpenFailure.clear();
     return static_cast<CQXRYXTestDoc*>(m_pReportTemplate->OpenDocumentFile(path.c_str(), false));
 }
 
@@ -144,8 +145,9 @@ void CQXRYXwApp::OnDeltaTcShow() {
         // A document of its own, hidden: one the user has open stays as it is.
         CQXRYXTestDoc* doc = OpenTestHidden(path);
         if (!doc) {
-            // Which of the two could not be read.
-            fw::ShowMessage(fw::LoadString(appcmd::IDS_SELECTION_ERROR) + "\n\t" + path,
+            // Which of the two could not be read, and why.
+            const std::string why = m_strQuietOpenFailure.empty() ? "" : "\n\n" + m_strQuietOpenFailure;
+            fw::ShowMessage(fw::LoadString(appcmd::IDS_SELECTION_ERROR) + "\n\t" + path + why,
                             MB_OK | MB_ICONEXCLAMATION);
             return;
         }

@@ -206,7 +206,10 @@ bool CQXRYXTestDoc::OnSaveDocument(const std::string& path) {
 
 void CQXRYXTestDoc::ReportSaveLoadException(const std::string& path, const fw::Exception* e, bool saving,
                                             UINT defaultId) {
-    if (m_bReportErrors) fw::Document::ReportSaveLoadException(path, e, saving, defaultId);
+    if (m_bReportErrors)
+        fw::Document::ReportSaveLoadException(path, e, saving, defaultId);
+    else if (m_pQuietMessage)
+        *m_pQuietMessage = SaveLoadMessage(path, e, saving, defaultId);
 }
 
 void CQXRYXTestDoc::OnUpdateExportData(fw::CmdUI& ui) {

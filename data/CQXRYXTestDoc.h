@@ -25,6 +25,7 @@ public:
     bool OnSaveDocument(const std::string& path) override;
     void ReportSaveLoadException(const std::string& path, const fw::Exception* e, bool saving,
                                  UINT defaultId) override;
+    uint64_t MaxFileBytes() const override { return kMaxTestFileBytes; }
     void DeleteContents() override;
     // The close of a running test (data/TestDocClose.cpp).
     bool SaveModified() override;
@@ -69,10 +70,24 @@ public:
     // directory + name + ".ryx", with "/" between them where needed.
     static std::string MakeTestPath(std::string directory, const std::string& name);
 
+    // The largest test file read. The longest test the setup allows runs a
+    // load of 605000 s and a recovery of 87000 s (the limits of the Advanced
+    // Test Settings page) with an extended sample interval of 1 s: the points
+    // of every half second up to 250 s (0 to 500) and then one a second to
+    // the end, 501 + (605000 + 87000 - 250) = 692251 points of 14 bytes (the
+    // first one's class record adds 15). Before them come under 64 KiB (the
+    // schema, four times, two counts, five strings of at most a few thousand
+    // characters, thirteen floats, the count). Ten times that file:
+    static constexpr uint64_t kLongestTestPoints = 501 + (605000 + 87000 - 250);
+    static constexpr uint64_t kMaxTestFileBytes = 10 * (kLongestTestPoints * 14 + 15 + (uint64_t{64} << 10));
+
     static constexpr int kReportPoints[6] = {16, 30, 60, 120, 240, 480};
     static constexpr float kReportTimes[6] = {8, 15, 30, 60, 120, 240};
 
     BOOL m_bReportErrors = TRUE;
+    // Where a document whose messages are off leaves the last one it did not
+    // show (a hidden open that names the cause itself); null: nowhere.
+    std::string* m_pQuietMessage = nullptr;
     std::vector<std::unique_ptr<RYXTestData>> m_points;
     CQXStringData m_project;
     CQXStringData m_operator;

@@ -229,15 +229,16 @@ constexpr UINT kIdsNotCorrectFormat = 409;
 enum class ReadResult { kOk, kCannotOpen, kWrongSize };
 
 // Reads a regular file that must be exactly size bytes, without reading more
-// than that from a file that is larger.
-ReadResult ReadExactly(const std::string& path, size_t size, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ReadResult::kCannotOpen;
-    struct stat st {};
+// than that from a file that is larger; the open never waits (a named pipe,
+// a device are refused, see platform::OpenRegularFile), and why tells the
+// cause of a file that cannot be opened.
+ReadResult ReadExactly(const std::string& path, size_t size, std::string& out, platform::ReadRefusal& why) {
+    int fd = -1;
+    uint64_t actual = 0;
+    if (platform::OpenRegularFile(path, size, fd, actual, &why) != 0)
+        return why == platform::ReadRefusal::kTooLarge ? ReadResult::kWrongSize : ReadResult::kCannotOpen;
     ReadResult result = ReadResult::kOk;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result = ReadResult::kCannotOpen;
-    } else if (static_cast<uint64_t>(st.st_size) != size) {
+    if (actual != size) {
         result = ReadResult::kWrongSize;
     } else {
         out.assign(size, '\0');
@@ -254,19 +255,17 @@ ReadResult ReadExactly(const std::string& path, size_t size, std::string& out) {
     return result;
 }
 
-// The version mark alone, from the first five bytes of the file.
-bool ReadMark(const std::string& path, std::string& mark) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        char buf[5];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        mark.assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
-    }
+// The version mark alone, from the first five bytes of the file (which is
+// all that is read of it, whatever its size).
+bool ReadMark(const std::string& path, std::string& mark, platform::ReadRefusal& why) {
+    int fd = -1;
+    uint64_t size = 0;
+    if (platform::OpenRegularFile(path, UINT64_MAX, fd, size, &why) != 0) return false;
+    char buf[5];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    mark.assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
     ::close(fd);
-    return ok;
+    return true;
 }
 
 }  // namespace
@@ -278,15 +277,22 @@ BOOL CQXRYXTestDoc::ImportLegacy(const std::string& path) {
         ReportSaveLoadException(file, nullptr, false, id);
         return FALSE;
     };
+    // A file of the pair that cannot be opened: 408 naming it, and why.
+    platform::ReadRefusal why = platform::ReadRefusal::kNone;
+    auto notOpened = [this, &why](const std::string& file) {
+        const fw::FileException e(platform::kErrorAccessDenied, why);
+        ReportSaveLoadException(file, &e, false, kIdsOldDataNotOpened);
+        return FALSE;
+    };
     try {
         std::string mark;
-        if (!ReadMark(datPath, mark)) return refuse(datPath, kIdsOldDataNotOpened);
+        if (!ReadMark(datPath, mark, why)) return notOpened(datPath);
         legacy::Version version;
         if (!legacy::ReadVersionMark(mark, version)) return refuse(datPath, kIdsNotCorrectFormat);
         std::string headerBytes;
-        switch (ReadExactly(datPath, legacy::HeaderSize(version), headerBytes)) {
+        switch (ReadExactly(datPath, legacy::HeaderSize(version), headerBytes, why)) {
             case ReadResult::kCannotOpen:
-                return refuse(datPath, kIdsOldDataNotOpened);
+                return notOpened(datPath);
             case ReadResult::kWrongSize:
                 return refuse(datPath, kIdsNotCorrectFormat);
             case ReadResult::kOk:
@@ -294,9 +300,9 @@ BOOL CQXRYXTestDoc::ImportLegacy(const std::string& path) {
         }
 
         std::string dataBytes;
-        switch (ReadExactly(bdtPath, legacy::kDataSize, dataBytes)) {
+        switch (ReadExactly(bdtPath, legacy::kDataSize, dataBytes, why)) {
             case ReadResult::kCannotOpen:
-                return refuse(bdtPath, kIdsOldDataNotOpened);
+                return notOpened(bdtPath);
             case ReadResult::kWrongSize:
                 return refuse(bdtPath, kIdsNotCorrectFormat);
             case ReadResult::kOk:

@@ -2,6 +2,8 @@
 // files in each format, Delta Tc of two tests at -12 and -18 degC, the file
 // dialogs on the offscreen platform (veto, preview) with their screenshots,
 // and the temperature-control toggle on the simulated instrument.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,7 +17,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "app/BatchExportJob.h"
 #include "app/CQXRYXMainFrame.h"
@@ -330,7 +334,7 @@ TEST_F(FileCommandsTest, DeltaTcRefusesAnUnreadableFileAndAPairThatFailsTheCheck
     };
     const Case cases[] = {
         // The file that cannot be read is named after the message.
-        {broken, fw::LoadString(659) + "\n\t" + broken},
+        {broken, fw::LoadString(659) + "\n\t" + broken + "\n\nUnexpected file format."},
         {same, fw::LoadString(662)},
         {reversed,
          "The two specimens used to calculate Critical Temperature should  meet the following "
@@ -359,6 +363,103 @@ TEST_F(FileCommandsTest, DeltaTcRefusesAnUnreadableFileAndAPairThatFailsTheCheck
               (std::vector<std::string>{fw::FormatString1(661, "\n\t" + text), fw::LoadString(413)}));
     EXPECT_TRUE(App().m_deltaTcFiles.empty());
 }
+
+// A test file that is no file, in every road that reads one: refused at
+// once (a named pipe without a writer would hold the window thread in its
+// open until the test's time-out, a device be read without end) and told as
+// the road tells a failed open.
+struct NotAFile {
+    const char* name;
+    void (*make)(const std::string& path);
+    const char* cause;
+};
+
+void PrintTo(const NotAFile& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const NotAFile kNotAFile[] = {
+    {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); },
+     " is not a regular file (a named pipe, a device or a socket) and is not read."},
+    {"device", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); },
+     " is not a regular file (a named pipe, a device or a socket) and is not read."},
+    {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+     " is a folder, not a file."},
+    {"above_the_bound",
+     [](const std::string& p) {
+         std::ofstream(p) << "x";
+         std::filesystem::resize_file(p, CQXRYXTestDoc::kMaxTestFileBytes + 1);
+     },
+     " is larger than any file of its kind and is not read."},
+};
+
+class NotAFileInEveryRoad : public FileCommandsTest, public testing::WithParamInterface<NotAFile> {};
+
+TEST_P(NotAFileInEveryRoad, RefusedAtOnceAndToldAsTheRoadTells) {
+    const NotAFile& c = GetParam();
+    const std::string x = platform::JoinPath(folder, "x.ryx");
+    c.make(x);
+    const std::string failed = "Failed to open document.\n\n" + x + c.cause;
+    fw::ServiceScope scope(dialogs);
+
+    // Open a Saved Test: the report road names the file and the cause.
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({x})});
+    ASSERT_TRUE(Run(ID_FILE_OPEN));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{failed});
+    EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty());
+    // The box as the station shows it.
+    std::unique_ptr<QMessageBox> box(fw::QtMessageBox::Build(failed, MB_OK | MB_ICONEXCLAMATION, ""));
+    box->show();
+    Shoot(box.get(), (std::string("open-refused-") + c.name + ".png").c_str());
+    box.reset();
+    boxes.Clear();
+
+    // The same file named on the command line or dropped on the window.
+    EXPECT_EQ(App().OpenShellFile(x), nullptr);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{failed});
+    boxes.Clear();
+
+    // Batch export: listed at the end with the files it could not export.
+    const std::string good = Test("good.ryx");
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({good, x}, 1, 0)});
+    ASSERT_TRUE(Run(ID_BATCH_EXPORT_DATA));
+    ASSERT_TRUE(Until([] { return App().m_exportQueue.empty(); }));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The following files were not exported :\n\t" + x});
+    EXPECT_FALSE(Read(platform::JoinPath(folder, "good.csv")).empty());
+    boxes.Clear();
+
+    // Delta Tc: the file and the cause after the selection's message.
+    const std::string warm = Test("b12.ryx", {-12.0f, 200.0, 0.35});
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({warm, x})});
+    ASSERT_TRUE(Run(ID_CALCULATE_DELTA_TC));
+    ASSERT_TRUE(Until([] { return App().m_deltaTcFiles.empty(); }));
+    App().RunUntil([&] { return boxes.Count() > 0; }, 2000);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(659) + "\n\t" + x + "\n\n" + failed});
+    EXPECT_TRUE(App().m_pDeltaTcTemplate->GetDocuments().empty());
+    boxes.Clear();
+
+    // The preview: no message of the document's, only its own 415.
+    dialogs.Script({fw::ScriptedOpenDialogs::Preview({x})});
+    ASSERT_TRUE(Run(ID_FILE_OPEN));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::LoadString(415)});
+    EXPECT_TRUE(App().m_pReportTemplate->GetDocuments().empty());
+    boxes.Clear();
+
+    // A DOS-version pair whose header is the file: 408 naming it, and why.
+    const std::string dat = platform::JoinPath(folder, "D1.DAT");
+    c.make(dat);
+    std::ofstream(platform::JoinPath(folder, "D1.BDT")) << std::string(6000, '\0');
+    dialogs.Script({fw::ScriptedOpenDialogs::Ok({platform::JoinPath(folder, "D1.BDT")}, 2)});
+    ASSERT_TRUE(Run(ID_FILE_OPEN));
+    const std::string datCause = std::string(c.name) == "above_the_bound"
+                                     ? fw::FormatString1(409, "D1.DAT")
+                                     : fw::FormatString1(408, "D1.DAT") + "\n\n" + dat + c.cause;
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{datCause});
+    EXPECT_TRUE(App().m_pLegacyReportTemplate->GetDocuments().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NotAFileInEveryRoad, testing::ValuesIn(kNotAFile),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The real dialogs, offscreen: what they show, their veto, the preview.
 TEST_F(FileCommandsTest, DialogsOffscreenVetoAndPreview) {

@@ -136,7 +136,7 @@ TEST_F(ShellTest, FilesOpenThroughTheTemplateOfTheirExtensionWhateverItsCase) {
     boxes.Clear();
     EXPECT_EQ(App().OpenShellFile("/home/lab/T3.RYX"), nullptr);
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], fw::LoadString(61697));
+    EXPECT_EQ(boxes.Texts()[0], fw::LoadString(61697) + "\n\n/home/lab/T3.RYX does not exist.");
     boxes.Clear();
     EXPECT_EQ(App().OpenShellFile("/home/lab/notes.txt"), nullptr);
     ASSERT_EQ(boxes.Count(), 1u);
@@ -187,7 +187,7 @@ TEST_F(ShellTest, DroppedFilesOpenLikeFilesOnTheCommandLine) {
     // test file through the report's (not there either).
     ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_NE(boxes.Texts()[0].find("OLD.DAT"), std::string::npos) << boxes.Texts()[0];
-    EXPECT_EQ(boxes.Texts()[1], fw::LoadString(61697));
+    EXPECT_EQ(boxes.Texts()[1], fw::LoadString(61697) + "\n\n/home/lab/T9.Ryx does not exist.");
 }
 
 TEST_F(ShellTest, TemplatesInTheFrameworksOrder) {

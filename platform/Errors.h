@@ -22,6 +22,7 @@ inline constexpr ErrorCode kErrorInvalidParameter = 87;
 inline constexpr ErrorCode kErrorDiskFull = 112;       // ERROR_DISK_FULL
 inline constexpr ErrorCode kErrorCallNotImplemented = 120;
 inline constexpr ErrorCode kErrorInsufficientBuffer = 122;
+inline constexpr ErrorCode kErrorFileTooLarge = 223;   // ERROR_FILE_TOO_LARGE
 inline constexpr ErrorCode kErrorNoData = 232;         // ERROR_NO_DATA
 inline constexpr ErrorCode kErrorMoreData = 234;       // ERROR_MORE_DATA
 inline constexpr ErrorCode kErrorCanNotComplete = 1003;  // ERROR_CAN_NOT_COMPLETE

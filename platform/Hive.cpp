@@ -482,7 +482,11 @@ void Hive::RefreshLocked() {
     if (now == m_loaded) return;
     std::string bytes;
     if (now.exists) {
-        if (ErrorCode e = ReadWholeFile(m_path, bytes)) {
+        // The station's values under one program key take some kilobytes
+        // (UTF-16, the longest a 4096-character folder); 16 MiB is ten times
+        // that for well over a hundred program keys in one file.
+        constexpr uint64_t kMaxSettingsFileBytes = uint64_t{16} << 20;
+        if (ErrorCode e = ReadWholeFile(m_path, bytes, kMaxSettingsFileBytes)) {
             Report(m_path + ": cannot be read (error " + std::to_string(e) + ")");
             return;  // keep what we had
         }

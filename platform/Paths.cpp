@@ -7,10 +7,12 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <new>
 
 namespace platform {
 
@@ -134,30 +136,160 @@ ErrorCode EnsureDirectory(const std::string& path) {
     return kErrorSuccess;
 }
 
-ErrorCode ReadWholeFile(const std::string& path, std::string& contents) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ErrorFromErrno(errno);
-    struct stat st{};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return kErrorAccessDenied;
+namespace {
+
+std::mutex g_readHookMutex;
+ReadFailureHook g_readHook;
+
+int ReadHookError(const std::string& path) {
+    std::lock_guard lock(g_readHookMutex);
+    return g_readHook ? g_readHook(path) : 0;
+}
+
+// The cause of a failed stat or open of path.
+ReadRefusal RefusalFromErrno(const std::string& path, int err) {
+    switch (err) {
+        case ENOENT: {
+            // A link whose target is missing is there itself.
+            struct stat lst {};
+            if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) return ReadRefusal::kBrokenLink;
+            return ReadRefusal::kNoSuchFile;
+        }
+        case ENOTDIR:
+        case ENAMETOOLONG:
+            return ReadRefusal::kNoSuchFile;
+        case ELOOP:
+            return ReadRefusal::kBrokenLink;
+        case EACCES:
+        case EPERM:
+            return ReadRefusal::kNoPermission;
+        case EISDIR:
+            return ReadRefusal::kFolder;
+        case ENXIO:
+        case ENODEV:
+        case EWOULDBLOCK:
+            return ReadRefusal::kNotRegularFile;
+        case EFBIG:
+        case EOVERFLOW:
+            return ReadRefusal::kTooLarge;
+        default:
+            return ReadRefusal::kOther;
     }
+}
+
+ErrorCode CodeOf(ReadRefusal r, int err) {
+    switch (r) {
+        case ReadRefusal::kNone:
+            return kErrorSuccess;
+        case ReadRefusal::kNoSuchFile:
+            return err == ENOTDIR ? kErrorPathNotFound : kErrorFileNotFound;
+        case ReadRefusal::kBrokenLink:
+            return kErrorFileNotFound;
+        case ReadRefusal::kFolder:
+        case ReadRefusal::kNotRegularFile:
+        case ReadRefusal::kNoPermission:
+            return kErrorAccessDenied;
+        case ReadRefusal::kTooLarge:
+            return kErrorFileTooLarge;
+        case ReadRefusal::kOther:
+            return err ? ErrorFromErrno(err) : kErrorGenFailure;
+    }
+    return kErrorGenFailure;
+}
+
+ReadRefusal RefusalOfType(mode_t mode) {
+    if (S_ISREG(mode)) return ReadRefusal::kNone;
+    return S_ISDIR(mode) ? ReadRefusal::kFolder : ReadRefusal::kNotRegularFile;
+}
+
+}  // namespace
+
+void SetReadFailureHook(ReadFailureHook hook) {
+    std::lock_guard lock(g_readHookMutex);
+    g_readHook = std::move(hook);
+}
+
+ErrorCode OpenRegularFile(const std::string& path, uint64_t maxBytes, int& fd, uint64_t& size,
+                          ReadRefusal* why) {
+    fd = -1;
+    size = 0;
+    int err = 0;
+    auto refuse = [&](ReadRefusal r) {
+        if (why) *why = r;
+        return CodeOf(r, err);
+    };
+    // What the name stands for, before anything is opened: a device is not
+    // even opened (an open can have effects of its own on one).
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        err = errno;
+        return refuse(RefusalFromErrno(path, err));
+    }
+    if (ReadRefusal r = RefusalOfType(st.st_mode); r != ReadRefusal::kNone) return refuse(r);
+    if ((err = ReadHookError(path)) != 0) return refuse(RefusalFromErrno(path, err));
+    // Without blocking: the name may have been replaced by a pipe meanwhile.
+    const int f = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (f < 0) {
+        err = errno;
+        return refuse(RefusalFromErrno(path, err));
+    }
+    ReadRefusal r = ReadRefusal::kNone;
+    if (::fstat(f, &st) != 0) {
+        err = errno;
+        r = ReadRefusal::kOther;
+    } else if ((r = RefusalOfType(st.st_mode)) == ReadRefusal::kNone &&
+               static_cast<uint64_t>(st.st_size) > maxBytes) {
+        r = ReadRefusal::kTooLarge;
+    }
+    if (r != ReadRefusal::kNone) {
+        ::close(f);
+        return refuse(r);
+    }
+    fd = f;
+    size = static_cast<uint64_t>(st.st_size);
+    if (why) *why = ReadRefusal::kNone;
+    return kErrorSuccess;
+}
+
+ErrorCode ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxBytes, ReadRefusal* why) {
+    int fd = -1;
+    uint64_t size = 0;
+    if (ErrorCode e = OpenRegularFile(path, maxBytes, fd, size, why)) return e;
     std::string out;
+    try {
+        out.reserve(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        if (why) *why = ReadRefusal::kOther;
+        return kErrorOutOfMemory;
+    }
     char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        // Never more than one byte past the bound: enough to know it was passed.
+        const uint64_t room = maxBytes - std::min<uint64_t>(maxBytes, out.size()) + 1;
+        const ssize_t n = ::read(fd, buf, static_cast<size_t>(std::min<uint64_t>(sizeof buf, room)));
         if (n < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
+            if (why) *why = ReadRefusal::kOther;
             return ErrorFromErrno(err);
         }
         if (n == 0) break;
         out.append(buf, static_cast<size_t>(n));
+        if (out.size() > maxBytes) {
+            ::close(fd);
+            if (why) *why = ReadRefusal::kTooLarge;
+            return kErrorFileTooLarge;
+        }
     }
     ::close(fd);
     contents.swap(out);
     return kErrorSuccess;
+}
+
+ErrorCode ReadWholeFile(const std::string& path, std::string& contents) {
+    return ReadWholeFile(path, contents, uint64_t{1} << 30);
 }
 
 namespace {

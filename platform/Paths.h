@@ -36,7 +36,40 @@ bool IsDirectory(const std::string& path);
 // Creates the folder and its missing parents; 0 or the error.
 ErrorCode EnsureDirectory(const std::string& path);
 
+// Why a file was not read, for a message that names the cause.
+enum class ReadRefusal {
+    kNone,
+    kNoSuchFile,      // nothing of that name (or a folder on the way is missing)
+    kBrokenLink,      // a symbolic link to nothing, or links that form a loop
+    kFolder,          // a folder, not a file
+    kNotRegularFile,  // a named pipe, a device, a socket
+    kTooLarge,        // larger than any file of its kind
+    kNoPermission,    // no permission to read it
+    kOther,           // any other failure of the system (an I/O error)
+};
+
+// Opens path for reading when it is a regular file and no larger than
+// maxBytes, and gives its descriptor and size; the caller closes fd. The
+// open never waits: a named pipe without a writer, a device that would
+// block, a folder are refused (checked before and after the open), and no
+// device is opened as a controlling terminal. 0 or the error, with its cause
+// in why when given.
+ErrorCode OpenRegularFile(const std::string& path, uint64_t maxBytes, int& fd, uint64_t& size,
+                          ReadRefusal* why = nullptr);
+
+// The whole of a regular file of at most maxBytes (see OpenRegularFile); a
+// file that grows past maxBytes while read is refused as too large.
+ErrorCode ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxBytes,
+                        ReadRefusal* why = nullptr);
+// For tests and tools reading back files they wrote themselves: the same
+// refusals, with a bound far above any file of the station's (1 GiB).
 ErrorCode ReadWholeFile(const std::string& path, std::string& contents);
+
+// Test hook: called with the path before each open for reading; a non-zero
+// errno makes the open fail with it (EACCES as for a file without read
+// permission, which root could not otherwise be shown).
+using ReadFailureHook = std::function<int(const std::string& path)>;
+void SetReadFailureHook(ReadFailureHook hook);
 
 // Writes a temporary file beside the target, flushes it to disk and renames it
 // over the target: the target is either the old file or the whole new one.

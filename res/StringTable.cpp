@@ -261,6 +261,12 @@ const StringEntry kStringTable[] = {
     {61710, "There is no space left on the disk."},  // own wording
     {61711, "Access to the file or its folder is denied."},  // own wording
     {61712, "The folder does not exist."},  // own wording
+    {61713, "%1 does not exist."},  // own wording
+    {61714, "%1 is a link that leads to no file: its target is missing or the links form a loop."},  // own wording
+    {61715, "%1 is a folder, not a file."},  // own wording
+    {61716, "%1 is not a regular file (a named pipe, a device or a socket) and is not read."},  // own wording
+    {61717, "%1 is larger than any file of its kind and is not read."},  // own wording
+    {61718, "You have no permission to read %1."},  // own wording
     {61728, "Unexpected file format."},
 };
 

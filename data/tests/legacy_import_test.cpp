@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,8 +15,8 @@
 #include "data/ExportFormats.h"
 #include "data/LegacyImport.h"
 #include "framework/core/Strings.h"
-#include "support/DocFixture.h"
 #include "platform/tests/GermanLocale.h"
+#include "support/DocFixture.h"
 
 namespace {
 
@@ -305,11 +307,64 @@ TEST_F(LegacyImportTest, RefusedPairsName409OrTheFileAtFault) {
         CQXRYXTestDoc doc;
         EXPECT_FALSE(doc.ImportLegacy(dir + "/T1.BDT")) << c.what;
         ASSERT_EQ(box.Count(), 1u) << c.what;
-        EXPECT_EQ(box.Texts()[0], Message(c.id, c.file)) << c.what;
+        // A file that cannot be opened is named with its cause.
+        const std::string cause = c.id == 408 ? "\n\n" + dir + "/" + c.file + " does not exist." : "";
+        EXPECT_EQ(box.Texts()[0], Message(c.id, c.file) + cause) << c.what;
         EXPECT_EQ(doc.GetPointCount(), 0) << c.what;
         EXPECT_FALSE(doc.m_bImported) << c.what;
         EXPECT_TRUE(doc.m_specimen.m_data.empty()) << c.what;
     }
+}
+
+// A file of the pair that is no file: refused at once by 408 with its cause
+// (a named pipe without a writer would hold the open for ever).
+TEST_F(LegacyImportTest, AFileOfThePairThatIsNoFileIsRefusedWithItsCause) {
+    const std::string notRegular =
+        " is not a regular file (a named pipe, a device or a socket) and is not read.";
+    struct Case {
+        const char* what;
+        const char* file;  // the one that is no file
+        std::function<void(const std::string& path)> make;
+        std::string cause;
+    };
+    const Case cases[] = {
+        {"header a named pipe", "T1.DAT",
+         [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, notRegular},
+        {"data a named pipe", "T1.BDT", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); },
+         notRegular},
+        {"header a device", "T1.DAT",
+         [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); }, notRegular},
+        {"data a device", "T1.BDT",
+         [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); }, notRegular},
+        {"header a folder", "T1.DAT", [](const std::string& p) { std::filesystem::create_directory(p); },
+         " is a folder, not a file."},
+        {"data a dangling link", "T1.BDT",
+         [this](const std::string& p) { std::filesystem::create_symlink(dir + "/gone", p); },
+         " is a link that leads to no file: its target is missing or the links form a loop."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir + "/T1.DAT");
+        std::filesystem::remove(dir + "/T1.BDT");
+        WritePair(DatFile(Version::k42).Realistic());
+        const std::string path = dir + "/" + c.file;
+        std::filesystem::remove(path);
+        c.make(path);
+        box.Clear();
+        CQXRYXTestDoc doc;
+        EXPECT_FALSE(doc.ImportLegacy(dir + "/T1.BDT"));
+        EXPECT_EQ(box.Texts(), std::vector<std::string>{Message(408, c.file) + "\n\n" + path + c.cause});
+        EXPECT_EQ(doc.GetPointCount(), 0);
+    }
+    // A header far above its size is a header of the wrong format, and is not read.
+    std::filesystem::remove(dir + "/T1.DAT");
+    WriteFile("T1.DAT", DatFile(Version::k42).Realistic().Bytes());
+    std::filesystem::resize_file(dir + "/T1.DAT", 1u << 30);
+    WriteFile("T1.BDT", BdtFile());
+    box.Clear();
+    CQXRYXTestDoc doc;
+    EXPECT_FALSE(doc.ImportLegacy(dir + "/T1.BDT"));
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{Message(409, "T1.DAT")});
 }
 
 TEST_F(LegacyImportTest, SiblingFoundWhateverTheCaseOfItsExtension) {
@@ -326,7 +381,7 @@ TEST_F(LegacyImportTest, SiblingFoundWhateverTheCaseOfItsExtension) {
     CQXRYXTestDoc other;
     EXPECT_FALSE(other.ImportLegacy(dir + "/T2.BDT"));
     ASSERT_EQ(box.Count(), 1u);
-    EXPECT_EQ(box.Texts()[0], Message(408, "T2.DAT"));
+    EXPECT_EQ(box.Texts()[0], Message(408, "T2.DAT") + "\n\n" + dir + "/T2.DAT does not exist.");
 }
 
 TEST_F(LegacyImportTest, PreviewOpensThePairWithoutATemplateAndSilently) {

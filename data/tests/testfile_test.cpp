@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "framework/core/Archive.h"
 #include "framework/core/Strings.h"
@@ -213,7 +218,79 @@ TEST_F(TestFileTest, BytesAfterTheLastPointAreIgnored) {
 
 TEST_F(TestFileTest, MissingFileGives61697) {
     EXPECT_EQ(Open(dir + "/nothing.ryx"), nullptr);
-    EXPECT_EQ(box.Texts(), std::vector<std::string>{"Failed to open document."});
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"Failed to open document.\n\n" + dir +
+                                                    "/nothing.ryx does not exist."});
+}
+
+// A test file that is no file, or cannot be read: refused at once (a named
+// pipe without a writer would hold the open, a device be read without end)
+// and named with its cause after the framework's text.
+TEST_F(TestFileTest, FailedOpenNamesTheFileAndItsCause) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> make;
+        std::string cause;
+    };
+    const std::string other = dir + "/other.ryx";
+    const Case cases[] = {
+        {"no such file", [](const std::string&) {}, " does not exist."},
+        {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+         " is a folder, not a file."},
+        {"dangling link",
+         [&](const std::string& p) { std::filesystem::create_symlink(dir + "/gone.ryx", p); },
+         " is a link that leads to no file: its target is missing or the links form a loop."},
+        {"link loop",
+         [&](const std::string& p) {
+             std::filesystem::create_symlink(other, p);
+             std::filesystem::create_symlink(p, other);
+         },
+         " is a link that leads to no file: its target is missing or the links form a loop."},
+        {"named pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); },
+         " is not a regular file (a named pipe, a device or a socket) and is not read."},
+        {"device", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); },
+         " is not a regular file (a named pipe, a device or a socket) and is not read."},
+        // Ten times the longest test the setup allows is about 97 MB: a sparse
+        // file of 200 MB, refused by its size without being read.
+        {"too large",
+         [](const std::string& p) {
+             std::ofstream(p) << "x";
+             std::filesystem::resize_file(p, 200u << 20);
+         },
+         " is larger than any file of its kind and is not read."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/x.ryx";
+        std::filesystem::remove(path);
+        std::filesystem::remove(other);
+        c.make(path);
+        box.Clear();
+        EXPECT_EQ(Open(path), nullptr);
+        EXPECT_EQ(box.Texts(), std::vector<std::string>{"Failed to open document.\n\n" + path + c.cause});
+        EXPECT_TRUE(m_report.GetDocuments().empty());
+    }
+}
+
+// The bound lies at least ten times above the longest test the setup allows.
+TEST_F(TestFileTest, TheBoundHoldsTenTimesTheLongestTest) {
+    EXPECT_EQ(CQXRYXTestDoc::kLongestTestPoints, 692251u);
+    EXPECT_GE(CQXRYXTestDoc::kMaxTestFileBytes,
+              10 * (29 + 14 * (CQXRYXTestDoc::kLongestTestPoints - 1) + 2000));
+    const std::string path = WriteFile("edge.ryx", "");
+    std::filesystem::resize_file(path, CQXRYXTestDoc::kMaxTestFileBytes + 1);
+    EXPECT_EQ(Open(path), nullptr);
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{"Failed to open document.\n\n" + path +
+                                                    " is larger than any file of its kind and is not read."});
+}
+
+// Root reads a file whatever its mode: no permission is injected.
+TEST_F(TestFileTest, FailedOpenWithoutPermissionToRead) {
+    const std::string path = WriteFile("locked.ryx", "x");
+    platform::SetReadFailureHook([](const std::string&) { return EACCES; });
+    EXPECT_EQ(Open(path), nullptr);
+    platform::SetReadFailureHook(nullptr);
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{
+                               "Failed to open document.\n\nYou have no permission to read " + path + "."});
 }
 
 TEST_F(TestFileTest, FailedSaveKeepsOldFileAndGives61698) {
@@ -305,7 +382,8 @@ TEST_F(TestFileTest, TemplatesOpenByExtension) {
     EXPECT_EQ(box.Texts(),
               std::vector<std::string>{
                   "Loading older RYX data requires both a BDT file and a DAT file. The file OLD.DAT "
-                  "could not be opened."});
+                  "could not be opened.\n\n" +
+                  dir + "/OLD.DAT does not exist."});
     EXPECT_TRUE(old.GetDocuments().empty());
     doc->OnCloseDocument();
     EXPECT_TRUE(report.GetDocuments().empty());

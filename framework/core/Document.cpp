@@ -97,9 +97,10 @@ bool Document::OnNewDocument() {
 
 bool Document::OnOpenDocument(const std::string& path) {
     std::string contents;
-    platform::ErrorCode err = platform::ReadWholeFile(path, contents);
+    platform::ReadRefusal why = platform::ReadRefusal::kNone;
+    platform::ErrorCode err = platform::ReadWholeFile(path, contents, MaxFileBytes(), &why);
     if (err) {
-        FileException e(err);
+        FileException e(err, why);
         ReportSaveLoadException(path, &e, false, kIdsFailedToOpenDoc);
         return false;
     }
@@ -163,15 +164,26 @@ bool Document::SaveModified() {
     }
 }
 
-void Document::ReportSaveLoadException(const std::string& path, const Exception* e, bool saving,
+std::string Document::SaveLoadMessage(const std::string& path, const Exception* e, bool saving,
                                        UINT defaultId) {
     std::string prompt = e ? e->Message() : std::string();
     if (prompt.empty()) prompt = FormatString1(defaultId, platform::BaseName(path));
+    const auto* file = dynamic_cast<const FileException*>(e);
+    if (!file) return prompt;
     // A file that could not be written: the cause, so that the operator
     // knows whether another name, another folder or more space will help.
-    if (const auto* file = dynamic_cast<const FileException*>(e); file && saving)
+    if (saving) {
         if (UINT cause = WriteFailureCause(file->GetCode())) prompt += "\n\n" + LoadString(cause);
-    ShowMessage(prompt, MB_ICONEXCLAMATION);
+    } else if (UINT cause = ReadFailureCause(file->GetReadRefusal())) {
+        // A file not read: which file (the whole path: a link, a folder) and why.
+        prompt += "\n\n" + FormatString1(cause, path);
+    }
+    return prompt;
+}
+
+void Document::ReportSaveLoadException(const std::string& path, const Exception* e, bool saving,
+                                       UINT defaultId) {
+    ShowMessage(SaveLoadMessage(path, e, saving, defaultId), MB_ICONEXCLAMATION);
 }
 
 DocTemplate::DocTemplate(UINT resourceId, std::function<std::unique_ptr<Document>()> makeDocument,

@@ -65,8 +65,13 @@ public:
     void UpdateAllViews(View* sender, intptr_t hint = 0);
 
     virtual bool OnNewDocument();
-    // Reads the file through Serialize; an empty file reads nothing.
+    // Reads the file through Serialize; an empty file reads nothing. Only a
+    // regular file of at most MaxFileBytes is read (platform::ReadWholeFile).
     virtual bool OnOpenDocument(const std::string& path);
+    // The largest file this kind of document reads: a bound well above any
+    // file of its kind, so that nothing else is read into memory whole.
+    virtual uint64_t MaxFileBytes() const { return kDefaultMaxFileBytes; }
+    static constexpr uint64_t kDefaultMaxFileBytes = uint64_t{64} << 20;
     // Writes the file through Serialize, atomically: a failed save leaves
     // the previous file as it was.
     virtual bool OnSaveDocument(const std::string& path);
@@ -74,10 +79,14 @@ public:
     virtual void OnCloseDocument();
     // Asked before the document closes; false keeps it open.
     virtual bool SaveModified();
-    // Shows e's own message or, without one, string defaultId with %1 the
-    // title of path, in an exclamation box.
+    // Shows SaveLoadMessage in an exclamation box.
     virtual void ReportSaveLoadException(const std::string& path, const Exception* e, bool saving,
                                          UINT defaultId);
+    // e's own message or, without one, string defaultId with %1 the title of
+    // path; for a file error, then the cause: why the file could not be
+    // written, or why it was not read (naming the file).
+    static std::string SaveLoadMessage(const std::string& path, const Exception* e, bool saving,
+                                       UINT defaultId);
     virtual void DeleteContents() {}
     // File Close: asks SaveModified, then closes through the overridable
     // OnCloseDocument (which may delete this).

@@ -26,4 +26,25 @@ UINT WriteFailureCause(platform::ErrorCode code) {
     }
 }
 
+UINT ReadFailureCause(platform::ReadRefusal refusal) {
+    switch (refusal) {
+        case platform::ReadRefusal::kNoSuchFile:
+            return kIdsReadNoSuchFile;
+        case platform::ReadRefusal::kBrokenLink:
+            return kIdsReadBrokenLink;
+        case platform::ReadRefusal::kFolder:
+            return kIdsReadFolder;
+        case platform::ReadRefusal::kNotRegularFile:
+            return kIdsReadNotRegular;
+        case platform::ReadRefusal::kTooLarge:
+            return kIdsReadTooLarge;
+        case platform::ReadRefusal::kNoPermission:
+            return kIdsReadNoPermission;
+        case platform::ReadRefusal::kNone:
+        case platform::ReadRefusal::kOther:
+            break;
+    }
+    return 0;
+}
+
 }  // namespace fw

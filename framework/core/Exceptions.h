@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Errors.h"
+#include "platform/Paths.h"
 #include "platform/WinTypes.h"
 
 namespace fw {
@@ -39,15 +40,19 @@ private:
 };
 
 // A file that cannot be opened, read or written; the reporter's default text
-// (failed to open / save) applies.
+// (failed to open / save) applies. A file refused for reading carries why.
 class FileException : public Exception {
 public:
-    explicit FileException(platform::ErrorCode code) : m_code(code) {}
+    explicit FileException(platform::ErrorCode code,
+                           platform::ReadRefusal refusal = platform::ReadRefusal::kNone)
+        : m_code(code), m_refusal(refusal) {}
     platform::ErrorCode GetCode() const { return m_code; }
+    platform::ReadRefusal GetReadRefusal() const { return m_refusal; }
     const char* what() const noexcept override { return "fw::FileException"; }
 
 private:
     platform::ErrorCode m_code;
+    platform::ReadRefusal m_refusal;
 };
 
 class MemoryException : public Exception {
@@ -73,8 +78,18 @@ inline constexpr UINT kIdsDiskFull = 61710;
 inline constexpr UINT kIdsAccessDenied = 61711;
 inline constexpr UINT kIdsFolderMissing = 61712;
 
+// Why a file could not be read; each names the file (%1, its full path).
+inline constexpr UINT kIdsReadNoSuchFile = 61713;
+inline constexpr UINT kIdsReadBrokenLink = 61714;
+inline constexpr UINT kIdsReadFolder = 61715;
+inline constexpr UINT kIdsReadNotRegular = 61716;
+inline constexpr UINT kIdsReadTooLarge = 61717;
+inline constexpr UINT kIdsReadNoPermission = 61718;
+
 // The text naming the cause of a failed write (one of the three above), or
 // 0 when the error says nothing the operator could act on.
 UINT WriteFailureCause(platform::ErrorCode code);
+// The text naming why a file was not read (one of the six above), or 0.
+UINT ReadFailureCause(platform::ReadRefusal refusal);
 
 }  // namespace fw

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <sstream>
 
@@ -60,7 +61,11 @@ RecentFileList::RecentFileList(std::string profilePath, size_t maxEntries)
 void RecentFileList::ReadList() {
     std::string text;
     std::vector<std::string> entries;
-    if (platform::ReadWholeFile(m_profile, text) != 0 || !Parse(text, m_max, entries)) entries.clear();
+    // Ten times the longest list written: the section line and, per entry,
+    // "File<n>=" and a path of at most PATH_MAX bytes.
+    const uint64_t maxBytes = 10 * (sizeof kSection + m_max * (16 + PATH_MAX + 1));
+    if (platform::ReadWholeFile(m_profile, text, maxBytes) != 0 || !Parse(text, m_max, entries))
+        entries.clear();
     m_entries = std::move(entries);
     Changed();
 }

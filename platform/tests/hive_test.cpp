@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "platform/CodePage.h"
 #include "platform/Hive.h"
@@ -400,4 +402,34 @@ TEST_F(HiveTest, KeysCreatedByReadsStayInMemory) {
     EXPECT_FALSE(FileExists(path));
     const auto keys = h.Keys();
     EXPECT_NE(std::find(keys.begin(), keys.end(), kKey), keys.end());
+}
+
+// A settings file that is no file is refused at once: a named pipe without a
+// writer would hold the station's start in its first read, a device be read
+// without end. What it should hold reads as missing, and it is reported.
+TEST_F(HiveTest, ASettingsFileThatIsNoFileReadsAsMissingAndNeverBlocks) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"named pipe", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); }},
+        {"device", [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }},
+        {"too large",
+         [&] {
+             ASSERT_EQ(WriteFileAtomic(path, Utf16("Windows Registry Editor Version 5.00\r\n")), 0u);
+             ASSERT_EQ(::truncate(path.c_str(), off_t{17} << 20), 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(path);
+        c.make();
+        reports.clear();
+        Hive h(path);
+        RegValue v;
+        EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].rfind(path + ": cannot be read", 0), 0u) << reports[0];
+    }
 }

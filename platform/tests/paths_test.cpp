@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/Paths.h"
 #include "platform/tests/TempDir.h"
@@ -207,4 +209,117 @@ TEST(Paths, EnvironmentFoldersAreAnchoredWhereTheStartWasMade) {
         }
     }
     ASSERT_EQ(chdir(before.c_str()), 0);
+}
+
+// Files that are no files: each is refused at once, with its cause, and
+// nothing blocks (a named pipe without a writer would hold the open for
+// ever; the device would be read without end).
+struct RefusedCase {
+    const char* name;
+    std::function<void(const std::string& path, const ryxtest::TempDir& dir)> make;
+    ReadRefusal refusal;
+    ErrorCode code;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReadRefused : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(ReadRefused, AtOnceWithItsCause) {
+    const RefusedCase& c = GetParam();
+    ryxtest::TempDir dir;
+    const std::string path = dir.File("x.ryx");
+    c.make(path, dir);
+    std::string got = "kept";
+    ReadRefusal why = ReadRefusal::kNone;
+    EXPECT_EQ(ReadWholeFile(path, got, 1000, &why), c.code);
+    EXPECT_EQ(why, c.refusal);
+    EXPECT_EQ(got, "kept");
+    // The open alone refuses it too.
+    int fd = -1;
+    uint64_t size = 0;
+    why = ReadRefusal::kNone;
+    EXPECT_EQ(OpenRegularFile(path, 1000, fd, size, &why), c.code);
+    EXPECT_EQ(fd, -1);
+    EXPECT_EQ(why, c.refusal);
+}
+
+void Link(const std::string& target, const std::string& path) {
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+}
+
+void Write(const std::string& path, size_t bytes) {
+    ASSERT_EQ(WriteFileAtomic(path, std::string(bytes, 'x')), 0u);
+}
+
+const RefusedCase kRefused[] = {
+    {"fifo", [](const std::string& p, const auto&) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); },
+     ReadRefusal::kNotRegularFile, kErrorAccessDenied},
+    {"link_to_a_fifo",
+     [](const std::string& p, const ryxtest::TempDir& d) {
+         ASSERT_EQ(::mkfifo(d.File("pipe").c_str(), 0666), 0);
+         Link(d.File("pipe"), p);
+     },
+     ReadRefusal::kNotRegularFile, kErrorAccessDenied},
+    {"device", [](const std::string& p, const auto&) { Link("/dev/zero", p); }, ReadRefusal::kNotRegularFile,
+     kErrorAccessDenied},
+    {"folder", [](const std::string& p, const auto&) { ASSERT_EQ(EnsureDirectory(p), 0u); },
+     ReadRefusal::kFolder, kErrorAccessDenied},
+    {"above_the_bound", [](const std::string& p, const auto&) { Write(p, 1001); }, ReadRefusal::kTooLarge,
+     kErrorFileTooLarge},
+    {"missing", [](const std::string&, const auto&) {}, ReadRefusal::kNoSuchFile, kErrorFileNotFound},
+    {"dangling_link", [](const std::string& p, const ryxtest::TempDir& d) { Link(d.File("gone.ryx"), p); },
+     ReadRefusal::kBrokenLink, kErrorFileNotFound},
+    {"link_loop",
+     [](const std::string& p, const ryxtest::TempDir& d) {
+         Link(d.File("b.ryx"), p);
+         Link(p, d.File("b.ryx"));
+     },
+     ReadRefusal::kBrokenLink, kErrorFileNotFound},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, ReadRefused, testing::ValuesIn(kRefused),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadWholeFile, UpToItsBoundAndNoMore) {
+    ryxtest::TempDir dir;
+    const std::string f = dir.File("a.ryx");
+    Write(f, 1000);
+    std::string got;
+    ReadRefusal why = ReadRefusal::kOther;
+    ASSERT_EQ(ReadWholeFile(f, got, 1000, &why), 0u);
+    EXPECT_EQ(got.size(), 1000u);
+    EXPECT_EQ(why, ReadRefusal::kNone);
+    // A sparse file of many gigabytes is refused by its size, not read.
+    const std::string big = dir.File("big.ryx");
+    Write(big, 0);
+    ASSERT_EQ(::truncate(big.c_str(), off_t{8} << 30), 0);
+    EXPECT_EQ(ReadWholeFile(big, got, uint64_t{1} << 30, &why), kErrorFileTooLarge);
+    EXPECT_EQ(why, ReadRefusal::kTooLarge);
+    EXPECT_EQ(got.size(), 1000u);
+}
+
+// Root reads any file whatever its mode: the permission case is injected
+// (and, for any other user, made with chmod as well).
+TEST(ReadWholeFile, NoPermissionToRead) {
+    ryxtest::TempDir dir;
+    const std::string f = dir.File("a.ryx");
+    Write(f, 10);
+    std::string seen;
+    SetReadFailureHook([&](const std::string& p) {
+        seen = p;
+        return EACCES;
+    });
+    std::string got;
+    ReadRefusal why = ReadRefusal::kNone;
+    EXPECT_EQ(ReadWholeFile(f, got, 1000, &why), kErrorAccessDenied);
+    SetReadFailureHook(nullptr);
+    EXPECT_EQ(why, ReadRefusal::kNoPermission);
+    EXPECT_EQ(seen, f);
+    if (::geteuid() == 0) return;
+    ASSERT_EQ(::chmod(f.c_str(), 0), 0);
+    EXPECT_EQ(ReadWholeFile(f, got, 1000, &why), kErrorAccessDenied);
+    EXPECT_EQ(why, ReadRefusal::kNoPermission);
 }

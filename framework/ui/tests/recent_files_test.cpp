@@ -3,13 +3,16 @@
 // paths documents add, the entries in the file menus, and an entry whose
 // file has gone.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,6 +111,28 @@ TEST_F(RecentFileListTest, AFreshListReadsWhatTheLastOneWrote) {
     RecentFileList back(dir.File("config/sub/ryxw-recent.ini"), 4);
     back.ReadList();
     EXPECT_EQ(back.Entries(), (Paths{"/d/A.RYX"}));
+}
+
+// A profile that is no file is not read (a named pipe without a writer
+// would hold the start in its open, a device be read without end), nor one
+// far longer than any list written: each reads as an empty list at once.
+TEST_F(RecentFileListTest, AProfileThatIsNoFileOrTooLargeReadsAsAnEmptyList) {
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"named pipe", [&] { ASSERT_EQ(::mkfifo(profile.c_str(), 0666), 0); }},
+        {"device", [&] { ASSERT_EQ(::symlink("/dev/zero", profile.c_str()), 0); }},
+        {"folder", [&] { ASSERT_EQ(platform::EnsureDirectory(profile), 0u); }},
+        // Blank lines are passed over: a list followed by a megabyte of them.
+        {"too large",
+         [&] { WriteText(profile, "[Recent File List]\nFile1=/d/A.RYX\n" + std::string(1 << 20, '\n')); }},
+    };
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(profile);
+        make();
+        RecentFileList list(profile, 4);
+        list.ReadList();
+        EXPECT_EQ(list.GetSize(), 0u);
+    }
 }
 
 TEST_F(RecentFileListTest, ADamagedOrMissingFileReadsAsAnEmptyList) {

@@ -488,9 +488,11 @@ void Hive::RefreshLocked() {
         constexpr uint64_t kMaxSettingsFileBytes = uint64_t{16} << 20;
         if (ErrorCode e = ReadWholeFile(m_path, bytes, kMaxSettingsFileBytes)) {
             Report(m_path + ": cannot be read (error " + std::to_string(e) + ")");
+            m_unreadable = e;
             return;  // keep what we had
         }
     }
+    m_unreadable = kErrorSuccess;
     m_loaded = now;
     LoadLocked(bytes);
 }
@@ -639,6 +641,12 @@ ErrorCode Hive::SaveLocked() {
     // The file had parts we could not read; a save writes only what we
     // could, so the file as it was must have been kept aside first.
     if (ErrorCode e = KeepAsideLocked()) return e;
+    // A file that is there but could not be read (too large, no regular
+    // file) would be replaced by what little we hold: leave it as it is.
+    if (m_unreadable) {
+        Report(m_path + ": not written over, since it could not be read");
+        return m_unreadable;
+    }
     if (ErrorCode e = WriteFileAtomic(m_path, ExportText())) return e;
     m_loaded = Identify();
     m_damaged = false;

@@ -123,6 +123,7 @@ private:
     std::map<std::string, Key> m_keys;  // by upper-cased normalised path
     FileId m_loaded;
     bool m_damaged = false;      // the file read had unreadable parts
+    ErrorCode m_unreadable = 0;  // the file is there but its last read failed
     bool m_keptAside = false;    // the damaged file has been copied aside
     std::string m_damagedBytes;  // the damaged file as read, to keep aside
     std::string m_keptAsidePath;

@@ -431,5 +431,15 @@ TEST_F(HiveTest, ASettingsFileThatIsNoFileReadsAsMissingAndNeverBlocks) {
         EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports[0].rfind(path + ": cannot be read", 0), 0u) << reports[0];
+        // A save would put what little is held in its place: it is refused,
+        // and what stands there is left as it was.
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+        EXPECT_NE(h.SetValue(kKey, "X", Dword(1)), 0u);
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_size, before.st_size);
+        EXPECT_EQ(after.st_mode, before.st_mode);
     }
 }

@@ -40,21 +40,8 @@ bool StartsWith(const std::string& s, UINT id) {
     return s.rfind(head, 0) == 0;
 }
 
-class StationLostLine : public LockstepStationTest {
+class StationLostLine : public ReadyLockstepStationTest {
 protected:
-    void SetUp() override {
-        LockstepStationTest::SetUp();
-        if (HasFatalFailure()) return;
-        ASSERT_TRUE(StepUntil([&] { return App().m_beam.GetFirmwareVersion() == "2.000"; }, 5000));
-        for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
-    }
-    void TearDown() override {
-        boxes.OnShow(nullptr);
-        for (const auto& b : boxes.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
-        EXPECT_EQ(boxes.Unanswered(), 0u);
-        LockstepStationTest::TearDown();
-    }
-
     // A box's loop for ms of protocol time.
     void StepsInBox(uint32_t ms) {
         for (uint32_t t = 0; t < ms; t += kPassMs)

@@ -84,21 +84,8 @@ private:
     fw::QtMessageBox m_real;
 };
 
-class StationSignal : public LockstepStationTest, public ::testing::WithParamInterface<int> {
+class StationSignal : public ReadyLockstepStationTest, public ::testing::WithParamInterface<int> {
 protected:
-    void SetUp() override {
-        LockstepStationTest::SetUp();
-        if (HasFatalFailure()) return;
-        ASSERT_TRUE(StepUntil([&] { return App().m_beam.GetFirmwareVersion() == "2.000"; }, 5000));
-        for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
-    }
-    void TearDown() override {
-        boxes.OnShow(nullptr);
-        for (const auto& b : boxes.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
-        EXPECT_EQ(boxes.Unanswered(), 0u);
-        LockstepStationTest::TearDown();
-    }
-
     void Signal() { ASSERT_EQ(raise(GetParam()), 0); }
 
     // New Test, the setup as proposed; the test runs in its view.

@@ -77,4 +77,18 @@ bool LockstepStationTest::StepUntil(const std::function<bool()>& done, uint32_t 
     return done();
 }
 
+void ReadyLockstepStationTest::SetUp() {
+    LockstepStationTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(StepUntil([&] { return App().m_beam.GetFirmwareVersion() == "2.000"; }, 5000));
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+}
+
+void ReadyLockstepStationTest::TearDown() {
+    boxes.OnShow(nullptr);
+    for (const auto& b : boxes.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
+    EXPECT_EQ(boxes.Unanswered(), 0u);
+    LockstepStationTest::TearDown();
+}
+
 }  // namespace e2e

@@ -38,4 +38,13 @@ protected:
     CQXRYXMainFrame* frame = nullptr;
 };
 
+// A lockstep station whose link is up (the version asked and answered,
+// readings polled) before the case begins, and which fails a case that left
+// a box the script did not expect or did not answer.
+class ReadyLockstepStationTest : public LockstepStationTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 }  // namespace e2e

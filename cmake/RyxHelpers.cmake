@@ -67,7 +67,13 @@ function(ryx_add_fuzzer name)
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tools/fuzz_driver.cpp)
     add_test(NAME ${name} COMMAND ${name} 20000 ${corpus})
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
+  # The random inputs under the sanitizers take tens of seconds alone and
+  # several times that on a machine busy with the rest of the suite.
+  set(limit 120)
+  if(RYX_SANITIZE AND NOT RYX_FUZZ)
+    set(limit 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT ${limit})
 endfunction()
 
 # ryx_plain_part(<prefix> SOURCES ... [LIBS ...])

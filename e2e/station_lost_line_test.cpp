@@ -48,18 +48,6 @@ protected:
             if (!Step(true)) return;
     }
 
-    // New Test, the setup as proposed; the test runs in its view.
-    CQXRYXTestView* StartTest() {
-        frame->UpdateCommandUI();
-        QAction* run = frame->FindAction(ID_FILE_NEW);
-        if (!run || !run->isEnabled()) return nullptr;
-        QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<RYXTestSetup*>(QApplication::activeModalWidget()))
-                dialog->accept();
-        });
-        run->trigger();
-        return CQXRYXTestView::RunningView();
-    }
     // The test's window has gone: no test document, no child frame left.
     bool TestWindowClosed() {
         return App().m_pTestTemplate->GetDocuments().empty() && frame->ChildFrames().empty();

@@ -88,18 +88,6 @@ class StationSignal : public ReadyLockstepStationTest, public ::testing::WithPar
 protected:
     void Signal() { ASSERT_EQ(raise(GetParam()), 0); }
 
-    // New Test, the setup as proposed; the test runs in its view.
-    CQXRYXTestView* StartTest() {
-        frame->UpdateCommandUI();
-        QAction* run = frame->FindAction(ID_FILE_NEW);
-        if (!run || !run->isEnabled()) return nullptr;
-        QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<RYXTestSetup*>(QApplication::activeModalWidget()))
-                dialog->accept();
-        });
-        run->trigger();
-        return CQXRYXTestView::RunningView();
-    }
     // The station has ended: the window closed and the loop told to end.
     bool Ended() { return App().QuitPosted() && !frame->isVisible(); }
 

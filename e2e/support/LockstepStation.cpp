@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 
+#include "framework/core/CommandIds.h"
 #include "framework/ui/Window.h"
 #include "platform/Paths.h"
+#include "testing/RYXTestSetup.h"
 
 namespace e2e {
 
@@ -89,6 +93,17 @@ void ReadyLockstepStationTest::TearDown() {
     for (const auto& b : boxes.Boxes()) EXPECT_TRUE(b.scripted) << "unexpected box: " << b.text;
     EXPECT_EQ(boxes.Unanswered(), 0u);
     LockstepStationTest::TearDown();
+}
+
+CQXRYXTestView* ReadyLockstepStationTest::StartTest() {
+    frame->UpdateCommandUI();
+    QAction* run = frame->FindAction(ID_FILE_NEW);
+    if (!run || !run->isEnabled()) return nullptr;
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<RYXTestSetup*>(QApplication::activeModalWidget())) dialog->accept();
+    });
+    run->trigger();
+    return CQXRYXTestView::RunningView();
 }
 
 }  // namespace e2e

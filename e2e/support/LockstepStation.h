@@ -9,6 +9,7 @@
 #include "app/CQXRYXMainFrame.h"
 #include "e2e/support/Lockstep.h"
 #include "e2e/support/Station.h"
+#include "testing/CQXRYXTestView.h"
 
 namespace e2e {
 
@@ -45,6 +46,10 @@ class ReadyLockstepStationTest : public LockstepStationTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // New Test, the setup as proposed; the test runs in its view (null when
+    // New Test is not enabled or no test started).
+    CQXRYXTestView* StartTest();
 };
 
 }  // namespace e2e

@@ -138,13 +138,25 @@ ErrorCode EnsureDirectory(const std::string& path) {
 
 namespace {
 
-std::mutex g_readHookMutex;
-ReadFailureHook g_readHook;
+// A failure a test injects: the errno to fail with for a path, 0 for none.
+class InjectedFailure {
+public:
+    void Set(std::function<int(const std::string&)> hook) {
+        std::lock_guard lock(m_mutex);
+        m_hook = std::move(hook);
+    }
+    int Error(const std::string& path) {
+        std::lock_guard lock(m_mutex);
+        return m_hook ? m_hook(path) : 0;
+    }
 
-int ReadHookError(const std::string& path) {
-    std::lock_guard lock(g_readHookMutex);
-    return g_readHook ? g_readHook(path) : 0;
-}
+private:
+    std::mutex m_mutex;
+    std::function<int(const std::string&)> m_hook;
+};
+
+InjectedFailure g_readFailure;
+InjectedFailure g_writeFailure;
 
 // The cause of a failed stat or open of path.
 ReadRefusal RefusalFromErrno(const std::string& path, int err) {
@@ -205,8 +217,7 @@ ReadRefusal RefusalOfType(mode_t mode) {
 }  // namespace
 
 void SetReadFailureHook(ReadFailureHook hook) {
-    std::lock_guard lock(g_readHookMutex);
-    g_readHook = std::move(hook);
+    g_readFailure.Set(std::move(hook));
 }
 
 ErrorCode OpenRegularFile(const std::string& path, uint64_t maxBytes, int& fd, uint64_t& size,
@@ -226,7 +237,7 @@ ErrorCode OpenRegularFile(const std::string& path, uint64_t maxBytes, int& fd, u
         return refuse(RefusalFromErrno(path, err));
     }
     if (ReadRefusal r = RefusalOfType(st.st_mode); r != ReadRefusal::kNone) return refuse(r);
-    if ((err = ReadHookError(path)) != 0) return refuse(RefusalFromErrno(path, err));
+    if ((err = g_readFailure.Error(path)) != 0) return refuse(RefusalFromErrno(path, err));
     // Without blocking: the name may have been replaced by a pipe meanwhile.
     const int f = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (f < 0) {
@@ -292,19 +303,8 @@ ErrorCode ReadWholeFile(const std::string& path, std::string& contents) {
     return ReadWholeFile(path, contents, uint64_t{1} << 30);
 }
 
-namespace {
-std::mutex g_hookMutex;
-WriteFailureHook g_hook;
-
-int HookError(const std::string& target) {
-    std::lock_guard lock(g_hookMutex);
-    return g_hook ? g_hook(target) : 0;
-}
-}  // namespace
-
 void SetWriteFailureHook(WriteFailureHook hook) {
-    std::lock_guard lock(g_hookMutex);
-    g_hook = std::move(hook);
+    g_writeFailure.Set(std::move(hook));
 }
 
 AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {}
@@ -347,7 +347,7 @@ ErrorCode AtomicFile::Write(std::string_view bytes) {
 ErrorCode AtomicFile::Commit() {
     if (m_error) return m_error;
     if (m_fd < 0) return m_error = kErrorInvalidHandle;
-    if (const int injected = HookError(m_path)) return m_error = ErrorFromErrno(injected);
+    if (const int injected = g_writeFailure.Error(m_path)) return m_error = ErrorFromErrno(injected);
     if (::fsync(m_fd) != 0) return m_error = ErrorFromErrno(errno);
     const int fd = m_fd;
     m_fd = -1;
@@ -391,7 +391,7 @@ ErrorCode AppendToFile(const std::string& path, std::string_view headerIfEmpty, 
     }
     struct stat st{};
     if (::fstat(fd, &st) != 0) return fail(errno);
-    if (const int injected = HookError(path)) return fail(injected);
+    if (const int injected = g_writeFailure.Error(path)) return fail(injected);
     const bool regular = S_ISREG(st.st_mode);
     std::string all;
     if (regular && st.st_size == 0) all.append(headerIfEmpty);

@@ -4,6 +4,7 @@
 // and the temperature-control toggle on the simulated instrument.
 #include <sys/stat.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
@@ -256,6 +258,117 @@ INSTANTIATE_TEST_SUITE_P(EachFormat, BatchFailures, testing::ValuesIn(kFormats),
                          [](const testing::TestParamInfo<FormatCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// The operator's gesture in the real dialog: the first file clicked, the
+// others added with Ctrl and a click, the choice confirmed by a double-click
+// on the last one. The double-click's first click on a row of the selection
+// used to leave that row alone selected, so that the batch held the last
+// file only: a bad file before it was neither exported nor named, a good one
+// before a bad last file silently not exported.
+TEST_F(FileCommandsTest, ADoubleClickOnTheLastFileChosenExportsEveryFileChosenAndNamesTheBadOnes) {
+    const std::string good = Test("good.ryx");
+    const std::string same = Test("same.ryx");
+    const std::string truncated = platform::JoinPath(folder, "truncated.ryx");
+    std::ofstream(truncated, std::ios::binary) << Read(good).substr(0, 3000);
+    const std::string junk = platform::JoinPath(folder, "junk.ryx");
+    std::ofstream(junk) << "Notes of the day: bath at -12, beams B1 to B4 poured.\n";
+    const auto csv = [](const std::string& p) { return p.substr(0, p.size() - 3) + "csv"; };
+    const auto name = [](const std::string& p) { return QString::fromStdString(platform::BaseName(p)); };
+    struct Case {
+        const char* name;
+        std::vector<std::string> clicked;  // in the order clicked; the last is double-clicked
+        std::vector<std::string> failed;
+        // A plain click on the last file before the double-click: the
+        // operator narrowed the choice to that file alone.
+        bool narrowed = false;
+    };
+    const Case cases[] = {
+        {"truncated first", {truncated, good}, {truncated}},
+        {"junk first", {junk, same}, {junk}},
+        {"truncated in the middle", {good, truncated, same}, {truncated}},
+        {"truncated last", {good, truncated}, {truncated}},
+        {"junk last", {same, junk}, {junk}},
+        {"two bad files", {truncated, good, junk, same}, {truncated, junk}},
+        {"narrowed to the good file", {truncated, good}, {}, true},
+    };
+    fw::QtMessageBox real;
+    std::vector<std::string> shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown.push_back(box->text().toStdString());
+            box->accept();
+        }
+    });
+    answer.start(5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shown.clear();
+        for (const std::string& file : c.clicked) std::remove(csv(file).c_str());
+        QString chosen;  // the file name field before the double-click
+        bool acted = false;
+        fw::QtOpenDialogs::SetShownHook([&](QWidget* w) {
+            WhenListed(w, folder, [&, w] {
+                auto* q = static_cast<QFileDialog*>(w);
+                // The detail view, as the dialog opens.
+                auto* view = q->findChild<QAbstractItemView*>("treeView");
+                ASSERT_NE(view, nullptr);
+                ASSERT_TRUE(view->isVisible());
+                const auto row = [&](const std::string& file) {
+                    const QModelIndexList hit =
+                        view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                             name(file), 1, Qt::MatchExactly);
+                    return hit.isEmpty() ? QPoint(-1, -1) : view->visualRect(hit.front()).center();
+                };
+                // The offscreen platform drops the first press the dialog
+                // gets; a click below the rows (where it selects nothing)
+                // takes it.
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                  QPoint(5, view->viewport()->height() - 5));
+                for (size_t i = 0; i < c.clicked.size(); ++i) {
+                    const QPoint at = row(c.clicked[i]);
+                    ASSERT_GE(at.y(), 0) << c.clicked[i];
+                    QTest::mouseClick(view->viewport(), Qt::LeftButton,
+                                      i == 0 ? Qt::NoModifier : Qt::ControlModifier, at);
+                }
+                if (c.narrowed)
+                    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                      row(c.clicked.back()));
+                chosen = q->findChild<QLineEdit*>("fileNameEdit")->text();
+                if (std::string(c.name) == "two bad files") Shoot(w, "batch-export-chosen-by-clicks.png");
+                acted = true;
+                // A double-click as the window system delivers it: press,
+                // release, double-click, release.
+                const QPoint last = row(c.clicked.back());
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, last);
+                QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, last);
+                if (q->isVisible())
+                    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, last);
+            });
+        });
+        Command(ID_BATCH_EXPORT_DATA);
+        ASSERT_TRUE(acted);
+        const std::vector<std::string> batch =
+            c.narrowed ? std::vector<std::string>{c.clicked.back()} : c.clicked;
+        QStringList names;
+        for (const std::string& file : batch)
+            names << (batch.size() > 1 ? "\"" + name(file) + "\"" : name(file));
+        EXPECT_EQ(chosen.toStdString(), names.join(' ').toStdString());
+        ASSERT_TRUE(Until([&] {
+            return App().m_exportQueue.empty() && !App().m_pMainFrame->Progress() &&
+                   !QApplication::activeModalWidget();
+        }));
+        std::string text = "The following files were not exported :";
+        for (const std::string& file : c.failed) text += "\n    " + file;
+        EXPECT_EQ(shown, c.failed.empty() ? std::vector<std::string>{} : std::vector<std::string>{text});
+        for (const std::string& file : c.clicked) {
+            const bool exported = std::find(batch.begin(), batch.end(), file) != batch.end() &&
+                                  std::find(c.failed.begin(), c.failed.end(), file) == c.failed.end();
+            EXPECT_EQ(Read(csv(file)).empty(), !exported) << file;
+        }
+        EXPECT_EQ(App().ExportJob().Failures(), c.failed);
+    }
+}
 
 TEST_F(FileCommandsTest, BatchListsTheFilesItCouldNotExportAndSparesTheDosHeader) {
     const std::string good = Test("good.ryx");

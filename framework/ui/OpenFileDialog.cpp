@@ -1,11 +1,15 @@
 #include "framework/ui/OpenFileDialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPersistentModelIndex>
 #include <QPushButton>
 #include <QShortcut>
 #include <atomic>
@@ -107,6 +111,58 @@ private:
     OpenFileDialog& m_d;
 };
 
+// A double-click on a file of a selection of several confirms the whole
+// selection, as the highlighted rows and the file name field say. The item
+// views see the double-click's first click as a click on that row alone,
+// which leaves it alone selected by the time the double-click accepts the
+// dialog: the files chosen before it would silently not be part of the
+// choice. The selection at that first press comes back before the
+// double-click is handled.
+class SelectionKeptOnDoubleClick : public QObject {
+public:
+    SelectionKeptOnDoubleClick(QAbstractItemView* view, QObject* parent) : QObject(parent), m_view(view) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return QObject::eventFilter(watched, e);
+        auto* mouse = static_cast<QMouseEvent*>(e);
+        QItemSelectionModel* selection = m_view->selectionModel();
+        const QModelIndex at = m_view->indexAt(mouse->position().toPoint());
+        const QModelIndex row = at.isValid() ? at.siblingAtColumn(0) : QModelIndex();
+        const bool plainLeft = mouse->button() == Qt::LeftButton &&
+                               !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+        if (e->type() == QEvent::MouseButtonPress) {
+            m_rows.clear();
+            m_pressed = QPersistentModelIndex();
+            if (plainLeft && selection && row.isValid() &&
+                selection->isRowSelected(row.row(), row.parent())) {
+                const QModelIndexList rows = selection->selectedRows();
+                if (rows.size() > 1) {
+                    for (const QModelIndex& r : rows) m_rows.append(QPersistentModelIndex(r));
+                    m_pressed = QPersistentModelIndex(row);
+                }
+            }
+            return QObject::eventFilter(watched, e);
+        }
+        // The double-click that follows that press, on the same row.
+        if (plainLeft && selection && m_pressed.isValid() && QModelIndex(m_pressed) == row) {
+            selection->clearSelection();
+            for (const QPersistentModelIndex& r : m_rows)
+                if (r.isValid())
+                    selection->select(r, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        m_rows.clear();
+        m_pressed = QPersistentModelIndex();
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    QAbstractItemView* m_view;
+    QList<QPersistentModelIndex> m_rows;  // in the order they were selected
+    QPersistentModelIndex m_pressed;
+};
+
 }  // namespace
 
 OpenDialogService& OpenDialogs() {
@@ -174,6 +230,12 @@ int QtOpenDialogs::Run(OpenFileDialog& d) {
         auto* f1 = new QShortcut(QKeySequence::HelpContents, &q);
         const std::string topic = d.m_helpTopic;
         QObject::connect(f1, &QShortcut::activated, &q, [topic] { ShowHelpTopic(topic); });
+    }
+
+    // The dialog's list and detail views (not its side bar of places).
+    for (const char* name : {"listView", "treeView"}) {
+        if (auto* view = q.findChild<QAbstractItemView*>(QString::fromLatin1(name)))
+            view->viewport()->installEventFilter(new SelectionKeptOnDoubleClick(view, view));
     }
 
     OpenFileDialog::Session s;

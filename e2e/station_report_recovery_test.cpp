@@ -1,8 +1,9 @@
 // A report opened from the live test window while a long recovery is still
 // recorded, through the station on the simulated instrument: the bath strays
 // out of tolerance, and the open report warns of it on screen and on the
-// page printed from that window, before the finish and after it; the finish
-// brings the same report window forward and opens no second one.
+// page printed from that window, before the finish and after it, with the
+// results of the load already there; the finish brings the same report
+// window forward and opens no second one.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -104,6 +105,11 @@ TEST_F(StationReportDuringRecovery, TheOpenReportWarnsOfABathExcursionOnScreenAn
     EXPECT_EQ(frame->GetActiveFrame(), report->GetParentFrame());
     EXPECT_FALSE(report->Model().Warning541());
     EXPECT_EQ(Red(*report), 0);
+    // The results are those of the load, which has ended: the same now as
+    // after the finish, not zeros.
+    const float stiffness60 = doc->m_measuredStiffness[3].m_data;
+    const float mValue60 = doc->m_mValue[3].m_data;
+    EXPECT_GT(stiffness60, 0.0f);
     const fw::WindowId reportFrame = report->GetParentFrame()->Id();
 
     // The bath strays to -17.6 (the simulator's "bath -17.6"); the station
@@ -118,6 +124,7 @@ TEST_F(StationReportDuringRecovery, TheOpenReportWarnsOfABathExcursionOnScreenAn
     ASSERT_FALSE(during.empty()) << "pdftotext (poppler-utils) is needed";
     EXPECT_NE(during.find(kWarning), std::string::npos) << during;
     EXPECT_NE(during.find("-17.6"), std::string::npos) << during;
+    EXPECT_NE(during.find(doc->m_measuredStiffness[3].Format("%.3g")), std::string::npos) << during;
     QDir().mkpath(RYX_E2E_ARTEFACTS);
     EXPECT_TRUE(
         frame->grab().toImage().save(QString(RYX_E2E_ARTEFACTS) + "/station-report-during-recovery-541.png"));
@@ -134,7 +141,8 @@ TEST_F(StationReportDuringRecovery, TheOpenReportWarnsOfABathExcursionOnScreenAn
     EXPECT_GT(Red(*after.front()), 1000);
     const std::string finished = Printed("station-report-after-finish.pdf");
     EXPECT_NE(finished.find(kWarning), std::string::npos) << finished;
-    EXPECT_GT(doc->m_measuredStiffness[3].m_data, 0.0f);
+    EXPECT_EQ(doc->m_measuredStiffness[3].m_data, stiffness60);
+    EXPECT_EQ(doc->m_mValue[3].m_data, mValue60);
     EXPECT_NE(finished.find(doc->m_measuredStiffness[3].Format("%.3g")), std::string::npos) << finished;
     for (const std::string& text : boxes.Texts())
         EXPECT_TRUE(text.rfind("A temperature calibration", 0) == 0 ||

@@ -186,7 +186,13 @@ void CQXRYXTestView::OnAbortTest() {
 }
 
 void CQXRYXTestView::OnViewReport() {
-    if (m_doc && !OpenReport()) fw::ShowMessage(IDS_REPORT_FAILED, MB_OK);
+    if (!m_doc) return;
+    // A running test whose points are complete has its results in its load
+    // points already, but they are computed at the finish: the report would
+    // show times and stiffnesses of 0 until then, on screen and on paper.
+    if ((m_doc->m_testState & 0x1) && !m_doc->m_bResultsValid && m_doc->IsTestComplete())
+        m_doc->CalculateResults();
+    if (!OpenReport()) fw::ShowMessage(IDS_REPORT_FAILED, MB_OK);
 }
 
 void CQXRYXTestView::OnUpdateViewReport(fw::CmdUI& ui) {

@@ -379,12 +379,16 @@ ErrorCode WriteFileAtomic(const std::string& path, std::string_view contents) {
 }
 
 ErrorCode AppendToFile(const std::string& path, std::string_view headerIfEmpty, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // Not blocking at the open: a named pipe that nobody reads would hold
+    // the station there for good (it is refused with ENXIO instead).
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return ErrorFromErrno(errno);
     auto fail = [fd](int err) {
         ::close(fd);
         return ErrorFromErrno(err);
     };
+    if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return fail(errno);
     // Another station appending to the same file waits for this one.
     while (::flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) return fail(errno);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -105,6 +106,22 @@ TEST(AppendToFile, HeaderOnlyIntoAnEmptyFileThenRowsAfterWhatIsThere) {
     ASSERT_EQ(AppendToFile(g, "H\r\n", "1\r\n"), 0u);
     ASSERT_EQ(ReadWholeFile(g, got), 0u);
     EXPECT_EQ(got, odd + "1\r\n");
+}
+
+// A named pipe nobody reads is refused at once; one that is read gets the
+// row (no header: a pipe has no size to tell that it is empty).
+TEST(AppendToFile, ANamedPipeWithoutReaderIsRefusedAndNeverWaitedOn) {
+    ryxtest::TempDir dir;
+    const std::string fifo = dir.File("log.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    EXPECT_EQ(AppendToFile(fifo, "H\r\n", "1\r\n"), kErrorDevNotExist);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(AppendToFile(fifo, "H\r\n", "2\r\n"), 0u);
+    char buf[16] = {};
+    EXPECT_EQ(::read(reader, buf, sizeof buf), 3);
+    EXPECT_EQ(std::string(buf), "2\r\n");
+    ::close(reader);
 }
 
 TEST(AppendToFile, AnInjectedFailureLeavesTheFileAsItWas) {

@@ -1,6 +1,7 @@
 #include "setup/SetupSheetModel.h"
 
 #include <cfloat>
+#include <cmath>
 
 #include "framework/core/Exceptions.h"
 #include "framework/core/MessageBox.h"
@@ -107,10 +108,15 @@ bool NoTemperatureCalibration() {
 bool CalibrationValuesMissing() {
     Time64 t{};
     WORD w = 0;
-    double d = 0;
+    // A constant that is no number (a damaged settings file) is missing: a
+    // test could compute nothing with it.
+    const auto missing = [](unsigned (CQXRegistry::*get)(double&)) {
+        double d = 0;
+        return (theRegistry.*get)(d) != 0 || !std::isfinite(d);
+    };
     return theRegistry.GetLastCalibration(t) || theRegistry.GetForceZero(w) ||
-           theRegistry.GetDeflectionZero(w) || theRegistry.GetForceConstant(d) ||
-           theRegistry.GetDeflectionConstant(d) || theRegistry.GetDeflectionCompliance(d);
+           theRegistry.GetDeflectionZero(w) || missing(&CQXRegistry::GetForceConstant) ||
+           missing(&CQXRegistry::GetDeflectionConstant) || missing(&CQXRegistry::GetDeflectionCompliance);
 }
 
 void RunFollowUp(int result, const std::function<void(UINT id)>& command) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <set>
 
@@ -891,6 +892,19 @@ TEST_F(SetupPagesTest, TheFollowUpReadsTheBathsOffsetAndStartsCalibrationsByComm
     ASSERT_EQ(theRegistry.SetDeflectionConstant(0.00015), 0u);
     ASSERT_EQ(theRegistry.SetDeflectionCompliance(0.0001), 0u);
     EXPECT_FALSE(NoTemperatureCalibration());
+    EXPECT_FALSE(CalibrationValuesMissing());
+    // A constant that is no number is as good as none: a calibration is due.
+    using Setter = unsigned (CQXRegistry::*)(double);
+    const std::pair<Setter, double> constants[] = {{&CQXRegistry::SetForceConstant, 0.15},
+                                                   {&CQXRegistry::SetDeflectionConstant, 0.00015},
+                                                   {&CQXRegistry::SetDeflectionCompliance, 0.0001}};
+    for (const auto& [set, good] : constants) {
+        for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            ASSERT_EQ((theRegistry.*set)(bad), 0u);
+            EXPECT_TRUE(CalibrationValuesMissing()) << bad;
+        }
+        ASSERT_EQ((theRegistry.*set)(good), 0u);
+    }
     EXPECT_FALSE(CalibrationValuesMissing());
     ASSERT_EQ(theRegistry.SetTestBath(-20), 0u);
     EXPECT_TRUE(NoTemperatureCalibration());

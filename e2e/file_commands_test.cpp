@@ -113,8 +113,37 @@ protected:
         App().OnUpdateBatchExport(ui);
         return ui.IsEnabled();
     }
+    // Two good test files and two that are not: a test cut short at 3000
+    // bytes and a text file with a test file's name.
+    struct Files {
+        std::string good, same, truncated, junk;
+    };
+    Files GoodAndBadFiles() {
+        Files f{Test("good.ryx"), Test("same.ryx"), platform::JoinPath(folder, "truncated.ryx"),
+                platform::JoinPath(folder, "junk.ryx")};
+        std::ofstream(f.truncated, std::ios::binary) << Read(f.good).substr(0, 3000);
+        std::ofstream(f.junk) << "Notes of the day: bath at -12, beams B1 to B4 poured.\n";
+        return f;
+    }
     std::string folder;
     fw::ScriptedOpenDialogs dialogs;
+};
+
+// The real boxes with their own loops, each answered as soon as it is open
+// and its text kept.
+struct RealBoxesAnswered {
+    fw::QtMessageBox real;
+    std::vector<std::string> shown;
+    QTimer answer;
+    RealBoxesAnswered() {
+        QObject::connect(&answer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown.push_back(box->text().toStdString());
+                box->accept();
+            }
+        });
+        answer.start(5);
+    }
 };
 
 struct FormatCase {
@@ -195,12 +224,7 @@ class BatchFailures : public FileCommandsTest, public testing::WithParamInterfac
 
 TEST_P(BatchFailures, NamesEveryFileNotExportedWhateverItsPlace) {
     const FormatCase& f = GetParam();
-    const std::string good = Test("good.ryx");
-    const std::string same = Test("same.ryx");
-    const std::string truncated = platform::JoinPath(folder, "truncated.ryx");
-    std::ofstream(truncated, std::ios::binary) << Read(good).substr(0, 3000);
-    const std::string junk = platform::JoinPath(folder, "junk.ryx");
-    std::ofstream(junk) << "Notes of the day: bath at -12, beams B1 to B4 poured.\n";
+    const auto [good, same, truncated, junk] = GoodAndBadFiles();
     struct Case {
         const char* name;
         std::vector<std::string> files;
@@ -216,31 +240,22 @@ TEST_P(BatchFailures, NamesEveryFileNotExportedWhateverItsPlace) {
         {"two bad files", {truncated, good, junk, same}, {truncated, junk}},
         {"two bad files together", {junk, truncated, good}, {junk, truncated}},
     };
-    fw::QtMessageBox real;
-    std::vector<std::string> shown;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown.push_back(box->text().toStdString());
-            box->accept();
-        }
-    });
-    answer.start(5);
+    RealBoxesAnswered answered;
     fw::ServiceScope scope(dialogs);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        shown.clear();
+        answered.shown.clear();
         for (const std::string& file : c.files) std::remove(f.output(file).c_str());
         dialogs.Script({fw::ScriptedOpenDialogs::Ok(c.files, 1, f.type)});
         Command(f.command);
         ASSERT_TRUE(Until([&] {
-            return App().m_exportQueue.empty() && !App().m_pMainFrame->Progress() && !shown.empty() &&
-                   !QApplication::activeModalWidget();
+            return App().m_exportQueue.empty() && !App().m_pMainFrame->Progress() &&
+                   !answered.shown.empty() && !QApplication::activeModalWidget();
         }));
         // The box lists the files with a tab before each, which it shows as spaces.
         std::string text = "The following files were not exported :";
         for (const std::string& file : c.failed) text += "\n    " + file;
-        EXPECT_EQ(shown, std::vector<std::string>{text});
+        EXPECT_EQ(answered.shown, std::vector<std::string>{text});
         for (const std::string& file : c.files) {
             const bool bad = std::find(c.failed.begin(), c.failed.end(), file) != c.failed.end();
             EXPECT_EQ(Read(f.output(file)).empty(), bad) << file;
@@ -266,12 +281,7 @@ INSTANTIATE_TEST_SUITE_P(EachFormat, BatchFailures, testing::ValuesIn(kFormats),
 // file only: a bad file before it was neither exported nor named, a good one
 // before a bad last file silently not exported.
 TEST_F(FileCommandsTest, ADoubleClickOnTheLastFileChosenExportsEveryFileChosenAndNamesTheBadOnes) {
-    const std::string good = Test("good.ryx");
-    const std::string same = Test("same.ryx");
-    const std::string truncated = platform::JoinPath(folder, "truncated.ryx");
-    std::ofstream(truncated, std::ios::binary) << Read(good).substr(0, 3000);
-    const std::string junk = platform::JoinPath(folder, "junk.ryx");
-    std::ofstream(junk) << "Notes of the day: bath at -12, beams B1 to B4 poured.\n";
+    const auto [good, same, truncated, junk] = GoodAndBadFiles();
     const auto csv = [](const std::string& p) { return p.substr(0, p.size() - 3) + "csv"; };
     const auto name = [](const std::string& p) { return QString::fromStdString(platform::BaseName(p)); };
     struct Case {
@@ -291,19 +301,10 @@ TEST_F(FileCommandsTest, ADoubleClickOnTheLastFileChosenExportsEveryFileChosenAn
         {"two bad files", {truncated, good, junk, same}, {truncated, junk}},
         {"narrowed to the good file", {truncated, good}, {}, true},
     };
-    fw::QtMessageBox real;
-    std::vector<std::string> shown;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown.push_back(box->text().toStdString());
-            box->accept();
-        }
-    });
-    answer.start(5);
+    RealBoxesAnswered answered;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        shown.clear();
+        answered.shown.clear();
         for (const std::string& file : c.clicked) std::remove(csv(file).c_str());
         QString chosen;  // the file name field before the double-click
         bool acted = false;
@@ -361,7 +362,8 @@ TEST_F(FileCommandsTest, ADoubleClickOnTheLastFileChosenExportsEveryFileChosenAn
         }));
         std::string text = "The following files were not exported :";
         for (const std::string& file : c.failed) text += "\n    " + file;
-        EXPECT_EQ(shown, c.failed.empty() ? std::vector<std::string>{} : std::vector<std::string>{text});
+        EXPECT_EQ(answered.shown,
+                  c.failed.empty() ? std::vector<std::string>{} : std::vector<std::string>{text});
         for (const std::string& file : c.clicked) {
             const bool exported = std::find(batch.begin(), batch.end(), file) != batch.end() &&
                                   std::find(c.failed.begin(), c.failed.end(), file) == c.failed.end();

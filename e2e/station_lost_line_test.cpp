@@ -75,9 +75,14 @@ protected:
     // test has reported this loss of the line already.
     void IdleAfterTheTest() {
         boxes.OnShow(nullptr);
-        const size_t atEnd = boxes.Count();
+        NoOtherBoxAndTheBarShowsTheLoss();
+    }
+    // 10 s of the dead line open no box beyond those open now; the bar
+    // shows "?" and no test runs.
+    void NoOtherBoxAndTheBarShowsTheLoss() {
+        const size_t before = boxes.Count();
         for (int i = 0; i < 200; ++i) ASSERT_TRUE(Step());
-        EXPECT_EQ(boxes.Count(), atEnd) << boxes.Texts().back();
+        EXPECT_EQ(boxes.Count(), before) << boxes.Texts().back();
         for (int control : {CStatus::kForce, CStatus::kDeflection, CStatus::kTemperature})
             EXPECT_EQ(frame->InstrumentBar()->Text(control), "   ?") << control;
         EXPECT_FALSE(App().m_bTestRunning);
@@ -90,12 +95,7 @@ protected:
         ASSERT_TRUE(
             StepUntil([&] { return boxes.Count() > 0 && boxes.Texts().back() == BarLoss(304); }, 5000))
             << boxes.Texts().back();
-        const size_t told = boxes.Count();
-        for (int i = 0; i < 200; ++i) ASSERT_TRUE(Step());
-        EXPECT_EQ(boxes.Count(), told) << boxes.Texts().back();
-        for (int control : {CStatus::kForce, CStatus::kDeflection, CStatus::kTemperature})
-            EXPECT_EQ(frame->InstrumentBar()->Text(control), "   ?") << control;
-        EXPECT_FALSE(App().m_bTestRunning);
+        NoOtherBoxAndTheBarShowsTheLoss();
     }
     // The bar's own loss box: the message alone.
     static std::string BarLoss(UINT id) { return fw::LoadString(id) + "\n\n"; }
@@ -111,12 +111,21 @@ protected:
         EXPECT_TRUE(StepUntil([&] { return App().m_beam.GetStatus() == 55; }, 5000, true));
         StepsInBox(3000);
     }
+    // The line goes silent inside the first box whose text begins with
+    // string id; cut tells that it has.
+    void SilenceInTheBoxOf(UINT id) {
+        boxes.OnShow([this, id](const fw::ScriptedMessageBox::Shown& shown) {
+            if (cut || !StartsWith(shown.text, id)) return;
+            cut = true;
+            SilenceInBox();
+        });
+    }
 
+    bool cut = false;
     int endingBoxes = 0;
 };
 
 TEST_F(StationLostLine, SilentWhileTheSpecimenQuestionIsOpen) {
-    bool cut = false;
     boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
         if (cut || !StartsWith(shown.text, 736)) return;
         cut = true;
@@ -141,12 +150,7 @@ TEST_F(StationLostLine, SilentWhileTheSpecimenQuestionIsOpen) {
 // own, no second end); the data kept, and then the bar tells the loss, once.
 TEST_F(StationLostLine, SilentWhileTheOfferToKeepTheDataIsOpen) {
     ASSERT_EQ(theRegistry.SetTestRecoveryTime(60), 0u);  // 601 samples: an abort past 250 s offers the save
-    bool cut = false;
-    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
-        if (cut || !StartsWith(shown.text, 602)) return;
-        cut = true;
-        SilenceInBox();
-    });
+    SilenceInTheBoxOf(602);
     boxes.Answer({IDOK, IDOK, IDYES, IDOK});  // the specimen, the damaged beam, keep the data, the bar's loss
     CQXRYXTestView* view = StartTest();
     ASSERT_NE(view, nullptr);
@@ -175,12 +179,7 @@ TEST_F(StationLostLine, SilentWhileTheOfferToKeepTheDataIsOpen) {
 // open: the test ends as the abort ends it, its window closed, and the loss
 // is told by the bar once the test has gone.
 TEST_F(StationLostLine, LossWhileTheAbortMessageIsOpenIsToldOnceTheTestHasGone) {
-    bool cut = false;
-    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
-        if (cut || !StartsWith(shown.text, 532)) return;
-        cut = true;
-        SilenceInBox();
-    });
+    SilenceInTheBoxOf(532);
     boxes.Answer({IDOK, IDOK, IDOK});  // the specimen, the damaged beam, the bar's loss
     CQXRYXTestView* view = StartTest();
     ASSERT_NE(view, nullptr);
@@ -201,12 +200,7 @@ TEST_F(StationLostLine, LossWhileTheAbortMessageIsOpenIsToldOnceTheTestHasGone) 
 // Yes ends the test (the window closed) and the bar tells the loss once the
 // test has gone.
 TEST_F(StationLostLine, LossWhileAbortTestIsAskedIsToldOnceTheTestHasGone) {
-    bool cut = false;
-    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
-        if (cut || !StartsWith(shown.text, 601)) return;
-        cut = true;
-        SilenceInBox();
-    });
+    SilenceInTheBoxOf(601);
     boxes.Answer({IDOK, IDYES, IDOK});  // the specimen, abort the test, the bar's loss
     CQXRYXTestView* view = StartTest();
     ASSERT_NE(view, nullptr);

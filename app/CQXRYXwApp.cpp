@@ -144,10 +144,12 @@ bool CQXRYXwApp::InitInstance() {
     // 13. Kept for the order's sake: the key was given after step 1.
     theRegistry.SetProgramKey(g_strProgramName);
 
-    // 14. A damaged settings file is told before the check lists what is missing.
+    // 14. A damaged settings file is told before the check lists what is
+    // missing. A signal while a box of the start-up is open ends the
+    // station: no box comes after that one, and neither does the check.
     theRegistry.ReadFile();
-    appsettings::ShowSettingsDamage();
-    CheckSetup();
+    appsettings::ShowSettingsDamage([this] { return m_terminate; });
+    if (!m_terminate) CheckSetup();
     m_starting = false;
     return true;
 }

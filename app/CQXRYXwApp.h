@@ -55,7 +55,7 @@ public:
     // process ends with kExitNotAnswered, not as a start that handed over.
     bool RaiseUnanswered() const { return !m_instance.NoAnswer().empty(); }
     static constexpr int kExitNotAnswered = 2;
-    // SIGTERM or SIGINT (app/Termination.cpp): a close request of the main
+    // SIGTERM, SIGINT or SIGHUP (app/Termination.cpp): a close request of the main
     // window. Open boxes and dialogs are cancelled, writing nothing; then,
     // from the outermost loop's idle time, the window's close rules run (the
     // running test's question: No keeps the station and the test; Yes ends

@@ -41,10 +41,12 @@ std::vector<platform::Hive::Damage> TakeSettingsDamage() {
     return taken;
 }
 
-void ShowSettingsDamage() {
+void ShowSettingsDamage(const std::function<bool()>& stopped) {
     // Taken before the first box: a read inside a box's loop notes afresh.
-    for (const auto& damage : TakeSettingsDamage())
+    for (const auto& damage : TakeSettingsDamage()) {
+        if (stopped && stopped()) return;
         fw::ShowMessage(DamageText(damage), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    }
 }
 
 }  // namespace appsettings

@@ -3,6 +3,7 @@
 // settings store notes each damaged read (on whichever thread read it), and
 // the window thread shows one box per damaged read, naming the file, the
 // lines that could not be read and where the file as it was has been kept.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ std::string DamageText(const platform::Hive::Damage& damage);
 void WatchSettingsDamage();
 // The damaged reads noted since the last call, oldest first.
 std::vector<platform::Hive::Damage> TakeSettingsDamage();
-// A box for each damaged read noted; window thread only.
-void ShowSettingsDamage();
+// A box for each damaged read noted; window thread only. No further box
+// once stopped() holds (the station is ending).
+void ShowSettingsDamage(const std::function<bool()>& stopped = {});
 
 }  // namespace appsettings

@@ -1,5 +1,6 @@
 #include "app/Termination.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -13,9 +14,16 @@ namespace {
 
 int g_fds[2] = {-1, -1};
 
+// The signals that ask the station to close: a kill, the terminal's
+// interrupt, and the hang-up of the terminal or session it was started from.
+constexpr int kCloseSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
 void OnSignalRaw(int) {
+    // The handler may interrupt any call that sets errno.
+    const int saved = errno;
     const char c = 1;
     [[maybe_unused]] ssize_t n = write(g_fds[0], &c, 1);
+    errno = saved;
 }
 
 }  // namespace
@@ -30,13 +38,11 @@ TerminationHandler::TerminationHandler() {
     sa.sa_handler = OnSignalRaw;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
+    for (int sig : kCloseSignals) sigaction(sig, &sa, nullptr);
 }
 
 TerminationHandler::~TerminationHandler() {
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
+    for (int sig : kCloseSignals) signal(sig, SIG_DFL);
 }
 
 void TerminationHandler::OnSignal() {

@@ -1,5 +1,5 @@
 #pragma once
-// SIGTERM and SIGINT are a close request of the main window, through the
+// SIGTERM, SIGINT and SIGHUP are a close request of the main window, through the
 // same rules as its close button (CQXRYXwApp::RequestTermination): a running
 // test is asked about first, and when the station ends, the instrument's
 // worker stops and the line closes before the process goes. The signal

@@ -1,4 +1,4 @@
-// SIGTERM and SIGINT through the station itself, delivered the road a real
+// SIGTERM, SIGINT and SIGHUP through the station itself, delivered the road a real
 // one takes: raise() to the process, the handler's byte through its socket
 // pair, the notifier in whatever loop runs (the outermost one, or a box's).
 // A signal is a close request of the main window under its close rules: idle,
@@ -6,9 +6,11 @@
 // the station and the test running to its saved end and whose Yes ends the
 // test as Abort Test does (the load off, past 250 s the offer to keep the
 // data) before the station ends. A box open at the signal is cancelled first;
-// a signal during the start-up check ends the station without the setup
-// sheet. The lockstep fixture runs the station and the simulator on one
-// virtual clock; each case runs for SIGTERM and for SIGINT.
+// a signal during a box of the start-up (the damaged settings file's, the
+// check's) ends the station without the setup sheet. The lockstep fixture
+// runs the station and the simulator on one virtual clock; each case runs
+// for SIGTERM, SIGINT and SIGHUP (the terminal the station was started from
+// has gone).
 #include <signal.h>
 
 #include <QApplication>
@@ -29,6 +31,7 @@
 #include "data/CQXRYXTestDoc.h"
 #include "e2e/support/Lockstep.h"
 #include "e2e/support/LockstepStation.h"
+#include "e2e/support/SettingsBytes.h"
 #include "e2e/support/SheetScript.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/OpenFileDialog.h"
@@ -53,7 +56,15 @@ bool Screenshot(QWidget& w, const char* name) {
 }
 
 std::string SignalName(const ::testing::TestParamInfo<int>& info) {
-    return info.param == SIGTERM ? "Sigterm" : "Sigint";
+    switch (info.param) {
+        case SIGTERM:
+            return "Sigterm";
+        case SIGINT:
+            return "Sigint";
+        case SIGHUP:
+            return "Sighup";
+    }
+    return "Signal" + std::to_string(info.param);
 }
 
 // The boxes that start with trigger open for real (a QMessageBox and its own
@@ -133,9 +144,9 @@ TEST_P(StationSignal, DuringThePreloadYesTakesThePreloadOffAndEndsTheStation) {
     EXPECT_FALSE(App().m_bTestRunning);
 }
 
-// What the lead's case asks: No at the signal's question, the test runs on
-// and is saved at its end; a second signal while the question is open
-// changes nothing.
+// No at the signal's question: the station stays, the test runs on and is
+// saved at its end with every point; a second signal while the question is
+// open changes nothing, and no further question comes.
 TEST_P(StationSignal, DuringTheTestNoKeepsTheStationAndTheTestIsSavedAtItsEnd) {
     boxes.Answer({IDOK, IDNO});  // the specimen; 601
     CQXRYXTestView* view = StartTest();
@@ -275,7 +286,7 @@ TEST_P(StationSignal, TheSpecimenQuestionOpenIsCancelledAndTheStationEnds) {
     EXPECT_TRUE(App().m_pTestTemplate->GetDocuments().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StationSignal, ::testing::Values(SIGTERM, SIGINT), SignalName);
+INSTANTIATE_TEST_SUITE_P(Signals, StationSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP), SignalName);
 
 // The start-up check's box open at the signal: it closes, the setup sheet
 // does not open after it, and the first idle time ends the station.
@@ -296,6 +307,44 @@ TEST_P(StationSignalAtStart, DuringTheStartUpCheckEndsTheStation) {
     EXPECT_EQ(boxes.Count(), 0u);
     QDir().mkpath(RYX_E2E_ARTEFACTS);
     EXPECT_TRUE(inside.boxShot.save(QString(RYX_E2E_ARTEFACTS) + "/signal-start-up-check-575.png"));
+}
+
+// The damaged settings file's box open at the signal: it closes, and
+// neither the check's box nor the setup sheet comes after it; the station
+// ends with the file as it was and the copy kept of it.
+TEST_P(StationSignalAtStart, DuringTheDamagedSettingsBoxEndsTheStation) {
+    TerminationHandler term;
+    StartInstrument();
+    WriteSettings();
+    const std::string hive = platform::JoinPath(ConfigDir(), "registry.reg");
+    const std::string whole = ReadAll(hive);
+    // Cut inside a hex list: two bytes of the eight.
+    const std::string cut = whole.substr(0, ValueLineAt(whole, "Deflection", "\"Constant\"=hex:") + 2 * 20);
+    ASSERT_EQ(platform::WriteFileAtomic(hive, cut), 0u);
+    const std::string damaged = fw::LoadString(940).substr(0, fw::LoadString(940).find("%1"));
+    SignalInsideBox inside(boxes, damaged, GetParam());
+    fw::ServiceScope<fw::MessageBoxService> scope(inside);
+    SheetScript sheet([](setup::CSetupSheet& s) { s.reject(); });
+
+    ASSERT_TRUE(StartStation());
+    ASSERT_EQ(inside.shown.size(), 1u) << inside.shown.back();
+    EXPECT_EQ(inside.shown[0].rfind(damaged + hive + "\n", 0), 0u) << inside.shown[0];
+    EXPECT_EQ(term.Received(), 1);
+    ASSERT_TRUE(Until([&] { return App().QuitPosted(); }, 5000));
+    EXPECT_FALSE(App().m_pMainFrame->isVisible());
+    EXPECT_EQ(sheet.Shown(), 0);
+    EXPECT_EQ(boxes.Count(), 0u);
+    App().ExitInstance();
+    started = false;
+    EXPECT_EQ(ReadAll(hive), cut);
+    std::vector<std::string> copies;
+    for (const auto& e : std::filesystem::directory_iterator(ConfigDir()))
+        if (e.path().filename().string().rfind("registry.reg.bad-", 0) == 0) copies.push_back(e.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(ReadAll(copies[0]), cut);
+    EXPECT_NE(inside.shown[0].find(copies[0]), std::string::npos) << inside.shown[0];
+    QDir().mkpath(RYX_E2E_ARTEFACTS);
+    EXPECT_TRUE(inside.boxShot.save(QString(RYX_E2E_ARTEFACTS) + "/signal-damaged-settings-box.png"));
 }
 
 // A batch export in progress does not hold the signal back: the export ends
@@ -332,7 +381,7 @@ TEST_P(StationSignalAtStart, DuringABatchExportEndsTheStationAfterTheFileInHand)
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StationSignalAtStart, ::testing::Values(SIGTERM, SIGINT), SignalName);
+INSTANTIATE_TEST_SUITE_P(Signals, StationSignalAtStart, ::testing::Values(SIGTERM, SIGINT, SIGHUP), SignalName);
 
 }  // namespace
 }  // namespace e2e

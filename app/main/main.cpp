@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     fw::QtMessageBox boxes;
     fw::QtFileDialogs files;
     fw::ServiceScope<fw::FileDialogService> fileScope(files);
-    // SIGTERM and SIGINT close the station as its window's close would.
+    // SIGTERM, SIGINT and SIGHUP close the station as its window's close would.
     TerminationHandler term;
     const int code = app.Main();
     return app.RaiseUnanswered() ? CQXRYXwApp::kExitNotAnswered : code;

@@ -209,11 +209,13 @@ void CQXRYXwApp::CloseOnSignal() {
     m_closingOnSignal = true;
     // A test whose aborted data were kept leaves its window and new report
     // open after the first close (the document's close guard): once the
-    // test has ended so, the close is asked again.
+    // test has ended so, the close is asked again. No, Cancel, or a No while
+    // the test came to its end by itself: the station stays.
     for (int round = 0; round < 2; ++round) {
-        const bool running = m_bTestRunning;
+        const unsigned aborts = m_testStation ? m_testStation->ConfirmedAborts() : 0;
         if (m_pMainFrame->CloseDespiteExport()) break;
-        if (!running || m_bTestRunning) break;  // No, Cancel: the station stays
+        const bool endedByTheClose = m_testStation && m_testStation->ConfirmedAborts() != aborts;
+        if (!endedByTheClose || m_bTestRunning) break;
     }
     m_closingOnSignal = false;
     m_terminate = false;

@@ -24,6 +24,8 @@ public:
     bool OpenReport(CQXRYXTestDoc& doc) override;
     void AdvanceDefaultTestName() override;
     bool AskSavePath(std::string& path) override;
+    // The aborts of a running test confirmed at a close so far.
+    unsigned ConfirmedAborts() const { return m_docHost.ConfirmedAborts(); }
 
 private:
     CQXRYXwApp& m_app;

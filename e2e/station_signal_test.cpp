@@ -39,6 +39,7 @@
 #include "platform/Paths.h"
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
+#include "testing/CQXRYXDataView.h"
 #include "testing/CQXRYXTestView.h"
 #include "testing/RYXTestSetup.h"
 
@@ -188,6 +189,41 @@ TEST_P(StationSignal, DuringTheTestNoKeepsTheStationAndTheTestIsSavedAtItsEnd) {
     EXPECT_TRUE(HasPointList(ReadAll(path), 501));
     EXPECT_FALSE(App().QuitPosted());
     EXPECT_EQ(boxes.Count(), 2u);
+}
+
+// The test reaches its end while the signal's question is open: No keeps
+// the station, the finish that waited for the answer saves the test with
+// every point and opens its report, and the station is not closed after it.
+TEST_P(StationSignal, TheTestEndingWhileTheQuestionIsOpenNoKeepsTheStation) {
+    boxes.Answer({IDOK, IDNO});  // the specimen; 601
+    CQXRYXTestView* view = StartTest();
+    ASSERT_NE(view, nullptr);
+    CQXRYXTestDoc* doc = view->GetDocument();
+    const std::string path = doc->GetPathName();
+    ASSERT_TRUE(StepUntil([&] { return doc->GetPointCount() >= 495; }, 300000)) << view->GetState();
+    bool finishedInside = false;
+    boxes.OnShow([&](const fw::ScriptedMessageBox::Shown& shown) {
+        if (shown.text != fw::LoadString(601)) return;
+        // The box's loop goes on until the test has had its last reading.
+        for (int i = 0; i < 200 && view->GetState() != TestSequencer::kFinish; ++i)
+            if (!Step(true)) return;
+        finishedInside = view->GetState() == TestSequencer::kFinish;
+    });
+    Signal();
+    ASSERT_TRUE(StepUntil([&] { return boxes.Count() == 2; }, 2000));
+    boxes.OnShow(nullptr);
+    EXPECT_TRUE(finishedInside);
+    ASSERT_TRUE(StepUntil([&] { return !App().m_bTestRunning && !sim->State().testLoad; }, 10000))
+        << view->GetState();
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(Step());
+    EXPECT_FALSE(App().QuitPosted());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(boxes.Count(), 2u) << boxes.Texts().back();
+    EXPECT_TRUE(HasPointList(ReadAll(path), 501));
+    EXPECT_EQ(App().m_pReportTemplate->GetDocuments().size(), 0u);
+    bool reportShown = false;
+    for (fw::View* v : doc->GetViews()) reportShown |= dynamic_cast<CQXRYXDataView*>(v) != nullptr;
+    EXPECT_TRUE(reportShown) << "the finish opens the test's report";
 }
 
 // Yes: the test ends as Abort Test ends it (before 250 s nothing to keep),

@@ -309,6 +309,7 @@ void TestViewDocHost::CloseQuestionOpen(CQXRYXTestDoc& doc, bool open) {
 }
 
 void TestViewDocHost::AbortConfirmed(CQXRYXTestDoc& doc) {
+    ++m_confirmedAborts;
     if (CQXRYXTestView* v = ViewOf(doc)) {
         v->KillTimer(TestSequencer::kPreloadTimerId);
         if (TestSequencer* s = v->Sequencer()) s->EndByClose();

@@ -106,6 +106,10 @@ public:
 // The document side of the test windows, installed by the application.
 class TestViewDocHost : public TestDocHost {
 public:
+    // How often an operator has confirmed the abort of a running test at a
+    // close: a close that was refused can tell a Yes (the test ended by the
+    // close, its data kept) from a No while the test ended by itself.
+    unsigned ConfirmedAborts() const { return m_confirmedAborts; }
     void CloseQuestionOpen(CQXRYXTestDoc& doc, bool open) override;
     void AbortConfirmed(CQXRYXTestDoc& doc) override;
     void ReZero(CQXRYXTestDoc& doc) override;
@@ -113,4 +117,7 @@ public:
     void DetachRunningView(CQXRYXTestDoc& doc) override;
     bool OpenReport(CQXRYXTestDoc& doc) override;
     void AdvanceDefaultTestName() override;
+
+private:
+    unsigned m_confirmedAborts = 0;
 };

@@ -397,7 +397,8 @@ bool CQXRYXwApp::OnIdle(long count) {
         return false;
     }
     if (fw::Application::OnIdle(count)) return true;
-    if (!m_starting && !QApplication::activeModalWidget()) appsettings::ShowSettingsDamage();
+    if (!m_starting && !QApplication::activeModalWidget())
+        appsettings::ShowSettingsDamage([this] { return m_terminate; });
     if (!m_exportQueue.empty() && m_pMainFrame) fw::PostCommand(m_pMainFrame->Id(), ID_BATCH_EXPORT_NEXT);
     RetryTemperatureControl();
     double bath = 0;

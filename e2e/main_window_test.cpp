@@ -3,14 +3,19 @@
 // open, become active and close, the program's icon on the windows, the tool
 // bar's pictures, tips and prompts, and help in the station's own window from
 // every window that offers it. Screenshots go with the test artefacts.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -20,6 +25,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/CQXRYXMainFrame.h"
@@ -27,10 +35,12 @@
 #include "app/Help.h"
 #include "app/tests/support/GeneratedTests.h"
 #include "e2e/support/Station.h"
+#include "framework/core/Exceptions.h"
 #include "framework/core/Strings.h"
 #include "framework/ui/Frames.h"
 #include "framework/ui/Help.h"
 #include "framework/ui/OpenFileDialog.h"
+#include "framework/ui/QtMessageBox.h"
 #include "platform/Paths.h"
 #include "testing/CQXRYXDataFrm.h"
 
@@ -430,6 +440,195 @@ TEST_F(HelpWindowsTest, EachHelpCommandAndF1OpensItsTopicInTheHelpWindow) {
         EXPECT_TRUE(s.visible) << "shown and owned by the dialog";
         EXPECT_EQ(boxes.Count(), 0u) << (boxes.Count() ? boxes.Texts()[0] : "");
     }
+}
+
+// Help pages from a help folder of the case's own: every page, the one a
+// topic names and those its links, Back and Forward lead to, is read through
+// the bounded reader of regular files, so that a page that is no page is
+// refused at once with its cause and nothing waits on it.
+class HelpPagesTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CSplashWnd::HideSplashScreen();
+        folder = platform::JoinPath(ConfigDir(), "help");
+        ASSERT_EQ(platform::EnsureDirectory(platform::JoinPath(folder, "RYXW")), 0u);
+        setenv("RYX_HELP_DIR", folder.c_str(), 1);
+    }
+    void TearDown() override {
+        platform::SetReadFailureHook(nullptr);
+        unsetenv("RYX_HELP_DIR");
+        MainWindowTest::TearDown();
+    }
+    std::string Page(const std::string& name) const { return platform::JoinPath(folder, "RYXW/" + name); }
+    void Write(const std::string& name, const std::string& html) const {
+        ASSERT_EQ(platform::WriteFileAtomic(Page(name), html), 0u);
+    }
+    // The topic's page, "First topic", with more on it and a link to the
+    // second page, "Second topic".
+    void WritePages(const std::string& more = "") const {
+        Write("Testing_a_sample.htm",
+              "<html><head><title>First topic</title></head><body><p>The first page.</p>" + more +
+                  "<p><a href=\"Second.htm\">On to the second</a></p></body></html>");
+        Write("Second.htm",
+              "<html><head><title>Second topic</title></head><body><p>The second page.</p></body></html>");
+    }
+    // The page the Help Topics command names.
+    std::string Topic() const { return fw::HelpTopicPath(kHelpTesting); }
+    static QWidget* Window() { return reinterpret_cast<QWidget*>(fw::CurrentHelpWindow()); }
+    static QTextBrowser* Browser() { return fw::HelpBrowser(fw::CurrentHelpWindow()); }
+    static std::string Shown() { return Browser() ? Browser()->source().toLocalFile().toStdString() : ""; }
+    static bool Showing(const std::string& text) {
+        return Browser() && Browser()->toPlainText().toStdString().find(text) != std::string::npos;
+    }
+    // The help window's Back or Forward button, as the operator presses it.
+    static void Press(const char* button) {
+        for (QToolBar* bar : Window()->findChildren<QToolBar*>())
+            for (QAction* a : bar->actions())
+                if (a->text() == QLatin1String(button)) return a->trigger();
+        ADD_FAILURE() << "no " << button << " button";
+    }
+    std::string folder;
+};
+
+// What stands where a page should be, each made in place of the page at path.
+struct NoPage {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+    UINT text;  // the box's text, with the page's full path
+};
+
+void Fifo(const std::string& path) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+}
+void Zero(const std::string& path) {
+    ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0);  // a device without end
+}
+void Folder(const std::string& path) {
+    ASSERT_TRUE(std::filesystem::create_directory(path));
+}
+void Sparse(const std::string& path, uint64_t size) {
+    ASSERT_EQ(platform::WriteFileAtomic(path, ""), 0u);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
+}
+
+TEST_F(HelpPagesTest, ATopicWhosePageIsNoPageIsRefusedAtOnceWithItsCause) {
+    const NoPage cases[] = {
+        {"named pipe without a writer", Fifo, fw::kIdsReadNotRegular},
+        {"device", Zero, fw::kIdsReadNotRegular},
+        {"folder", Folder, fw::kIdsReadFolder},
+        {"sparse file past the bound", [](const std::string& p) { Sparse(p, fw::kMaxHelpPageBytes + 1); },
+         fw::kIdsReadTooLarge},
+        {"link to nothing", [](const std::string& p) { ASSERT_EQ(::symlink("Gone.htm", p.c_str()), 0); },
+         fw::kIdsReadBrokenLink},
+        {"page without read permission",
+         [this](const std::string& p) {
+             Write("Testing_a_sample.htm", "<html><body>Unread</body></html>");
+             platform::SetReadFailureHook([p](const std::string& path) { return path == p ? EACCES : 0; });
+         },
+         fw::kIdsReadNoPermission},
+        {"page the disk fails to give",
+         [this](const std::string& p) {
+             Write("Testing_a_sample.htm", "<html><body>Unread</body></html>");
+             platform::SetReadFailureHook([p](const std::string& path) { return path == p ? EIO : 0; });
+         },
+         fw::kIdsHelpUnreadable},
+        // Said as it always was.
+        {"missing page", [](const std::string&) {}, fw::kIdsHelpMissing},
+    };
+    const std::string page = Topic();
+    ASSERT_EQ(page, Page("Testing_a_sample.htm"));
+    std::string pipeText;
+    for (const NoPage& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.Clear();
+        ASSERT_NO_FATAL_FAILURE(c.make(page));
+        EXPECT_TRUE(frame->OnCmdMsg(ID_HELP_FINDER));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::FormatString1(c.text, page)});
+        for (const auto& b : boxes.Boxes()) EXPECT_EQ(b.type & MB_ICONMASK, MB_ICONEXCLAMATION);
+        EXPECT_EQ(Window(), nullptr) << "no help window, with no page";
+        if (&c == &cases[0] && boxes.Count()) pipeText = boxes.Texts()[0];
+        platform::SetReadFailureHook(nullptr);
+        std::error_code ec;
+        std::filesystem::remove(page, ec);
+        fw::CloseHelpWindow();
+    }
+    // The pipe's box as the operator sees it.
+    std::unique_ptr<QMessageBox> box(fw::QtMessageBox::Build(pipeText, MB_OK | MB_ICONEXCLAMATION, ""));
+    box->show();
+    QApplication::processEvents();
+    Save(box->grab().toImage(), "help-page-refused.png");
+}
+
+TEST_F(HelpPagesTest, APageShowsAndItsLinkLeadsOnAndBack) {
+    WritePages();
+    ASSERT_TRUE(frame->OnCmdMsg(ID_HELP_FINDER));
+    ASSERT_NE(Window(), nullptr);
+    EXPECT_TRUE(Window()->isVisible());
+    EXPECT_EQ(Shown(), Topic());
+    EXPECT_EQ(Title(Window()), "First topic");
+    EXPECT_TRUE(Showing("The first page."));
+    // The link, reached and followed from the keyboard.
+    QTextBrowser* browser = Browser();
+    browser->setFocus();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(browser, &tab);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(browser, &enter);
+    EXPECT_EQ(Shown(), Page("Second.htm"));
+    EXPECT_EQ(Title(Window()), "Second topic");
+    EXPECT_TRUE(Showing("The second page."));
+    Save(WithTitleBar(Window()), "help-window-linked-page.png");
+    Press("Back");
+    EXPECT_EQ(Shown(), Topic());
+    EXPECT_EQ(Title(Window()), "First topic");
+    EXPECT_TRUE(Showing("The first page."));
+    Press("Forward");
+    EXPECT_EQ(Shown(), Page("Second.htm"));
+    EXPECT_TRUE(Showing("The second page."));
+    EXPECT_EQ(boxes.Count(), 0u) << (boxes.Count() ? boxes.Texts()[0] : "");
+}
+
+TEST_F(HelpPagesTest, ALinkToNoPageIsRefusedAtOnceAndThePageStays) {
+    // A picture on the page that is a pipe is left out: the page shows.
+    WritePages("<p><img src=\"Pipe.png\"></p>");
+    Fifo(Page("Pipe.png"));
+    const NoPage links[] = {
+        {"Pipe.htm", Fifo, fw::kIdsReadNotRegular},
+        {"Zero.htm", Zero, fw::kIdsReadNotRegular},
+        {"Folder.htm", Folder, fw::kIdsReadFolder},
+        {"Huge.htm", [](const std::string& p) { Sparse(p, uint64_t{8} << 30); }, fw::kIdsReadTooLarge},
+    };
+    ASSERT_TRUE(frame->OnCmdMsg(ID_HELP_FINDER));
+    ASSERT_NE(Window(), nullptr);
+    Window()->grab();  // laid out and drawn, with its picture
+    EXPECT_TRUE(Showing("The first page."));
+    for (const NoPage& link : links) {
+        SCOPED_TRACE(link.name);
+        boxes.Clear();
+        ASSERT_NO_FATAL_FAILURE(link.make(Page(link.name)));
+        // As a click on a link to it: the address relative to the page.
+        Browser()->setSource(QUrl(QString::fromUtf8(link.name)));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{fw::FormatString1(link.text, Page(link.name))});
+        EXPECT_EQ(Shown(), Topic());
+        EXPECT_EQ(Title(Window()), "First topic");
+        EXPECT_TRUE(Showing("The first page."));
+        EXPECT_FALSE(Browser()->isBackwardAvailable()) << "nothing to go back to";
+    }
+    // A page that has become a pipe since it was shown, reached by Forward.
+    boxes.Clear();
+    Browser()->setSource(QUrl("Second.htm"));
+    EXPECT_TRUE(Showing("The second page."));
+    Press("Back");
+    ASSERT_EQ(Shown(), Topic());
+    ASSERT_TRUE(std::filesystem::remove(Page("Second.htm")));
+    Fifo(Page("Second.htm"));
+    Press("Forward");
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{fw::FormatString1(fw::kIdsReadNotRegular, Page("Second.htm"))});
+    EXPECT_EQ(Shown(), Topic());
+    EXPECT_TRUE(Showing("The first page."));
+    EXPECT_TRUE(Browser()->isForwardAvailable());
 }
 
 }  // namespace

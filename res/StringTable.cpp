@@ -258,6 +258,7 @@ const StringEntry kStringTable[] = {
     {61698, "Failed to save document."},
     {61703, "The help is not installed: %1 was not found."},  // own wording
     {61704, "%1 is no longer there. It has been taken off the list of recent files."},  // own wording
+    {61705, "The help page %1 could not be read."},  // own wording
     {61710, "There is no space left on the disk."},  // own wording
     {61711, "Access to the file or its folder is denied."},  // own wording
     {61712, "The folder does not exist."},  // own wording

@@ -443,3 +443,70 @@ TEST_F(HiveTest, ASettingsFileThatIsNoFileReadsAsMissingAndNeverBlocks) {
         EXPECT_EQ(after.st_mode, before.st_mode);
     }
 }
+
+// The damage hook hears of a file that cannot be read at all, with its
+// cause, once per kind of failure: the station tells the operator from it.
+TEST_F(HiveTest, ASettingsFileThatCannotBeReadAtAllIsNotedWithItsCause) {
+    const auto makeFifo = [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); };
+    const auto makeFolder = [&] { ASSERT_TRUE(std::filesystem::create_directory(path)); };
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        Hive::ReadFailure failure;
+    };
+    const Case cases[] = {
+        {"named pipe", makeFifo, {kErrorAccessDenied, ReadRefusal::kNotRegularFile}},
+        {"device",
+         [&] { ASSERT_EQ(::symlink("/dev/null", path.c_str()), 0); },
+         {kErrorAccessDenied, ReadRefusal::kNotRegularFile}},
+        {"folder", makeFolder, {kErrorAccessDenied, ReadRefusal::kFolder}},
+        {"too large",
+         [&] {
+             ASSERT_EQ(WriteFileAtomic(path, Utf16("Windows Registry Editor Version 5.00\r\n")), 0u);
+             ASSERT_EQ(::truncate(path.c_str(), off_t{17} << 20), 0);
+         },
+         {kErrorFileTooLarge, ReadRefusal::kTooLarge}},
+    };
+    std::vector<Hive::Damage> told;
+    Hive::SetDamageSink([&](const Hive::Damage& d) { told.push_back(d); });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(path);
+        c.make();
+        told.clear();
+        Hive h(path);
+        RegValue v;
+        EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+        EXPECT_EQ(h.SetValue(kKey, "X", Dword(1)), c.failure.error);
+        EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].path, path);
+        EXPECT_TRUE(told[0].problems.empty());
+        EXPECT_TRUE(told[0].keptAs.empty());
+        EXPECT_EQ(told[0].unreadable, c.failure);
+        EXPECT_EQ(h.Unreadable(), c.failure);
+    }
+
+    // Readable again, then unreadable: a new kind is told, one told before
+    // is not told again.
+    std::filesystem::remove_all(path);
+    makeFifo();
+    told.clear();
+    Hive h(path);
+    RegValue v;
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+    std::filesystem::remove(path);
+    ASSERT_EQ(h.SetValue(kKey, "X", Dword(1)), 0u);
+    EXPECT_EQ(h.Unreadable(), Hive::ReadFailure{});
+    std::filesystem::remove(path);
+    makeFolder();
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), 0u);  // what was read stays
+    std::filesystem::remove_all(path);
+    makeFifo();
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), 0u);
+    Hive::SetDamageSink(nullptr);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[0].unreadable.refusal, ReadRefusal::kNotRegularFile);
+    EXPECT_EQ(told[1].unreadable.refusal, ReadRefusal::kFolder);
+    EXPECT_EQ(h.Unreadable().refusal, ReadRefusal::kNotRegularFile);
+}

@@ -4,6 +4,7 @@
 
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
+#include "setup/SettingsSaveFailure.h"
 
 namespace appsettings {
 
@@ -15,6 +16,9 @@ std::vector<platform::Hive::Damage> g_noted;
 }  // namespace
 
 std::string DamageText(const platform::Hive::Damage& damage) {
+    if (damage.unreadable.error)
+        return fw::FormatString1(IDS_SETTINGS_UNREADABLE,
+                                 setup::UnreadableFileCause(damage.path, damage.unreadable));
     std::string lines;
     for (size_t i = 0; i < damage.problems.size() && i < kLinesShown; ++i)
         lines += "\t" + damage.problems[i] + "\n";

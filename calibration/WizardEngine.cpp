@@ -4,6 +4,7 @@
 
 #include "framework/core/Beep.h"
 #include "framework/core/Strings.h"
+#include "setup/SettingsSaveFailure.h"
 
 namespace {
 
@@ -202,7 +203,9 @@ bool WizardEngine::CheckReading(double minDeflection, double maxDeflection, doub
 void WizardEngine::Finish() {
     m_instrument.RemoveNotifyWindow(m_window);
     if (SaveValues() != 0) {
-        Fail(kIdsSaveFailed);
+        // A settings file that cannot be read is named, with why.
+        Ask(setup::SettingsSaveFailureText(kIdsSaveFailed), MB_OK);
+        Cancel();
         return;
     }
     End(IDOK);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -479,20 +480,32 @@ Hive::FileId Hive::Identify() const {
 
 void Hive::RefreshLocked() {
     const FileId now = Identify();
-    if (now == m_loaded) return;
+    // A file that could not be read is tried again at each access, and one
+    // gone since counts as gone, not as still unreadable.
+    if (now == m_loaded && !m_unreadable.error) return;
     std::string bytes;
     if (now.exists) {
         // The station's values under one program key take some kilobytes
         // (UTF-16, the longest a 4096-character folder); 16 MiB is ten times
         // that for well over a hundred program keys in one file.
         constexpr uint64_t kMaxSettingsFileBytes = uint64_t{16} << 20;
-        if (ErrorCode e = ReadWholeFile(m_path, bytes, kMaxSettingsFileBytes)) {
+        ReadRefusal why = ReadRefusal::kNone;
+        if (ErrorCode e = ReadWholeFile(m_path, bytes, kMaxSettingsFileBytes, &why)) {
             Report(m_path + ": cannot be read (error " + std::to_string(e) + ")");
-            m_unreadable = e;
+            m_unreadable = ReadFailure{e, why};
+            // Told once per kind of failure, as each problem is reported once.
+            if (std::find(m_toldUnreadable.begin(), m_toldUnreadable.end(), m_unreadable) ==
+                m_toldUnreadable.end()) {
+                m_toldUnreadable.push_back(m_unreadable);
+                Damage damage;
+                damage.path = m_path;
+                damage.unreadable = m_unreadable;
+                NoteDamage(damage);
+            }
             return;  // keep what we had
         }
     }
-    m_unreadable = kErrorSuccess;
+    m_unreadable = ReadFailure{};
     m_loaded = now;
     LoadLocked(bytes);
 }
@@ -522,11 +535,20 @@ void Hive::LoadLocked(const std::string& bytes) {
         for (const auto& p : parsed.problems) Report(m_path + ": " + p + " (the value there is ignored)");
         // Kept aside now, before anything (this process or another) can
         // write over the file.
-        Damage damage{m_path, parsed.problems, {}, KeepAsideLocked()};
+        Damage damage{m_path, parsed.problems, {}, KeepAsideLocked(), {}};
         if (!damage.keepError) damage.keptAs = m_keptAsidePath;
-        std::lock_guard lock(g_sinkMutex);
-        if (g_damageSink) g_damageSink(damage);
+        NoteDamage(damage);
     }
+}
+
+void Hive::NoteDamage(const Damage& damage) {
+    std::lock_guard lock(g_sinkMutex);
+    if (g_damageSink) g_damageSink(damage);
+}
+
+Hive::ReadFailure Hive::Unreadable() {
+    std::lock_guard lock(m_mutex);
+    return m_unreadable;
 }
 
 ErrorCode Hive::CreateKey(const std::string& key) {
@@ -643,9 +665,9 @@ ErrorCode Hive::SaveLocked() {
     if (ErrorCode e = KeepAsideLocked()) return e;
     // A file that is there but could not be read (too large, no regular
     // file) would be replaced by what little we hold: leave it as it is.
-    if (m_unreadable) {
+    if (m_unreadable.error) {
         Report(m_path + ": not written over, since it could not be read");
-        return m_unreadable;
+        return m_unreadable.error;
     }
     if (ErrorCode e = WriteFileAtomic(m_path, ExportText())) return e;
     m_loaded = Identify();

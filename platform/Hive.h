@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/Paths.h"
 
 namespace platform {
 
@@ -54,22 +55,38 @@ public:
     using DiagnosticSink = std::function<void(const std::string&)>;
     static void SetDiagnosticSink(DiagnosticSink sink);
 
+    // A file that is there but could not be read at all (a named pipe, a
+    // device, a folder, one above the bound): the error and its cause.
+    // error 0: the last read succeeded or found no file.
+    struct ReadFailure {
+        ErrorCode error = 0;
+        ReadRefusal refusal = ReadRefusal::kNone;
+        bool operator==(const ReadFailure&) const = default;
+    };
+
     // A file read with parts that could not be read: the file, what was
     // wrong ("line N: what"), and where the file as it was has been kept
     // (keptAs empty and keepError set when the copy could not be made; the
     // next save then tries again and fails rather than write over it).
+    // Or a file that could not be read at all: unreadable set, problems
+    // empty and nothing kept; every save is refused while it stays so.
     struct Damage {
         std::string path;
         std::vector<std::string> problems;
         std::string keptAs;
         ErrorCode keepError = 0;
+        ReadFailure unreadable;
     };
-    // Told once per damaged read, on the thread that read, with the hive's
-    // lock held: the sink must only take note (no box, no hive access).
+    // Told once per damaged read, and once per kind of failure of a file that
+    // cannot be read at all, on the thread that read, with the hive's lock
+    // held: the sink must only take note (no box, no hive access).
     using DamageSink = std::function<void(const Damage&)>;
     static void SetDamageSink(DamageSink sink);
 
     const std::string& Path() const { return m_path; }
+    // Why the file could not be read at all at its last read (a save was
+    // refused for it then); read again only by the next access.
+    ReadFailure Unreadable();
 
     // Keys are full paths such as "HKEY_LOCAL_MACHINE\SOFTWARE\TarvokInstrument";
     // names and keys compare without case, as on Windows.
@@ -117,13 +134,15 @@ private:
     ErrorCode SaveLocked();
     ErrorCode KeepAsideLocked();
     void Report(const std::string& text);
+    void NoteDamage(const Damage& damage);
 
     std::string m_path;
     std::recursive_mutex m_mutex;
     std::map<std::string, Key> m_keys;  // by upper-cased normalised path
     FileId m_loaded;
-    bool m_damaged = false;      // the file read had unreadable parts
-    ErrorCode m_unreadable = 0;  // the file is there but its last read failed
+    bool m_damaged = false;    // the file read had unreadable parts
+    ReadFailure m_unreadable;  // the file is there but its last read failed
+    std::vector<ReadFailure> m_toldUnreadable;
     bool m_keptAside = false;    // the damaged file has been copied aside
     std::string m_damagedBytes;  // the damaged file as read, to keep aside
     std::string m_keptAsidePath;

@@ -243,6 +243,9 @@ const StringEntry kStringTable[] = {
     {940, "The settings file\n%1\ncould not be read in full. These lines were not understood:\n\n%2\nThe settings on them count as missing. The file as it was has been kept as\n%3"},  // own wording
     {941, "The settings file\n%1\ncould not be read in full. These lines were not understood:\n\n%2\nThe settings on them count as missing. A copy of the file as it was could not be made (error %3), so no setting will be saved until the copy can be made."},  // own wording
     {942, "\t... and %1 more\n"},  // own wording
+    {943, "The settings file cannot be read at all.\n\n%1\n\nEvery setting counts as missing, as on a new station, and nothing will be saved over the file while it cannot be read."},  // own wording
+    {944, "The settings were not saved.\n\n%1\n\nNothing is saved over the settings file while it cannot be read."},  // own wording
+    {945, "%1 cannot be read (error %2)."},  // own wording
     {1000, "  Beam Thickness = %.2f mm  "},
     {1510, "The following files were not exported :%1"},  // own wording
     {57345, "For Help, press F1"},

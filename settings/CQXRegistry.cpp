@@ -49,6 +49,15 @@ void CQXRegistry::ReadFile() {
     (void)OpenPath(nullptr, key, error)->Keys();
 }
 
+std::string CQXRegistry::FilePath() {
+    platform::LockGuard lock(m_lock);
+    return m_hivePath.empty() ? platform::Hive::DefaultPath() : m_hivePath;
+}
+
+platform::Hive::ReadFailure CQXRegistry::FileReadFailure() {
+    return platform::Hive::ForPath(FilePath())->Unreadable();
+}
+
 std::string CQXRegistry::KeyPath(const char* section) {
     platform::LockGuard lock(m_lock);
     std::string key = std::string(kRoot) + "\\" + m_programKey + "\\" + kVersion;
@@ -58,7 +67,7 @@ std::string CQXRegistry::KeyPath(const char* section) {
 
 std::shared_ptr<platform::Hive> CQXRegistry::OpenPath(const char* section, std::string& key,
                                                       unsigned& error) {
-    auto hive = platform::Hive::ForPath(m_hivePath.empty() ? platform::Hive::DefaultPath() : m_hivePath);
+    auto hive = platform::Hive::ForPath(FilePath());
     key = KeyPath(section);
     // As on Windows, every access, a read too, creates the keys of its path.
     error = hive->CreateKey(key);

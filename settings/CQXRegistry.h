@@ -32,6 +32,11 @@ public:
     // Reads the settings file now, if it has changed, so that a file that
     // cannot be read in full is told (the hive's damage hook) at this point.
     void ReadFile();
+    // The settings file, and why it could not be read at all at its last
+    // read (error 0: it was read, or there is none). Every save is refused
+    // while it cannot be read, so that nothing is saved over it.
+    std::string FilePath();
+    platform::Hive::ReadFailure FileReadFailure();
 
 #define RYX_DWORD(sec, val, fn) \
     unsigned Get##fn(DWORD& value); \

@@ -17,6 +17,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
+#include "setup/SettingsSaveFailure.h"
 
 namespace setup {
 
@@ -466,7 +467,7 @@ bool CPageSixModel::SwitchPort(PageControls& c) {
         if (theRegistry.SetPort(m_chosen)) {
             m_opened = false;
             Restore(c);
-            fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
+            ShowSettingsSaveFailure(IDS_REGISTRY_WRITE);
             return false;
         }
         m_openPort = m_chosen;

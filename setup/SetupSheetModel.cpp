@@ -10,6 +10,7 @@
 #include "res/Resource.h"
 #include "settings/CQXRegistry.h"
 #include "setup/FirmwareWait.h"
+#include "setup/SettingsSaveFailure.h"
 
 namespace setup {
 
@@ -45,12 +46,12 @@ int SetupSheetModel::Apply(const std::vector<PageControls*>& controls, int activ
         CQXSettingsGroup group;
         for (int tab = 0; tab < kPages; ++tab) {
             if (Page(tab).Write()) {
-                fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
+                ShowSettingsSaveFailure(IDS_REGISTRY_WRITE);
                 return tab;
             }
         }
         if (group.Commit()) {
-            fw::ShowMessage(IDS_REGISTRY_WRITE, MB_OK | MB_ICONEXCLAMATION);
+            ShowSettingsSaveFailure(IDS_REGISTRY_WRITE);
             return active;
         }
     }

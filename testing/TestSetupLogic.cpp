@@ -12,6 +12,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "settings/CQXRegistry.h"
+#include "setup/SettingsSaveFailure.h"
 
 namespace {
 
@@ -193,7 +194,7 @@ TestSetupLogic::Outcome TestSetupLogic::Ok(const TestSetupFields& f, std::string
         set(theRegistry.SetTestStopTestMaxDefl(f.stopAt5mm ? 1 : 0));
         if (!error) error = group.Commit();
     }
-    if (error) return refuse(fw::LoadString(IDS_REGISTRY_WRITE), Field::None);
+    if (error) return refuse(setup::SettingsSaveFailureText(IDS_REGISTRY_WRITE), Field::None);
 
     m_bathTime = *bathTime;
     m_specimen = f.specimen;

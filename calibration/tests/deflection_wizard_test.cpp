@@ -1,7 +1,9 @@
 // The deflection calibration with scripted gage block readings.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "calibration/CalibrationDeflectionWizard.h"
@@ -179,6 +181,24 @@ TEST_F(DeflectionWizardTest, AFailedWriteLeavesEveryEarlierValueAsItWas) {
     ASSERT_EQ(theRegistry.GetDeflectionConstant(d), 0u);
     EXPECT_EQ(d, 2e-4);
     EXPECT_NE(theRegistry.GetDeflectionTopConstant(d), 0u);
+}
+
+// A settings file that cannot be read is never written over: the save is
+// refused, and the box names the file and why instead of the general text.
+TEST_F(DeflectionWizardTest, ARefusedSaveNamesTheSettingsFileThatCannotBeRead) {
+    StoreGageBlock({16, 15, 13, 10});
+    ReadLevels(wizard, 12500, 19000, 32500, 52500);
+    const std::string hive = platform::JoinPath(ConfigDir(), "registry.reg");
+    ASSERT_EQ(std::remove(hive.c_str()), 0);
+    ASSERT_EQ(::mkfifo(hive.c_str(), 0666), 0);
+    ExpectBox("The settings were not saved.\n\n" + hive +
+              " is not a regular file (a named pipe, a device or a socket) and is not read.\n\n"
+              "Nothing is saved over the settings file while it cannot be read.");
+    wizard.Next();
+    EXPECT_EQ(ended, std::vector<int>{IDCANCEL});
+    struct stat st {};
+    ASSERT_EQ(::lstat(hive.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

@@ -40,7 +40,10 @@ protected:
     void SetUp() override {
         Hive::SetDiagnosticSink([this](const std::string& s) { reports.push_back(s); });
     }
-    void TearDown() override { Hive::SetDiagnosticSink(nullptr); }
+    void TearDown() override {
+        Hive::SetDiagnosticSink(nullptr);
+        Hive::SetDamageSink(nullptr);  // a case that stopped early leaves none behind
+    }
     std::string Read(const std::string& f) {
         std::string s;
         EXPECT_EQ(ReadWholeFile(f, s), 0u);
@@ -406,26 +409,40 @@ TEST_F(HiveTest, KeysCreatedByReadsStayInMemory) {
 
 // A settings file that is no file is refused at once: a named pipe without a
 // writer would hold the station's start in its first read, a device be read
-// without end. What it should hold reads as missing, and it is reported.
+// without end. What it should hold reads as missing, it is reported, and the
+// damage hook hears of it once with its cause (the station tells the
+// operator from it).
 TEST_F(HiveTest, ASettingsFileThatIsNoFileReadsAsMissingAndNeverBlocks) {
     struct Case {
         const char* name;
         std::function<void()> make;
+        Hive::ReadFailure failure;
     };
     const Case cases[] = {
-        {"named pipe", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); }},
-        {"device", [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }},
+        {"named pipe",
+         [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); },
+         {kErrorAccessDenied, ReadRefusal::kNotRegularFile}},
+        {"device",
+         [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
+         {kErrorAccessDenied, ReadRefusal::kNotRegularFile}},
+        {"folder",
+         [&] { ASSERT_TRUE(std::filesystem::create_directory(path)); },
+         {kErrorAccessDenied, ReadRefusal::kFolder}},
         {"too large",
          [&] {
              ASSERT_EQ(WriteFileAtomic(path, Utf16("Windows Registry Editor Version 5.00\r\n")), 0u);
              ASSERT_EQ(::truncate(path.c_str(), off_t{17} << 20), 0);
-         }},
+         },
+         {kErrorFileTooLarge, ReadRefusal::kTooLarge}},
     };
+    std::vector<Hive::Damage> told;
+    Hive::SetDamageSink([&](const Hive::Damage& d) { told.push_back(d); });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove(path);
         c.make();
         reports.clear();
+        told.clear();
         Hive h(path);
         RegValue v;
         EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
@@ -435,11 +452,46 @@ TEST_F(HiveTest, ASettingsFileThatIsNoFileReadsAsMissingAndNeverBlocks) {
         // and what stands there is left as it was.
         struct stat before {};
         ASSERT_EQ(::lstat(path.c_str(), &before), 0);
-        EXPECT_NE(h.SetValue(kKey, "X", Dword(1)), 0u);
+        EXPECT_EQ(h.SetValue(kKey, "X", Dword(1)), c.failure.error);
         struct stat after {};
         ASSERT_EQ(::lstat(path.c_str(), &after), 0);
         EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_size, before.st_size);
         EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].path, path);
+        EXPECT_TRUE(told[0].problems.empty());
+        EXPECT_TRUE(told[0].keptAs.empty());
+        EXPECT_EQ(told[0].unreadable, c.failure);
+        EXPECT_EQ(h.Unreadable(), c.failure);
     }
+    Hive::SetDamageSink(nullptr);
+}
+
+// Readable again (here: gone), then unreadable: a save works meanwhile, a new
+// kind of failure is told, one told before is not told again.
+TEST_F(HiveTest, AFileThatBecomesReadableAgainIsSavedAndEachKindOfFailureToldOnce) {
+    const auto makeFifo = [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); };
+    std::vector<Hive::Damage> told;
+    Hive::SetDamageSink([&](const Hive::Damage& d) { told.push_back(d); });
+    makeFifo();
+    Hive h(path);
+    RegValue v;
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), kErrorFileNotFound);
+    // Gone: what is saved now makes a new file.
+    std::filesystem::remove(path);
+    ASSERT_EQ(h.SetValue(kKey, "X", Dword(1)), 0u);
+    EXPECT_EQ(h.Unreadable(), Hive::ReadFailure{});
+    std::filesystem::remove(path);
+    ASSERT_TRUE(std::filesystem::create_directory(path));
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), 0u);  // what was read stays
+    std::filesystem::remove(path);
+    makeFifo();
+    EXPECT_EQ(h.QueryValue(kKey, "X", v), 0u);
+    Hive::SetDamageSink(nullptr);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[0].unreadable.refusal, ReadRefusal::kNotRegularFile);
+    EXPECT_EQ(told[1].unreadable.refusal, ReadRefusal::kFolder);
+    EXPECT_EQ(h.Unreadable().refusal, ReadRefusal::kNotRegularFile);
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cfloat>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -149,6 +151,25 @@ TEST_F(TestSetupLogicTest, AFailedWriteWritesNothing) {
     double d = 0;
     EXPECT_NE(theRegistry.GetTestBathTime(d), 0u);
     EXPECT_FALSE(platform::FileExists(data + "/T2.ryx"));
+}
+
+// A settings file that cannot be read (here a folder in its place): OK says
+// so, naming the file, rather than the general text; nothing is written.
+TEST_F(TestSetupLogicTest, ARefusedSaveNamesTheSettingsFileThatCannotBeRead) {
+    const TestSetupFields f = Filled("T2");
+    const std::string hive = dir.File("config/registry.reg");
+    ASSERT_EQ(std::remove(hive.c_str()), 0);
+    ASSERT_EQ(platform::EnsureDirectory(hive), 0u);
+    const auto outcome = logic.Ok(f, ".");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message, "The settings were not saved.\n\n" + hive +
+                                   " is a folder, not a file.\n\n"
+                                   "Nothing is saved over the settings file while it cannot be read.");
+    EXPECT_EQ(outcome.field, TestSetupLogic::Field::None);
+    EXPECT_TRUE(platform::IsDirectory(hive));
+    EXPECT_FALSE(platform::FileExists(hive + "/registry.reg"));
+    EXPECT_FALSE(platform::FileExists(data + "/T2.ryx"));
+    ASSERT_EQ(::rmdir(hive.c_str()), 0);
 }
 
 TEST_F(TestSetupLogicTest, ARefusedValueWritesNothingEither) {

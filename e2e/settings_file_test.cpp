@@ -18,6 +18,7 @@
 
 #include "app/SettingsDamage.h"
 #include "e2e/support/SheetScript.h"
+#include "e2e/support/SettingsBytes.h"
 #include "e2e/support/Station.h"
 #include "framework/core/MessageBox.h"
 #include "framework/core/Strings.h"
@@ -50,18 +51,6 @@ std::vector<std::string> Copies() {
         if (e.path().filename().string().rfind("registry.reg.bad-", 0) == 0)
             found.push_back(e.path().string());
     return found;
-}
-
-// Where a value line of the saved (UTF-16) settings file begins, in bytes,
-// after the key line key.
-size_t ValueLineAt(const std::string& file, const std::string& key, const std::string& line) {
-    std::string ascii;
-    for (size_t i = 2; i + 1 < file.size(); i += 2) ascii += file[i];
-    const size_t k = ascii.find("\\" + key + "]\r\n");
-    EXPECT_NE(k, std::string::npos) << key;
-    const size_t at = ascii.find(line, k);
-    EXPECT_NE(at, std::string::npos) << line;
-    return 2 + 2 * at;
 }
 
 class SettingsFileTest : public StationTest {

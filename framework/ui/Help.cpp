@@ -23,7 +23,8 @@
 #include "framework/ui/Frames.h"
 #include "platform/Paths.h"
 
-#if !defined(RYX_HELP_INSTALL_DIR) || !defined(RYX_HELP_SOURCE_DIR) || !defined(RYX_BUILD_TREE)
+#if !defined(RYX_HELP_INSTALL_DIR) || !defined(RYX_HELP_FROM_PROGRAM) || !defined(RYX_HELP_SOURCE_DIR) || \
+    !defined(RYX_BUILD_TREE)
 #error "the build gives the installed help folder, the source tree's and the build tree"
 #endif
 
@@ -232,8 +233,13 @@ std::string ProgramPath() {
 std::string HelpFolderFor(const std::string& programPath) {
     // A program built here and run from the build tree has no installed
     // help of its own: its pages are those of the tree it was built from.
-    if (!programPath.empty() && Within(programPath, RYX_BUILD_TREE)) return RYX_HELP_SOURCE_DIR;
-    return RYX_HELP_INSTALL_DIR;
+    if (programPath.empty()) return RYX_HELP_INSTALL_DIR;
+    if (Within(programPath, RYX_BUILD_TREE)) return RYX_HELP_SOURCE_DIR;
+    // An installed program finds its pages where the same installation put
+    // them, beside its own folder, whichever prefix the install was given.
+    const std::filesystem::path folder =
+        std::filesystem::path(programPath).parent_path() / RYX_HELP_FROM_PROGRAM;
+    return folder.lexically_normal().string();
 }
 
 std::string HelpFolder() {

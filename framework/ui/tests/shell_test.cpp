@@ -93,8 +93,11 @@ TEST_F(HelpTest, TheCurrentDirectoryIsNeverSearched) {
     // from the build tree, as this test is, reads the pages of the source
     // tree, which hold every topic.
     unsetenv("RYX_HELP_DIR");
-    EXPECT_NE(HelpFolderFor("/usr/local/bin/ryxw").find("/ryxw/help"), std::string::npos);
-    EXPECT_EQ(HelpFolderFor("/usr/local/bin/ryxw"), HelpFolderFor(""));
+    // An installed one reads the pages beside its own folder, whatever the
+    // prefix it was installed under.
+    EXPECT_EQ(HelpFolderFor("/usr/local/bin/ryxw"), "/usr/local/share/ryxw/help");
+    EXPECT_EQ(HelpFolderFor("/opt/lab/bin/ryxw"), "/opt/lab/share/ryxw/help");
+    EXPECT_NE(HelpFolderFor("").find("/ryxw/help"), std::string::npos);
     for (const char* page : {"Testing_a_sample.htm", "Test_menu_options.htm", "Instrument_setup.htm",
                              "Windows_keyboard_commands_for_menus_applications.htm"})
         EXPECT_TRUE(std::filesystem::is_regular_file(HelpFolder() + "/RYXW/" + page))

@@ -40,9 +40,29 @@ rm -f "$cfg/ports/com1"
 fifo="$run/sim.in"
 [ -p "$fifo" ] || { rm -f "$fifo"; mkfifo "$fifo"; }
 exec 3<>"$fifo"
+# In a session of its own the simulator is out of the terminal's reach: the
+# terminal's Ctrl+C and hang-up are for the station, which may be in the
+# middle of a test. (A job of this script is no process group leader, so
+# setsid makes the session without a fork: $! is the simulator.)
 # shellcheck disable=SC2086
-"$sim" --config-dir "$cfg" --alias COM1 ${RYX_SIM_ARGS:-} <&3 >"$run/sim.log" 2>&1 &
+setsid "$sim" --config-dir "$cfg" --alias COM1 ${RYX_SIM_ARGS:-} <&3 >"$run/sim.log" 2>&1 &
 sim_pid=$!
-trap 'kill $sim_pid 2>/dev/null || true; wait $sim_pid 2>/dev/null || true' EXIT
+# shellcheck disable=SC2317 # run by the EXIT trap
+stop_sim() {
+  kill "$sim_pid" 2>/dev/null || true
+  # wait returns early when a trapped signal comes: until it has ended.
+  while kill -0 "$sim_pid" 2>/dev/null; do wait "$sim_pid" 2>/dev/null || true; done
+}
+trap stop_sim EXIT
 for _ in $(seq 50); do [ -e "$cfg/ports/com1" ] && break; sleep 0.1; done
-RYX_CONFIG_DIR="$cfg" "$station" "$@"
+# While the station runs, this script waits out the terminal's interrupt and
+# hang-up and a SIGTERM: bash runs a trap only once the foreground command
+# has ended, and then the simulator is stopped. The traps are handlers, not
+# ignored signals, so the station starts with the default dispositions; it
+# runs in the foreground because a script's background job would start with
+# SIGINT ignored. After a hang-up there is no terminal left to write to.
+trap : INT TERM
+trap 'exec >/dev/null 2>&1' HUP
+status=0
+RYX_CONFIG_DIR="$cfg" "$station" "$@" || status=$?
+exit "$status"

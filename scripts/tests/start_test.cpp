@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,18 @@ std::vector<std::string> CommandLine(const std::string& procEntry) {
     std::istringstream in(ReadText("/proc/" + procEntry + "/cmdline"));
     for (std::string a; std::getline(in, a, '\0');) args.push_back(a);
     return args;
+}
+
+// Looks again and again for what other processes do, with `step` (a short
+// wait) in between; false at the deadline.
+bool WaitUntil(const std::function<bool()>& done, int deadlineMs,
+               const std::function<void()>& step = [] { poll(nullptr, 0, 20); }) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        step();
+    }
+    return true;
 }
 
 // The running simulator that serves configFolder, 0 when there is none.
@@ -137,12 +150,10 @@ public:
     }
     const std::string& Screen() const { return m_screen; }
 
-    // Waits for what other processes do, reading the screen meanwhile so that
-    // no writer blocks on a full terminal; false at the deadline.
+    // WaitUntil, reading the screen meanwhile so that no writer blocks on a
+    // full terminal.
     bool WaitFor(const std::function<bool()>& done, int deadlineMs = 20000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() >= end) return false;
+        return WaitUntil(done, deadlineMs, [this] {
             pollfd p{m_master, POLLIN, 0};
             if (poll(&p, m_master >= 0 && !m_ended ? 1 : 0, 20) > 0) {
                 char buf[1024];
@@ -151,8 +162,7 @@ public:
                 m_ended = n <= 0;  // nobody left on the terminal
             }
             if (m_shell > 0 && waitpid(m_shell, nullptr, WNOHANG) == m_shell) m_shell = -1;
-        }
-        return true;
+        });
     }
 
 private:
@@ -180,11 +190,15 @@ protected:
         std::filesystem::create_directories(m_station);
     }
     void TearDown() override {
-        // Whatever went wrong, nothing the case started stays behind.
+        // Whatever went wrong, nothing the case started stays behind: the
+        // stand-in is told to end, and what has not ended soon after is killed.
         if (!LinkExists(m_station + "/quit")) WriteText(m_station + "/quit", "0\n");
-        const std::string cfg = m_run + "/config";
-        for (pid_t pid : {m_script, FindSimulator(cfg)}) {
-            if (pid > 0 && Running(pid)) kill(pid, SIGKILL);
+        const pid_t sim = FindSimulator(m_run + "/config");
+        const std::vector<pid_t> started = {m_standIn, m_script, sim};
+        const auto ended = [&](pid_t pid) { return pid <= 0 || !Running(pid); };
+        WaitUntil([&] { return std::all_of(started.begin(), started.end(), ended); }, 10000);
+        for (pid_t pid : started) {
+            if (!ended(pid)) kill(pid, SIGKILL);
         }
         std::error_code ec;
         std::filesystem::remove_all(m_dir, ec);
@@ -216,7 +230,7 @@ protected:
     }
 
     std::string m_dir, m_run, m_station;
-    pid_t m_script = -1;
+    pid_t m_standIn = -1, m_script = -1;
 };
 
 TEST_P(StartScript, TheTerminalsSignalGoesToTheStationAloneAndTheSimulatorStopsAfterIt) {
@@ -229,8 +243,7 @@ TEST_P(StartScript, TheTerminalsSignalGoesToTheStationAloneAndTheSimulatorStopsA
 
     ASSERT_TRUE(term.WaitFor([&] { return LinkExists(m_station + "/started"); })) << term.Screen();
     EXPECT_EQ(Station("started"), cfg + "\n-reg:StandIn\ntwo words\n");
-    pid_t standIn = 0;
-    std::istringstream(Station("pids")) >> standIn >> m_script;
+    std::istringstream(Station("pids")) >> m_standIn >> m_script;
     ASSERT_GT(m_script, 0);
     pid_t sim = 0;
     ASSERT_TRUE(term.WaitFor([&] { return LinkExists(alias) && (sim = FindSimulator(cfg)) > 0; }))
@@ -251,10 +264,10 @@ TEST_P(StartScript, TheTerminalsSignalGoesToTheStationAloneAndTheSimulatorStopsA
     EXPECT_TRUE(Running(sim));
     EXPECT_TRUE(LinkExists(alias));
     EXPECT_TRUE(Running(m_script)) << "the script ended with the station still running";
-    EXPECT_TRUE(Running(standIn));
+    EXPECT_TRUE(Running(m_standIn));
 
     WriteText(m_station + "/quit", "3\n");
-    EXPECT_TRUE(term.WaitFor([&] { return !Running(standIn) && !Running(m_script); })) << term.Screen();
+    EXPECT_TRUE(term.WaitFor([&] { return !Running(m_standIn) && !Running(m_script); })) << term.Screen();
     EXPECT_TRUE(term.WaitFor([&] { return !Running(sim) && !LinkExists(alias); }))
         << "the simulator outlived the station";
     if (!c.hangUp) {

@@ -4,8 +4,9 @@
 # arguments, a line each) with "pids" (its own pid and its parent's, the
 # script's), then a line in "signals" for each SIGINT, SIGHUP and SIGTERM it
 # gets, and it ends when the file "quit" appears there, with the number that
-# file holds as its exit status. A signal that it was started with ignored
-# cannot be trapped here, so it never shows in "signals".
+# file holds as its exit status, or when the folder is gone. A signal that it
+# was started with ignored cannot be trapped here, so it never shows in
+# "signals".
 set -u
 dir=$RYX_STAND_IN_DIR
 for s in INT HUP TERM; do
@@ -15,5 +16,8 @@ done
 printf '%s %s\n' "$$" "$PPID" >"$dir/pids"
 printf '%s\n' "$RYX_CONFIG_DIR" "$@" >"$dir/started.part"
 mv "$dir/started.part" "$dir/started"
-while [ ! -s "$dir/quit" ]; do sleep 0.05; done
+while [ ! -s "$dir/quit" ]; do
+  [ -d "$dir" ] || exit 1
+  sleep 0.05
+done
 exit "$(cat "$dir/quit")"

@@ -28,7 +28,9 @@ if [ ! -f "$cfg/registry.reg" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display. Run the station under a virtual one:  xvfb-run -a scripts/run.sh"
+  echo "No display. Run the station on a virtual one, in a session of its own:"
+  echo "  setsid Xvfb :99 -screen 0 1280x1024x24 >/dev/null 2>&1 &"
+  echo "  DISPLAY=:99 scripts/run.sh"
   exit 1
 fi
 # A link left by an earlier run would let the station start before the
